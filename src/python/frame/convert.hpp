@@ -1,0 +1,195 @@
+// Conversions between Python objects and C++ values: FromPy<T> for arguments,
+// to_py for results. One specialisation per kind of value.
+#pragma once
+
+#include <complex>
+#include <concepts>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "python/frame/class.hpp"
+
+namespace vemo::py {
+
+template <class T>
+struct FromPy;  // static T convert(PyObject*)
+
+// Python integers (and objects with __index__) to C++ integers.
+template <std::integral T>
+    requires(!std::same_as<T, bool>)
+struct FromPy<T> {
+    static T convert(PyObject* o) {
+        Obj idx = check(PyNumber_Index(o));
+        if constexpr (std::is_signed_v<T>) {
+            long long v = PyLong_AsLongLong(idx.get());
+            if (v == -1 && PyErr_Occurred()) throw ErrorAlreadySet{};
+            if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+                raise(PyExc_OverflowError, "out of range integral type conversion attempted");
+            return static_cast<T>(v);
+        } else {
+            unsigned long long v = PyLong_AsUnsignedLongLong(idx.get());
+            if (v == static_cast<unsigned long long>(-1) && PyErr_Occurred()) throw ErrorAlreadySet{};
+            if (v > std::numeric_limits<T>::max())
+                raise(PyExc_OverflowError, "out of range integral type conversion attempted");
+            return static_cast<T>(v);
+        }
+    }
+};
+
+template <>
+struct FromPy<bool> {
+    static bool convert(PyObject* o) {
+        if (o == Py_True) return true;
+        if (o == Py_False) return false;
+        raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyBool'");
+    }
+};
+
+template <>
+struct FromPy<double> {
+    static double convert(PyObject* o) {
+        double v = PyFloat_AsDouble(o);
+        if (v == -1.0 && PyErr_Occurred()) throw ErrorAlreadySet{};
+        return v;
+    }
+};
+
+template <>
+struct FromPy<std::complex<double>> {
+    static std::complex<double> convert(PyObject* o) {
+        if (PyComplex_Check(o)) return {PyComplex_RealAsDouble(o), PyComplex_ImagAsDouble(o)};
+        // Objects with __complex__ that are not complex subclasses.
+        if (PyObject_HasAttrString(o, "__complex__")) {
+            Obj c = check(PyObject_CallMethod(o, "__complex__", nullptr));
+            if (!PyComplex_Check(c.get())) raise(PyExc_TypeError, "__complex__ returned non-complex");
+            return {PyComplex_RealAsDouble(c.get()), PyComplex_ImagAsDouble(c.get())};
+        }
+        double re = PyFloat_AsDouble(o);
+        if (re == -1.0 && PyErr_Occurred()) throw ErrorAlreadySet{};
+        return {re, 0.0};
+    }
+};
+
+template <>
+struct FromPy<std::string> {
+    static std::string convert(PyObject* o) {
+        if (!PyUnicode_Check(o)) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyString'");
+        Py_ssize_t n = 0;
+        const char* s = PyUnicode_AsUTF8AndSize(o, &n);
+        if (!s) throw ErrorAlreadySet{};
+        return std::string(s, static_cast<size_t>(n));
+    }
+};
+
+// A borrowed reference, passed through unchanged.
+template <>
+struct FromPy<PyObject*> {
+    static PyObject* convert(PyObject* o) { return o; }
+};
+
+template <class T>
+struct FromPy<std::vector<T>> {
+    static std::vector<T> convert(PyObject* o) {
+        if (PyUnicode_Check(o)) raise(PyExc_TypeError, "Can't extract `str` to `Vec`");
+        if (!PySequence_Check(o))
+            raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'Sequence'");
+        std::vector<T> out;
+        Py_ssize_t n = PySequence_Size(o);
+        if (n < 0) PyErr_Clear();
+        else out.reserve(static_cast<size_t>(n));
+        Obj it = check(PyObject_GetIter(o));
+        while (PyObject* item = PyIter_Next(it.get())) {
+            Obj held = Obj::steal(item);
+            out.push_back(FromPy<T>::convert(item));
+        }
+        if (PyErr_Occurred()) throw ErrorAlreadySet{};
+        return out;
+    }
+};
+
+// ---------------------------------------------------------------- results
+
+Obj to_py_str(std::string_view s);
+
+template <class T>
+Obj to_py(T&& v);
+
+template <class T>
+struct ToPy;  // static Obj convert(T&&)
+
+template <class T>
+Obj to_py(T&& v) {
+    using U = std::remove_cvref_t<T>;
+    if constexpr (std::same_as<U, Obj>) {
+        return std::forward<T>(v);
+    } else if constexpr (std::same_as<U, bool>) {
+        return Obj::borrow(v ? Py_True : Py_False);
+    } else if constexpr (std::integral<U> && std::is_signed_v<U>) {
+        return check(PyLong_FromLongLong(v));
+    } else if constexpr (std::integral<U>) {
+        return check(PyLong_FromUnsignedLongLong(v));
+    } else if constexpr (std::floating_point<U>) {
+        return check(PyFloat_FromDouble(v));
+    } else if constexpr (std::same_as<U, std::complex<double>>) {
+        return check(PyComplex_FromDoubles(v.real(), v.imag()));
+    } else if constexpr (std::same_as<U, std::string> || std::same_as<U, std::string_view>) {
+        return to_py_str(v);
+    } else if constexpr (Bound<U>) {
+        return new_instance<U>(std::forward<T>(v));
+    } else {
+        return ToPy<U>::convert(std::forward<T>(v));
+    }
+}
+
+inline Obj none() { return Obj::borrow(Py_None); }
+inline Obj not_implemented() { return Obj::borrow(Py_NotImplemented); }
+
+template <class T>
+struct ToPy<std::optional<T>> {
+    static Obj convert(std::optional<T>&& v) { return v ? to_py(std::move(*v)) : none(); }
+};
+
+template <class T>
+struct ToPy<std::vector<T>> {
+    static Obj convert(std::vector<T>&& v) {
+        Obj list = check(PyList_New(static_cast<Py_ssize_t>(v.size())));
+        for (size_t i = 0; i < v.size(); ++i)
+            PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(std::move(v[i])).release());
+        return list;
+    }
+};
+
+template <class... Ts>
+struct ToPy<std::tuple<Ts...>> {
+    static Obj convert(std::tuple<Ts...>&& t) {
+        Obj tup = check(PyTuple_New(sizeof...(Ts)));
+        [&]<size_t... I>(std::index_sequence<I...>) {
+            (PyTuple_SetItem(tup.get(), I, to_py(std::move(std::get<I>(t))).release()), ...);
+        }(std::index_sequence_for<Ts...>{});
+        return tup;
+    }
+};
+
+template <class A, class B>
+struct ToPy<std::pair<A, B>> {
+    static Obj convert(std::pair<A, B>&& p) {
+        return ToPy<std::tuple<A, B>>::convert(std::tuple<A, B>(std::move(p.first), std::move(p.second)));
+    }
+};
+
+template <class T, class E>
+struct ToPy<std::expected<T, E>> {
+    static Obj convert(std::expected<T, E>&& r) {
+        if (!r) raise_error(r.error());
+        if constexpr (std::is_void_v<T>) return none();
+        else return to_py(std::move(*r));
+    }
+};
+
+}  // namespace vemo::py

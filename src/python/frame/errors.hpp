@@ -1,0 +1,101 @@
+// The error convention: every core error type maps to one Python exception
+// type, with the error's own message as the text.
+#pragma once
+
+#include <expected>
+#include <new>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "core/container/errors.hpp"
+#include "python/frame/py.hpp"
+
+namespace vemo::py {
+
+// Specialise with `static PyObject* type(const E&)`; the message is e.message().
+template <class E>
+struct ErrorToException;
+
+template <>
+struct ErrorToException<OutOfBounds> {
+    static PyObject* type(const OutOfBounds&) { return PyExc_IndexError; }
+};
+template <>
+struct ErrorToException<IndistinctError> {
+    static PyObject* type(const IndistinctError&) { return PyExc_ValueError; }
+};
+
+template <class E>
+[[noreturn]] void raise_error(const E& e) {
+    throw PyError{ErrorToException<E>::type(e), e.message()};
+}
+
+// The success value, or the error raised as its Python exception.
+template <class T, class E>
+decltype(auto) to_py_result(std::expected<T, E>&& r) {
+    if (!r) raise_error(r.error());
+    if constexpr (!std::is_void_v<T>) return std::move(*r);
+}
+
+// The index error of the Python index rule.
+struct PyIndexError {
+    int64_t index;
+    uint64_t length;
+    std::string message() const {
+        return "Element index " + std::to_string(index) + " is out-of-bounds for container of length " +
+               std::to_string(length) + ".";
+    }
+};
+template <>
+struct ErrorToException<PyIndexError> {
+    static PyObject* type(const PyIndexError&) { return PyExc_IndexError; }
+};
+
+// A negative index counts from the end.
+inline std::expected<uint64_t, PyIndexError> try_py_index(int64_t index, uint64_t len) {
+    // Lengths beyond 2^63 cannot exist in memory; clamp so the arithmetic stays defined.
+    const int64_t n = len > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(len);
+    const int64_t j = index < 0 ? index + n : index;
+    if (j >= 0 && static_cast<uint64_t>(j) < len) return static_cast<uint64_t>(j);
+    return std::unexpected(PyIndexError{j, len});
+}
+
+inline std::expected<std::vector<uint64_t>, PyIndexError> try_py_indices(std::vector<int64_t> indices,
+                                                                          uint64_t len) {
+    std::vector<uint64_t> out;
+    out.reserve(indices.size());
+    for (int64_t i : indices) {
+        auto r = try_py_index(i, len);
+        if (!r) return std::unexpected(r.error());
+        out.push_back(*r);
+    }
+    return out;
+}
+
+// Runs f, turning every C++ failure into the interpreter's error state.
+// Returns f's result, or `fail` after setting the error.
+void set_panic(const char* what);
+void set_error(const PyError& e);
+
+template <class R, class F>
+R guarded(R fail, F&& f) noexcept {
+    try {
+        return f();
+    } catch (const PyError& e) {
+        set_error(e);
+    } catch (const ErrorAlreadySet&) {
+        if (!PyErr_Occurred()) set_panic("error indicator lost");
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::length_error&) {
+        PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        set_panic(e.what());
+    } catch (...) {
+        set_panic("unknown internal failure");
+    }
+    return fail;
+}
+
+}  // namespace vemo::py

@@ -1,0 +1,4 @@
+// Everything a binding file needs.
+#pragma once
+
+#include "python/frame/bind.hpp"

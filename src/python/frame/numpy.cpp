@@ -1,0 +1,43 @@
+#include "python/frame/numpy.hpp"
+
+namespace vemo::py {
+
+PyObject* cached_attr(const char* module, const char* attr) {
+    // A handful of (module, attr) pairs at most: a linear list is enough.
+    struct Entry {
+        std::string module, attr;
+        PyObject* value;
+    };
+    static std::vector<Entry> cache;
+    for (auto& e : cache)
+        if (e.module == module && e.attr == attr) return e.value;
+    Obj m = check(PyImport_ImportModule(module));
+    Obj a = check(PyObject_GetAttrString(m.get(), attr));
+    cache.push_back({module, attr, a.get()});
+    return a.release();  // kept for the life of the process
+}
+
+bool is_ndarray(PyObject* o) {
+    int r = PyObject_IsInstance(o, cached_attr("numpy", "ndarray"));
+    if (r < 0) throw ErrorAlreadySet{};
+    return r == 1;
+}
+
+Buffer::Buffer(PyObject* o, int flags) {
+    if (PyObject_GetBuffer(o, &view_, flags) < 0) throw ErrorAlreadySet{};
+}
+
+std::string Buffer::format() const {
+    std::string f = view_.format ? view_.format : "B";
+    if (!f.empty() && (f[0] == '@' || f[0] == '=')) f.erase(0, 1);
+    return f;
+}
+
+Obj numpy_empty(std::span<const Py_ssize_t> shape, const char* dtype) {
+    Obj tup = check(PyTuple_New(static_cast<Py_ssize_t>(shape.size())));
+    for (size_t k = 0; k < shape.size(); ++k)
+        PyTuple_SetItem(tup.get(), static_cast<Py_ssize_t>(k), check(PyLong_FromSsize_t(shape[k])).release());
+    return check(PyObject_CallFunction(cached_attr("numpy", "empty"), "Os", tup.get(), dtype));
+}
+
+}  // namespace vemo::py

@@ -1,0 +1,81 @@
+// NumPy arrays: read through the buffer protocol, created through NumPy's
+// own Python API and filled through their buffers.
+#pragma once
+
+#include <complex>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "python/frame/convert.hpp"
+
+namespace vemo::py {
+
+// module.attr, imported once and kept for the life of the process.
+PyObject* cached_attr(const char* module, const char* attr);
+
+bool is_ndarray(PyObject* o);
+
+// A read-only view of an object's buffer, released on destruction.
+class Buffer {
+public:
+    // Throws ErrorAlreadySet when the object has no buffer.
+    explicit Buffer(PyObject* o, int flags = PyBUF_RECORDS_RO);
+    Buffer(const Buffer&) = delete;
+    ~Buffer() { PyBuffer_Release(&view_); }
+
+    int ndim() const { return view_.ndim; }
+    Py_ssize_t shape(int k) const { return view_.shape[k]; }
+    Py_ssize_t stride(int k) const { return view_.strides[k]; }
+    Py_ssize_t itemsize() const { return view_.itemsize; }
+    // The struct-module format, without a native-order prefix ('@' or '=').
+    std::string format() const;
+    // Element k of a one-dimensional buffer, for any stride.
+    template <class T>
+    T get(Py_ssize_t k) const {
+        T v;
+        std::memcpy(&v, static_cast<const char*>(view_.buf) + k * view_.strides[0], sizeof(T));
+        return v;
+    }
+    void* data() const { return view_.buf; }
+
+private:
+    Py_buffer view_{};
+};
+
+template <class T>
+constexpr const char* dtype_name() {
+    if constexpr (std::is_same_v<T, double>) return "float64";
+    else if constexpr (std::is_same_v<T, std::complex<double>>) return "complex128";
+    else if constexpr (std::is_same_v<T, bool>) return "bool";
+    else if constexpr (std::is_same_v<T, uint8_t>) return "uint8";
+    else if constexpr (std::is_same_v<T, uint64_t>) return "uint64";
+    else if constexpr (std::is_same_v<T, int64_t>) return "int64";
+    else static_assert(sizeof(T) == 0, "no NumPy dtype for this type");
+}
+
+// numpy.empty(shape, dtype) (C order).
+Obj numpy_empty(std::span<const Py_ssize_t> shape, const char* dtype);
+
+// A new C-ordered array of the given shape holding a copy of `data`.
+template <class T>
+Obj make_array(std::span<const Py_ssize_t> shape, std::span<const T> data) {
+    Obj arr = numpy_empty(shape, dtype_name<T>());
+    if (!data.empty()) {
+        Py_buffer view;
+        if (PyObject_GetBuffer(arr.get(), &view, PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS) < 0) throw ErrorAlreadySet{};
+        std::memcpy(view.buf, data.data(), data.size_bytes());
+        PyBuffer_Release(&view);
+    }
+    return arr;
+}
+
+template <class T>
+Obj make_array_1d(std::span<const T> data) {
+    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(data.size())};
+    return make_array<T>(shape, data);
+}
+
+}  // namespace vemo::py

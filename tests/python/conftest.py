@@ -1,0 +1,8 @@
+import pytest
+
+
+@pytest.fixture(scope="session")
+def v():
+    import vemo._vemo as v
+
+    return v

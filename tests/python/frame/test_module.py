@@ -1,0 +1,67 @@
+import shutil
+import subprocess
+
+import pytest
+
+MODULE_ORDER = [
+    "Sign", "SignVec", "ComplexSign", "ComplexSignVec", "RealVec", "ComplexVec", "Map",
+    "QubitPauliArray", "QubitStateArray", "Mapper", "JordanWignerMapper", "BravyiKitaevMapper",
+    "ParityMapper", "ParaparticularMapper", "Modes", "FermionSprings", "FermionStateArray",
+    "NormalFermionOperatorArray", "GeneralFermionOperatorArray", "BinarySprings", "CliffordGateList",
+    "CliffordGate", "PauliSprings", "Qubits", "PauliMatrix", "SymplecticPart",
+]
+
+
+def test_module_identity(v):
+    import vemo
+
+    assert v.__doc__ == "The Python bindings to Vemo."
+    assert "Map" in v.__all__
+    # __all__ keeps the module's order, whatever subset is present.
+    assert v.__all__ == [n for n in MODULE_ORDER if n in v.__all__]
+    for name in v.__all__:
+        assert getattr(v, name) is getattr(vemo, name)
+    for hidden in ("Unity", "UnityVec", "ManyPartPauliSprings"):
+        assert not hasattr(v, hidden)
+
+
+def test_reimport_returns_same_module(v):
+    import importlib
+
+    assert importlib.import_module("vemo._vemo") is v
+
+
+@pytest.mark.skipif(shutil.which("nm") is None, reason="nm not available")
+def test_only_init_symbol_exported(v):
+    out = subprocess.run(["nm", "-D", "--defined-only", v.__file__], capture_output=True, text=True, check=True)
+    symbols = [line.split()[-1] for line in out.stdout.splitlines() if line.strip()]
+    assert symbols == ["PyInit__vemo"]
+
+
+def test_map_construction_and_len(v):
+    m = v.Map()
+    assert len(m) == 0
+    assert v.Map.__doc__ == "A Map wrapper for Python."
+    assert v.Map.__text_signature__ == "()"
+    assert v.Map.__name__ == "Map"
+
+
+@pytest.mark.parametrize(
+    "call, message",
+    [
+        (lambda M: M(1), "Map.__new__() takes 0 positional arguments but 1 was given"),
+        (lambda M: M(1, 2), "Map.__new__() takes 0 positional arguments but 2 were given"),
+        (lambda M: M(x=1), "Map.__new__() got an unexpected keyword argument 'x'"),
+    ],
+)
+def test_map_argument_errors(v, call, message):
+    with pytest.raises(TypeError) as e:
+        call(v.Map)
+    assert str(e.value) == message
+
+
+def test_map_has_no_comparison_beyond_identity(v):
+    a, b = v.Map(), v.Map()
+    assert a == a and a != b
+    with pytest.raises(TypeError):
+        a < b
