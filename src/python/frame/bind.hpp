@@ -54,7 +54,7 @@ PyObject* richcmp_entry(PyObject* a, PyObject* b, int op) {
             if (!ia || !ib) return not_implemented().release();
             SharedBorrow<T> ga(ia);
             SharedBorrow<T> gb(ib);
-            return to_py(static_cast<bool>(F(ga.get(), gb.get()))).release();
+            return to_py(static_cast<bool>(fn_ptr<F>(ga.get(), gb.get()))).release();
         }
         if (op == Py_NE) {
             Obj eq = check(PyObject_RichCompare(a, b, Py_EQ));
@@ -72,7 +72,7 @@ Py_ssize_t len_entry(PyObject* self) {
         auto* inst = instance_cast<T>(self);
         if (!inst) raise(PyExc_TypeError, "bad self");
         SharedBorrow<T> g(inst);
-        auto n = F(g.get());
+        auto n = fn_ptr<F>(g.get());
         if (static_cast<uint64_t>(n) > static_cast<uint64_t>(PY_SSIZE_T_MAX))
             raise(PyExc_OverflowError, "length too large");
         return static_cast<Py_ssize_t>(n);
@@ -100,6 +100,17 @@ int setitem_entry(PyObject* self, PyObject* key, PyObject* value) {
         invoke<F>(Meta<F>::sig, self, args, 2, nullptr);
         return 0;
     });
+}
+
+// A number-protocol slot: F(PyObject* a, PyObject* b) -> Obj, where either
+// operand may be the foreign one (return not_implemented() for those).
+template <auto F>
+PyObject* binary_entry(PyObject* a, PyObject* b) {
+    return guarded<PyObject*>(nullptr, [&] { return fn_ptr<F>(a, b).release(); });
+}
+template <auto F>
+PyObject* ternary_entry(PyObject* a, PyObject* b, PyObject* c) {
+    return guarded<PyObject*>(nullptr, [&] { return fn_ptr<F>(a, b, c).release(); });
 }
 
 template <Bound T>
@@ -184,6 +195,16 @@ public:
     void unary(const char* name) {
         bind<F>(slot_signature(name, {}));
         slot(Slot, reinterpret_cast<void*>(&unary_entry<F>));
+    }
+    // Py_nb_multiply, Py_nb_inplace_multiply, ...: F(PyObject* a, PyObject* b) -> Obj.
+    template <int Slot, auto F>
+    void binary() {
+        slot(Slot, reinterpret_cast<void*>(&binary_entry<F>));
+    }
+    // Py_nb_power, Py_nb_inplace_power: F(PyObject* a, PyObject* b, PyObject* mod) -> Obj.
+    template <int Slot, auto F>
+    void ternary() {
+        slot(Slot, reinterpret_cast<void*>(&ternary_entry<F>));
     }
     template <auto F>
     void getitem(const char* key_name = "key") {

@@ -132,12 +132,14 @@ struct FnTraits<R (*)(A...)> {
     static constexpr size_t arity = sizeof...(A);
 };
 
+// A function pointer, or a capture-less lambda turned into one.
+template <auto F>
+inline constexpr auto fn_ptr = +F;
+
 // Calls F with Python arguments; `self` is null for static functions.
 template <auto F>
 Obj invoke(const Signature& sig, PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    using Tr = FnTraits<decltype(F)>;
-    constexpr size_t n_self = 0;  // self occupies parameter 0 of F when present
-    (void)n_self;
+    using Tr = FnTraits<std::remove_const_t<decltype(fn_ptr<F>)>>;
     return [&]<class... A>(std::tuple<A...>*) -> Obj {
         constexpr size_t N = sizeof...(A);
         std::array<PyObject*, N + 1> raw{};
@@ -162,10 +164,10 @@ Obj invoke(const Signature& sig, PyObject* self, PyObject* const* args, Py_ssize
         }(std::index_sequence_for<A...>{});
         using R = typename Tr::Ret;
         if constexpr (std::is_void_v<R>) {
-            std::apply([](auto&... h) { F(h.get()...); }, hs);
+            std::apply([](auto&... h) { fn_ptr<F>(h.get()...); }, hs);
             return none();
         } else {
-            return to_py(std::apply([](auto&... h) -> R { return F(h.get()...); }, hs));
+            return to_py(std::apply([](auto&... h) -> R { return fn_ptr<F>(h.get()...); }, hs));
         }
     }(static_cast<typename Tr::Args*>(nullptr));
 }

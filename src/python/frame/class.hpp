@@ -113,6 +113,7 @@ void dealloc_instance(PyObject* self) {
 // blocks at load time; the blocks run when the type is first needed.
 struct ClassSpec {
     std::string name;
+    std::string qualified_name;
     std::string doc;
     Py_ssize_t basicsize = 0;
     bool has_new = false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -107,6 +108,22 @@ struct FromPy<std::vector<T>> {
         while (PyObject* item = PyIter_Next(it.get())) {
             Obj held = Obj::steal(item);
             out.push_back(FromPy<T>::convert(item));
+        }
+        if (PyErr_Occurred()) throw ErrorAlreadySet{};
+        return out;
+    }
+};
+
+// A Python set or frozenset.
+template <class T>
+struct FromPy<std::set<T>> {
+    static std::set<T> convert(PyObject* o) {
+        if (!PyAnySet_Check(o)) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PySet'");
+        std::set<T> out;
+        Obj it = check(PyObject_GetIter(o));
+        while (PyObject* item = PyIter_Next(it.get())) {
+            Obj held = Obj::steal(item);
+            out.insert(FromPy<T>::convert(item));
         }
         if (PyErr_Occurred()) throw ErrorAlreadySet{};
         return out;

@@ -206,14 +206,12 @@ PyTypeObject* build_type(ClassSpec& spec) {
     slots.push_back({0, nullptr});
     unsigned flags = Py_TPFLAGS_DEFAULT;
     if (!spec.has_new) flags |= Py_TPFLAGS_DISALLOW_INSTANTIATION;
-    PyType_Spec ts{spec.name.c_str(), static_cast<int>(spec.basicsize), 0, flags, slots.data()};
+    // __name__ is the bare class name; __module__ is the extension's.
+    // The type object keeps a pointer to this name.
+    spec.qualified_name = "vemo._vemo." + spec.name;
+    PyType_Spec ts{spec.qualified_name.c_str(), static_cast<int>(spec.basicsize), 0, flags, slots.data()};
     PyObject* tp = PyType_FromSpec(&ts);
     if (!tp) return nullptr;
-    // The type's name stays bare; its module is the extension's.
-    if (PyObject_SetAttrString(tp, "__module__", check(PyUnicode_FromString("vemo._vemo")).get()) < 0) {
-        Py_DECREF(tp);
-        return nullptr;
-    }
     spec.type = reinterpret_cast<PyTypeObject*>(tp);
     return spec.type;
 }
