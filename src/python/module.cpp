@@ -15,7 +15,7 @@ constexpr const char* module_classes[] = {
 };
 
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT, "_vemo", "The Python bindings to Vemo.", -1, nullptr, nullptr, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "_vemo", "The Python bindings to Vemo.", 0, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
 PyObject* the_module = nullptr;

@@ -65,3 +65,24 @@ def test_map_has_no_comparison_beyond_identity(v):
     assert a == a and a != b
     with pytest.raises(TypeError):
         a < b
+
+
+def test_second_interpreter_is_refused(v):
+    si = pytest.importorskip("_xxsubinterpreters")
+    interp = si.create()
+    try:
+        with pytest.raises(si.RunFailedError, match="ImportError"):
+            si.run_string(interp, "import vemo._vemo")
+    finally:
+        si.destroy(interp)
+
+
+def test_reimport_after_removal_returns_same_module(v):
+    import importlib
+    import sys
+
+    del sys.modules["vemo._vemo"]
+    try:
+        assert importlib.import_module("vemo._vemo") is v
+    finally:
+        sys.modules["vemo._vemo"] = v
