@@ -64,8 +64,9 @@ struct MapLookup {
     bool is_none() const { return kind == Kind::None; }
     bool is_single() const { return kind == Kind::Single; }
     bool is_multiple() const { return kind == Kind::Multiple; }
-    // All indices in registration order (empty for None).
-    std::span<const uint64_t> indices() const& {
+    // All indices in registration order (empty for None). For Single the span
+    // points into this result: keep the result alive while the span is used.
+    std::span<const uint64_t> indices() const {
         if (kind == Kind::Single) return {&single, 1};
         return multiple;
     }

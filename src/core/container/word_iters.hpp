@@ -107,6 +107,20 @@ constexpr bool words_equal(const BasicWords<A>& a, const BasicWords<B>& b) {
 // Lexicographic over unsigned words; a proper prefix orders first.
 template <class A, class B>
 constexpr std::strong_ordering words_cmp(const BasicWords<A>& a, const BasicWords<B>& b) {
+    // Fast path: elements of one list share their part shape.
+    if (a.n_parts == b.n_parts) {
+        bool same_shape = true;
+        for (size_t k = 0; k < a.n_parts; ++k) same_shape &= a.parts[k].size() == b.parts[k].size();
+        if (same_shape) {
+            for (size_t k = 0; k < a.n_parts; ++k) {
+                const auto pa = a.parts[k];
+                const auto pb = b.parts[k];
+                for (size_t t = 0; t < pa.size(); ++t)
+                    if (pa[t] != pb[t]) return pa[t] < pb[t] ? std::strong_ordering::less : std::strong_ordering::greater;
+            }
+            return std::strong_ordering::equal;
+        }
+    }
     WordCursor ca(a);
     WordCursor cb(b);
     for (; !ca.done() && !cb.done(); ca.next(), cb.next())
