@@ -111,8 +111,16 @@ Signature parse_signature(const std::string& cls, const char* doc, bool is_new) 
 }
 
 void bind_signature(Signature& slot, bool& bound, Signature sig) {
-    if (bound && slot.full_name != sig.full_name)
-        raise(PyExc_SystemError, "one function bound as both " + slot.full_name + " and " + sig.full_name);
+    if (bound) {
+        // One function may serve two names (say __str__ and __repr__) when their parameters agree.
+        bool same = slot.params.size() == sig.params.size() && slot.has_self == sig.has_self;
+        for (size_t k = 0; same && k < sig.params.size(); ++k)
+            same = slot.params[k].name == sig.params[k].name && slot.params[k].required == sig.params[k].required &&
+                   slot.params[k].kw_only == sig.params[k].kw_only;
+        if (!same)
+            raise(PyExc_SystemError, "one function bound as both " + slot.full_name + " and " + sig.full_name);
+        return;
+    }
     slot = std::move(sig);
     bound = true;
 }
