@@ -137,6 +137,7 @@ public:
         if (spec_.type) return spec_.type;
         return guarded<PyTypeObject*>(nullptr, [&] {
             spec_ = ClassSpec{};
+            after_build_.clear();
             spec_.name = PyClass<T>::name;
             spec_.basicsize = sizeof(Instance<T>);
             std::stable_sort(blocks_.begin(), blocks_.end(),
@@ -145,11 +146,15 @@ public:
             slot(Py_tp_dealloc, reinterpret_cast<void*>(&dealloc_instance<T>));
             PyTypeObject* tp = build_type(spec_);
             if (!tp) throw ErrorAlreadySet{};
+            for (auto f : after_build_) f(tp);
             return tp;
         });
     }
 
     void doc(const char* d) { spec_.doc = d; }
+    // Runs once the type object exists, e.g. to set class attributes that are
+    // instances of the class itself.
+    void after_build(void (*f)(PyTypeObject*)) { after_build_.push_back(f); }
     void slot(int id, void* fn) { spec_.slots.push_back({id, fn}); }
 
     // An instance method: F's first parameter is `const T&` or `T&`.
@@ -242,6 +247,7 @@ private:
 
     ClassSpec spec_;
     std::vector<std::pair<int, Block>> blocks_;
+    std::vector<void (*)(PyTypeObject*)> after_build_;
 };
 
 template <Bound T>

@@ -26,7 +26,8 @@ template <std::integral T>
     requires(!std::same_as<T, bool>)
 struct FromPy<T> {
     static T convert(PyObject* o) {
-        Obj idx = check(PyNumber_Index(o));
+        // Exact ints skip the __index__ round trip.
+        Obj idx = PyLong_Check(o) ? Obj::borrow(o) : check(PyNumber_Index(o));
         if constexpr (std::is_signed_v<T>) {
             long long v = PyLong_AsLongLong(idx.get());
             if (v == -1 && PyErr_Occurred()) throw ErrorAlreadySet{};

@@ -155,6 +155,12 @@ bool name_matches(PyObject* kw, const Param& p) {
 void match_arguments(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                      PyObject** out) {
     const size_t n = sig.params.size();
+    if (!kwnames && static_cast<size_t>(nargs) == n && n == sig.n_positional) {
+        // The common call: every parameter given by position.
+        for (size_t j = 0; j < n; ++j)
+            out[j] = args[j] == Py_None && !sig.params[j].required ? nullptr : args[j];
+        return;
+    }
     if (static_cast<size_t>(nargs) > sig.n_positional) {
         const char* was = nargs == 1 ? "was" : "were";
         std::string takes = sig.n_required_positional == sig.n_positional
