@@ -1,0 +1,109 @@
+"""The call path shared by every method: argument matching, conversion, borrows, the index rule."""
+
+import pytest
+
+
+def message(excinfo):
+    return str(excinfo.value)
+
+
+class TestArgumentMatching:
+    def test_missing_positional(self, v):
+        rv = v.RealVec(2)
+        with pytest.raises(TypeError) as e:
+            rv.imul_elem()
+        assert message(e) == "RealVec.imul_elem() missing 2 required positional arguments: 'index' and 'other'"
+        with pytest.raises(TypeError) as e:
+            rv.imul_elem(0)
+        assert message(e) == "RealVec.imul_elem() missing 1 required positional argument: 'other'"
+
+    def test_too_many_positional(self, v):
+        with pytest.raises(TypeError) as e:
+            v.RealVec(2).imul_elem(0, 1.0, 2)
+        assert message(e) == "RealVec.imul_elem() takes 2 positional arguments but 3 were given"
+        with pytest.raises(TypeError) as e:
+            v.RealVec(1, 2)
+        assert message(e) == "RealVec.__new__() takes from 0 to 1 positional arguments but 2 were given"
+
+    def test_keywords(self, v):
+        rv = v.RealVec(2)
+        rv.imul_elem(other=3.0, index=1)
+        assert rv[1] == 3.0
+        with pytest.raises(TypeError) as e:
+            rv.imul_elem(0, 1.0, scale=2)
+        assert message(e) == "RealVec.imul_elem() got an unexpected keyword argument 'scale'"
+        with pytest.raises(TypeError) as e:
+            rv.imul_elem(0, index=1)
+        assert message(e) == "RealVec.imul_elem() got multiple values for argument 'index'"
+
+    def test_none_means_absent_for_optional(self, v):
+        assert len(v.RealVec(None)) == 0
+        assert len(v.RealVec(n_element=None)) == 0
+
+
+class TestConversion:
+    def test_wrong_types_name_the_argument(self, v):
+        rv = v.RealVec(2)
+        with pytest.raises(TypeError) as e:
+            rv.imul_elem("0", 1.0)
+        assert message(e).startswith("argument 'index': ")
+        with pytest.raises(TypeError) as e:
+            rv.extend_external(v.Map())
+        assert message(e) == "argument 'value': 'Map' object cannot be cast as 'RealVec'"
+
+    def test_integer_range(self, v):
+        with pytest.raises(OverflowError):
+            v.RealVec(-1)
+        with pytest.raises(OverflowError):
+            v.RealVec(2**64)
+
+    def test_index_objects_are_accepted(self, v):
+        class Two:
+            def __index__(self):
+                return 2
+
+        assert len(v.RealVec(Two())) == 2
+
+
+class TestBorrows:
+    def test_self_as_read_argument_of_in_place_method(self, v):
+        rv = v.RealVec(2)
+        with pytest.raises(RuntimeError) as e:
+            rv.extend_external(rv)
+        assert message(e) == "Already mutably borrowed"
+        assert len(rv) == 2
+        # The borrow was released: the object is usable again.
+        rv.extend_external(v.RealVec(1))
+        assert len(rv) == 3
+
+    def test_borrow_released_after_conversion_error(self, v):
+        rv = v.RealVec(2)
+        with pytest.raises(TypeError):
+            rv.imul_elem(0, "x")
+        rv.imul_elem(0, 2.0)
+        assert rv[0] == 2.0
+
+
+class TestIndexRule:
+    @pytest.mark.parametrize("index, expected", [(0, 0), (2, 2), (-1, 2), (-3, 0)])
+    def test_valid(self, v, index, expected):
+        rv = v.RealVec.from_array(__import__("numpy").array([0.0, 1.0, 2.0]))
+        assert rv[index] == float(expected)
+
+    @pytest.mark.parametrize("length, index, shown", [(3, -4, -1), (3, 3, 3), (0, 0, 0), (0, -1, -1)])
+    def test_out_of_range(self, v, length, index, shown):
+        rv = v.RealVec(length)
+        with pytest.raises(IndexError) as e:
+            rv[index]
+        assert message(e) == f"Element index {shown} is out-of-bounds for container of length {length}."
+
+
+class TestComparison:
+    def test_equality_rules(self, v):
+        a, b = v.RealVec(2), v.RealVec(2)
+        assert a == b and not (a != b)
+        assert (a == 3) is False
+        with pytest.raises(TypeError):
+            a < b
+        with pytest.raises(TypeError):
+            hash(a)
