@@ -28,10 +28,12 @@ struct FromPy<T> {
     static T convert(PyObject* o) {
         // Exact ints skip the __index__ round trip.
         Obj idx = PyLong_Check(o) ? Obj::borrow(o) : check(PyNumber_Index(o));
-        if constexpr (std::is_signed_v<T>) {
+        // Narrow unsigned types range-check through a signed value, as the signed ones do.
+        if constexpr (std::is_signed_v<T> || sizeof(T) < sizeof(long long)) {
             long long v = PyLong_AsLongLong(idx.get());
             if (v == -1 && PyErr_Occurred()) throw ErrorAlreadySet{};
-            if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+            if (v < static_cast<long long>(std::numeric_limits<T>::min()) ||
+                v > static_cast<long long>(std::numeric_limits<T>::max()))
                 raise(PyExc_OverflowError, "out of range integral type conversion attempted");
             return static_cast<T>(v);
         } else {

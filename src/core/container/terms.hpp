@@ -1,0 +1,366 @@
+// Linear combinations: a component list with one coefficient per component,
+// without (Terms) and with (TermSet) a Map that keeps the components unique,
+// and the scaled-add kernels through which every product, mapping and
+// conversion accumulates its result.
+//
+// Accumulation rule: an arriving component is appended with its coefficient
+// when absent and has its coefficient added when present; a coefficient that
+// becomes exactly zero (0.0 or -0.0, never NaN; complex: both parts) removes
+// its component by swap-removal from list, map and coefficients alike.
+#pragma once
+
+#include <algorithm>
+#include <concepts>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "core/container/coeffs/coeffs.hpp"
+#include "core/container/errors.hpp"
+#include "core/container/map.hpp"
+#include "core/container/set.hpp"
+#include "core/container/word_iters.hpp"
+
+namespace vemo {
+
+// The coefficient vectors that accumulate by addition.
+template <class C>
+concept FieldVec = std::same_as<C, RealVec> || std::same_as<C, ComplexVec>;
+
+template <WordIters T, NumReprVec C>
+struct Terms;
+
+// ---- Terms: components may repeat ----
+
+template <WordIters T, NumReprVec C>
+struct TermsView {
+    const T& cmpnts;
+    const C& coeffs;
+
+    uint64_t size() const { return cmpnts.size(); }
+    // A deep copy of the list and of the whole coefficient vector.
+    Terms<T, C> to_owned() const { return Terms<T, C>{cmpnts, coeffs}; }
+};
+
+template <WordIters T, NumReprVec C>
+struct TermsMutView {
+    T& cmpnts;
+    C& coeffs;
+
+    uint64_t size() const { return cmpnts.size(); }
+    TermsView<T, C> as_view() const { return {cmpnts, coeffs}; }
+
+    // Appends a copy of another list's element with coefficient c. `e` must not
+    // point into this list (appending may move its storage).
+    template <WordIters U>
+    void push_elem_coeff(const ElemRef<U>& e, const typename C::Scalar& c) const {
+        push_u64it(cmpnts, e.words());
+        coeffs.push_default();
+        coeffs.set(coeffs.size() - 1, c);
+    }
+
+    // The n terms appended once more, in order: the list holds them twice.
+    void self_append() const {
+        const uint64_t n = cmpnts.size();
+        for (uint64_t j = 0; j < n; ++j) {
+            push_clear(cmpnts);
+            copy_elem(cmpnts, n + j, j);
+            coeffs.push_default();
+            coeffs.set(n + j, coeffs.get(j));
+        }
+    }
+};
+
+template <WordIters T, NumReprVec C>
+struct Terms {
+    T cmpnts;
+    C coeffs;
+
+    uint64_t size() const { return cmpnts.size(); }
+    TermsView<T, C> view() const { return {cmpnts, coeffs}; }
+    TermsMutView<T, C> mut_view() { return {cmpnts, coeffs}; }
+    template <WordIters U>
+    void push_elem_coeff(const ElemRef<U>& e, const typename C::Scalar& c) {
+        mut_view().push_elem_coeff(e, c);
+    }
+    void self_append() { mut_view().self_append(); }
+};
+
+// ---- TermSet: distinct components, a map that describes the list, one coefficient each ----
+
+namespace detail {
+
+// Word equality with a plain loop for the common case of equally shaped
+// elements (a library call per short comparison costs more than the compare).
+template <class A, class B>
+inline bool same_words(const BasicWords<A>& a, const BasicWords<B>& b) {
+    if (a.n_parts != b.n_parts) return words_equal(a, b);
+    for (size_t k = 0; k < a.n_parts; ++k)
+        if (a.parts[k].size() != b.parts[k].size()) return words_equal(a, b);
+    for (size_t k = 0; k < a.n_parts; ++k) {
+        const auto* x = a.parts[k].data();
+        const auto* y = b.parts[k].data();
+        for (size_t t = 0, m = a.parts[k].size(); t < m; ++t)
+            if (x[t] != y[t]) return false;
+    }
+    return true;
+}
+
+// The index of the element of `list` equal to `w` among those registered under h.
+template <WordIters T, class W>
+std::optional<uint64_t> find_hashed(const T& list, const Map& map, uint64_t h, const BasicWords<W>& w) {
+    const MapLookup r = map.lookup(h);
+    const uint64_t n = list.size();
+    for (uint64_t i : r.indices()) {
+        if (i >= n) map_index_beyond_list(i, n);
+        if (same_words(Words(list.elem_u64it(i)), w)) return i;
+    }
+    return std::nullopt;
+}
+
+// Appends `w` as element n = list size and registers (h, n).
+template <WordIters T, class W>
+uint64_t append_hashed(T& list, Map& map, uint64_t h, const BasicWords<W>& w) {
+    const uint64_t n = list.size();
+    push_u64it(list, w);
+    if (!map.insert(h, n)) internal_failure("TermSet insert: the map registers the new element already");
+    return n;
+}
+
+// Swap-removal of element i whose hash h is known: saves hashing it again.
+template <WordIters T>
+bool drop_hashed(T& list, Map& map, uint64_t i, uint64_t h) {
+    const uint64_t n = list.size();
+    if (i >= n || !map.remove(h, i)) return false;
+    const uint64_t last = n - 1;
+    if (i != last) {
+        const uint64_t h2 = hash_at_index(list, last);
+        map.remove(h2, last);
+        map.insert(h2, i);
+    }
+    list.pop_and_swap(i);
+    return true;
+}
+
+}  // namespace detail
+
+template <WordIters T, NumReprVec C>
+struct TermSetView {
+    const T& cmpnts;
+    const Map& map;
+    const C& coeffs;
+
+    uint64_t size() const { return cmpnts.size(); }
+    TermsView<T, C> as_terms() const { return {cmpnts, coeffs}; }
+
+    template <class W>
+    std::optional<uint64_t> lookup(const BasicWords<W>& w) const {
+        return detail::find_hashed(cmpnts, map, hash_u64it(w), w);
+    }
+    // The coefficient of the element with the same words as `e`, if there is one.
+    template <WordIters U>
+    std::optional<typename C::Scalar> lookup_coeff_elem_ref(const ElemRef<U>& e) const {
+        if (auto i = lookup(e.words())) return coeffs.get(*i);
+        return std::nullopt;
+    }
+};
+
+template <WordIters T, NumReprVec C>
+struct TermSetMutView {
+    T& cmpnts;
+    Map& map;
+    C& coeffs;
+
+    uint64_t size() const { return cmpnts.size(); }
+    TermSetView<T, C> as_view() const { return {cmpnts, map, coeffs}; }
+
+    // (index, inserted): an equal element keeps its coefficient; a new one gets c.
+    template <class W>
+    std::pair<uint64_t, bool> insert_u64it_or_get_index(const BasicWords<W>& w, const typename C::Scalar& c) const {
+        const uint64_t h = hash_u64it(w);
+        if (auto i = detail::find_hashed(cmpnts, map, h, w)) return {*i, false};
+        const uint64_t j = detail::append_hashed(cmpnts, map, h, w);
+        coeffs.resize(cmpnts.size());
+        coeffs.set(j, c);
+        return {j, true};
+    }
+    std::pair<uint64_t, bool> insert_u64it_or_get_index(std::span<const uint64_t> w,
+                                                        const typename C::Scalar& c) const {
+        return insert_u64it_or_get_index(Words(w), c);
+    }
+
+    // Swap-removal of element i with its coefficient; false (nothing changes)
+    // when the map does not register element i.
+    bool drop_index(uint64_t i) const {
+        if (i >= cmpnts.size()) return false;
+        if (!detail::drop_hashed(cmpnts, map, i, hash_at_index(cmpnts, i))) return false;
+        coeffs.pop_and_swap(i);
+        return true;
+    }
+
+    template <WordIters U>
+    std::optional<typename C::Scalar> lookup_coeff_elem_ref(const ElemRef<U>& e) const {
+        return as_view().lookup_coeff_elem_ref(e);
+    }
+};
+
+template <WordIters T, NumReprVec C>
+class TermSet {
+public:
+    // An empty term set on the same space as `like`.
+    static TermSet empty_from(const T& like) { return TermSet(Set<T>::empty_from(like)); }
+
+    // Inserts the terms in index order; a repeated component keeps the
+    // coefficient of its last occurrence (coefficients are not summed, zeros kept).
+    static TermSet from_terms(Terms<T, C> terms) {
+        TermSet out = empty_from(terms.cmpnts);
+        const uint64_t n = terms.cmpnts.size();
+        for (uint64_t i = 0; i < n; ++i) {
+            const auto c = terms.coeffs.get(i);
+            auto [j, inserted] = out.set_.insert_u64it_or_get_index(Words(terms.cmpnts.elem_u64it(i)));
+            if (inserted) out.coeffs_.resize(out.set_.size());
+            out.coeffs_.set(j, c);
+        }
+        return out;
+    }
+
+    uint64_t size() const { return set_.size(); }
+    const T& cmpnts() const { return set_.elements(); }
+    const Map& map() const { return set_.map(); }
+    const C& coeffs() const { return coeffs_; }
+
+    TermSetView<T, C> view() const { return {set_.elements(), set_.map(), coeffs_}; }
+    TermSetMutView<T, C> mut_view() {
+        auto sv = set_.mut_view();
+        return {sv.list(), sv.map(), coeffs_};
+    }
+    TermsView<T, C> as_terms() const { return {set_.elements(), coeffs_}; }
+
+    template <class W>
+    std::pair<uint64_t, bool> insert_u64it_or_get_index(const BasicWords<W>& w, const typename C::Scalar& c) {
+        return mut_view().insert_u64it_or_get_index(w, c);
+    }
+    bool drop_index(uint64_t i) { return mut_view().drop_index(i); }
+    template <WordIters U>
+    std::optional<typename C::Scalar> lookup_coeff_elem_ref(const ElemRef<U>& e) const {
+        return view().lookup_coeff_elem_ref(e);
+    }
+
+    // Hands the list and coefficients out, leaving an empty term set.
+    Terms<T, C> into_terms() {
+        Terms<T, C> out{set_.take_elements(), std::move(coeffs_)};
+        coeffs_ = C();
+        return out;
+    }
+
+private:
+    explicit TermSet(Set<T> set) : set_(std::move(set)) {}
+
+    Set<T> set_;
+    C coeffs_;
+};
+
+// ---- scaled-add kernels ----
+
+namespace detail {
+
+inline constexpr uint64_t no_hint = ~uint64_t{0};
+
+// lhs += c * (component w with hash h). `hint` is where an earlier look-up of
+// h pointed (no_hint: nowhere); it is trusted only as far as it can be
+// verified: an element with equal words at the hinted index is the component
+// (elements are distinct), and "nowhere" stays true while nothing has been
+// inserted since (`hint_fresh`). Anything else falls back to a full look-up.
+// Returns whether the component was appended.
+template <WordIters T, FieldVec C, class W>
+bool scaled_iadd_hashed(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w, uint64_t h,
+                        const typename C::Scalar& c, uint64_t hint, bool hint_fresh) {
+    std::optional<uint64_t> found;
+    if (hint != no_hint && hint < lhs.cmpnts.size() && same_words(Words(lhs.cmpnts.elem_u64it(hint)), w))
+        found = hint;
+    else if (hint != no_hint || !hint_fresh)
+        found = find_hashed(lhs.cmpnts, lhs.map, h, w);
+    uint64_t j;
+    typename C::Scalar sum;
+    if (found) {
+        j = *found;
+        auto& entry = lhs.coeffs.at_mut(j);
+        entry = c + entry;
+        sum = entry;
+    } else {
+        j = append_hashed(lhs.cmpnts, lhs.map, h, w);
+        if (lhs.coeffs.size() == j) {
+            lhs.coeffs.push(c);
+        } else {
+            lhs.coeffs.resize(lhs.cmpnts.size());
+            lhs.coeffs.set(j, c);
+        }
+        sum = c;
+    }
+    if (is_exact_zero(sum) && drop_hashed(lhs.cmpnts, lhs.map, j, h)) lhs.coeffs.pop_and_swap(j);
+    return !found;
+}
+
+}  // namespace detail
+
+// lhs += c * (the component with words w). `w` must not point into lhs's list.
+template <WordIters T, FieldVec C, class W>
+void scaled_iadd_u64it(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w, const typename C::Scalar& c) {
+    detail::scaled_iadd_hashed(lhs, w, hash_u64it(w), c, detail::no_hint, false);
+}
+template <WordIters T, FieldVec C>
+void scaled_iadd_u64it(const TermSetMutView<T, C>& lhs, std::span<const uint64_t> w, const typename C::Scalar& c) {
+    scaled_iadd_u64it(lhs, Words(w), c);
+}
+template <WordIters T, FieldVec C, class W>
+void scaled_iadd_u64it(TermSet<T, C>& lhs, const BasicWords<W>& w, const typename C::Scalar& c) {
+    scaled_iadd_u64it(lhs.mut_view(), w, c);
+}
+
+// lhs += s * rhs, term by term in rhs's index order (complex: s scales each
+// rhs coefficient in the written-out order). rhs must not share lhs's list.
+template <WordIters T, FieldVec C>
+void scaled_iadd(const TermSetMutView<T, C>& lhs, const TermsView<T, C>& rhs, const typename C::Scalar& s) {
+    // Terms go in batches: the hashes and map look-ups of a whole batch come
+    // first, so their cache misses overlap, and the hinted elements and
+    // coefficients are prefetched before the terms are added one by one in order.
+    constexpr uint64_t batch = 16;
+    const uint64_t n = rhs.cmpnts.size();
+    uint64_t hashes[batch], hints[batch];
+    for (uint64_t base = 0; base < n; base += batch) {
+        const uint64_t m = std::min(batch, n - base);
+        for (uint64_t k = 0; k < m; ++k) hashes[k] = hash_u64it(Words(rhs.cmpnts.elem_u64it(base + k)));
+        const uint64_t size = lhs.cmpnts.size();
+        for (uint64_t k = 0; k < m; ++k) {
+            const MapLookup r = lhs.map.lookup(hashes[k]);
+            hints[k] = r.is_single() ? r.single : r.is_multiple() ? r.multiple.front() : detail::no_hint;
+            if (hints[k] < size) {
+                const Words hw(lhs.cmpnts.elem_u64it(hints[k]));
+                if (hw.n_parts && !hw.parts[0].empty()) __builtin_prefetch(hw.parts[0].data());
+                if (hints[k] < lhs.coeffs.size()) __builtin_prefetch(&lhs.coeffs.at_mut(hints[k]));
+            }
+        }
+        bool inserted = false;
+        for (uint64_t k = 0; k < m; ++k) {
+            const auto c = num_mul(s, rhs.coeffs.get(base + k));
+            inserted |= detail::scaled_iadd_hashed(lhs, Words(rhs.cmpnts.elem_u64it(base + k)), hashes[k], c,
+                                                   hints[k], !inserted);
+        }
+    }
+}
+template <WordIters T, FieldVec C>
+void scaled_iadd(TermSet<T, C>& lhs, const TermsView<T, C>& rhs, const typename C::Scalar& s) {
+    scaled_iadd(lhs.mut_view(), rhs, s);
+}
+template <WordIters T, FieldVec C>
+void scaled_iadd(const TermSetMutView<T, C>& lhs, const TermSetView<T, C>& rhs, const typename C::Scalar& s) {
+    scaled_iadd(lhs, rhs.as_terms(), s);
+}
+template <WordIters T, FieldVec C>
+void scaled_iadd(TermSet<T, C>& lhs, const TermSetView<T, C>& rhs, const typename C::Scalar& s) {
+    scaled_iadd(lhs.mut_view(), rhs.as_terms(), s);
+}
+
+}  // namespace vemo

@@ -1,0 +1,66 @@
+// Linear combinations of raw ladder-operator products: empty term sets and the
+// concatenation product, which neither orders nor merges its products.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <expected>
+#include <limits>
+
+#include "core/container/coeffs/coeffs.hpp"
+#include "core/container/map.hpp"
+#include "core/container/terms.hpp"
+#include "core/fermion/general.hpp"
+#include "core/fermion/mode.hpp"
+
+namespace vemo::fermion::general {
+
+template <FieldVec C>
+using TermSet = ::vemo::TermSet<CmpntList, C>;
+
+template <FieldVec C>
+TermSet<C> new_term_set(uint64_t max_len, Modes modes) {
+    return TermSet<C>::empty_from(CmpntList(max_len, modes));
+}
+
+// The product of two combinations: every lhs term (outer) times every rhs term
+// (inner). Equal products stay separate elements, all registered in the map
+// under their common hash, so this is a term list with a map rather than a
+// term set with distinct components.
+template <FieldVec C>
+struct ProductTerms {
+    CmpntList cmpnts;
+    Map map;
+    C coeffs;
+};
+
+// Each side's terms run up to the shorter of its list and its coefficients.
+// The result's max_len is the sum of both (saturating: with no room for even
+// one element it can only ever hold what fits).
+template <FieldVec C>
+std::expected<ProductTerms<C>, DifferentSpaces> rmul(const CmpntList& lhs, const C& lhs_coeffs, const CmpntList& rhs,
+                                                    const C& rhs_coeffs) {
+    uint64_t max_len = 0;
+    if (__builtin_add_overflow(lhs.max_len(), rhs.max_len(), &max_len)) max_len = std::numeric_limits<uint64_t>::max();
+    ProductTerms<C> out{CmpntList(max_len, lhs.modes()), Map(), C()};
+    if (rhs.modes() != lhs.modes()) return std::unexpected(DifferentSpaces{});
+    const uint64_t p = std::min<uint64_t>(lhs.size(), lhs_coeffs.size());
+    const uint64_t q = std::min<uint64_t>(rhs.size(), rhs_coeffs.size());
+    if (p == 0 || q == 0) return out;
+    uint64_t total = 0;
+    if (__builtin_mul_overflow(p, q, &total)) throw std::bad_alloc();
+    out.cmpnts.reserve(total);
+    out.coeffs.reserve(total);
+    for (uint64_t i = 0; i < p; ++i) {
+        const auto ci = lhs_coeffs.get(i);
+        for (uint64_t j = 0; j < q; ++j) {
+            out.cmpnts.push_concat_elems(lhs, i, rhs, j);
+            const uint64_t k = out.cmpnts.size() - 1;
+            out.map.insert(hash_at_index(out.cmpnts, k), k);
+            out.coeffs.push(num_mul(ci, rhs_coeffs.get(j)));
+        }
+    }
+    return out;
+}
+
+}  // namespace vemo::fermion::general

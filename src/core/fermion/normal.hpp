@@ -1,0 +1,197 @@
+// Normal-ordered fermion products: component i is the pair (C, A) of row i of
+// the creation plane and row i of the annihilation plane, standing for
+// c_j1 ... c_jp a_i1 ... a_iq with j1 < ... < jp and i1 < ... < iq, factor +1.
+// Element words are the creation row then the annihilation row.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <expected>
+#include <ranges>
+#include <span>
+#include <string>
+
+#include "core/container/coeffs/vecs.hpp"
+#include "core/container/errors.hpp"
+#include "core/container/terms.hpp"
+#include "core/container/word_iters.hpp"
+#include "core/fermion/cre_or_ann.hpp"
+#include "core/fermion/mode.hpp"
+
+namespace vemo::fermion::normal {
+
+// Parity of k(k-1)/2: the sign of reversing k anticommuting operators.
+constexpr bool reversal_parity(uint64_t k) { return (k & 2) != 0; }
+
+class CmpntList {
+public:
+    CmpntList() : CmpntList(Modes()) {}
+    explicit CmpntList(Modes modes) : cre_(modes, true), ann_(modes, false) {}
+
+    const Modes& modes() const { return cre_.modes(); }
+    uint64_t n_modes() const { return modes().len(); }
+    uint64_t words_per_row() const { return cre_.words_per_row(); }
+    const cre_or_ann::CmpntList& cre() const { return cre_; }
+    const cre_or_ann::CmpntList& ann() const { return ann_; }
+    cre_or_ann::CmpntList& cre_mut() { return cre_; }
+    cre_or_ann::CmpntList& ann_mut() { return ann_; }
+
+    std::span<const uint64_t> cre_row(uint64_t i) const { return cre_.row(i); }
+    std::span<const uint64_t> ann_row(uint64_t i) const { return ann_.row(i); }
+    std::span<uint64_t> cre_row_mut(uint64_t i) { return cre_.row_mut(i); }
+    std::span<uint64_t> ann_row_mut(uint64_t i) { return ann_.row_mut(i); }
+
+    bool compatible_with(const CmpntList& o) const { return modes() == o.modes(); }
+    CmpntList empty_clone() const { return CmpntList(modes()); }
+
+    // Appends a component from whole rows of this list's width; bits at the
+    // mode count and above must be zero (the caller's rows come from lists on
+    // the same space).
+    void push_rows(std::span<const uint64_t> cre, std::span<const uint64_t> ann) {
+        if (cre.size() != words_per_row() || ann.size() != words_per_row())
+            internal_failure("push_rows: rows of another width");
+        push_identity();
+        const uint64_t r = size() - 1;
+        std::ranges::copy(cre, cre_.row_mut(r).begin());
+        std::ranges::copy(ann, ann_.row_mut(r).begin());
+    }
+    void push_identity() {
+        cre_.resize(size() + 1);
+        ann_.resize(ann_.size() + 1);
+    }
+
+    // Component i becomes (C, A); a mode at or above the mode count fails with
+    // OutOfBounds of kind Bit naming the largest mode of the offending set,
+    // the creation set tested first. Nothing changes on failure.
+    template <std::ranges::forward_range C, std::ranges::forward_range A>
+    std::expected<void, OutOfBounds> assign_sets(uint64_t i, const C& cre, const A& ann) {
+        if (auto r = check_set(cre); !r) return r;
+        if (auto r = check_set(ann); !r) return r;
+        assign_sets_unchecked(i, cre, ann);
+        return {};
+    }
+    template <std::ranges::forward_range C, std::ranges::forward_range A>
+    void assign_sets_unchecked(uint64_t i, const C& cre, const A& ann) {
+        set_row(cre_.row_mut(i), cre);
+        set_row(ann_.row_mut(i), ann);
+    }
+
+    // ---- component-list operations ----
+    uint64_t size() const { return cre_.size(); }
+    Words elem_u64it(uint64_t i) const { return Words(cre_.row(i), ann_.row(i)); }
+    MutWords elem_u64it_mut(uint64_t i) { return MutWords(cre_.row_mut(i), ann_.row_mut(i)); }
+    void resize(uint64_t n) {
+        cre_.resize(n);
+        ann_.resize(n);
+    }
+    void reserve(uint64_t n) {
+        cre_.reserve(n);
+        ann_.reserve(n);
+    }
+    void pop_and_swap(uint64_t i) {
+        cre_.pop_and_swap(i);
+        ann_.pop_and_swap(i);
+    }
+    // Creators then annihilators, each ascending: "F0^ F2^ F1 F3"; the identity is "".
+    std::string fmt_elem(uint64_t i) const {
+        std::string s;
+        cre_or_ann::append_row_text(s, cre_.row(i), true);
+        const auto a = ann_.row(i);
+        if (!s.empty() && std::ranges::any_of(a, [](uint64_t w) { return w != 0; })) s += ' ';
+        cre_or_ann::append_row_text(s, a, false);
+        return s;
+    }
+    std::string to_string() const {
+        std::string s;
+        for (uint64_t i = 0; i < size(); ++i) {
+            if (i) s += ", ";
+            s += fmt_elem(i);
+        }
+        return s;
+    }
+
+    // ---- per-component counts ----
+    uint64_t count_n_body(uint64_t i) const { return (cre_.popcount(i) + ann_.popcount(i)) / 2; }
+    int64_t particle_number_change(uint64_t i) const {
+        return static_cast<int64_t>(cre_.popcount(i)) - static_cast<int64_t>(ann_.popcount(i));
+    }
+
+    // Every component becomes its adjoint: (C, A) -> (A, C) with sign
+    // (-1)^(p(p-1)/2 + q(q-1)/2), p = |C|, q = |A|; bit i of `signs` set means -1.
+    void dagger(SignVec& signs) {
+        cre_.swap_rows_with(ann_);
+        signs.resize(size());
+        for (uint64_t i = 0; i < size(); ++i)
+            signs.set(i, Sign(reversal_parity(cre_.popcount(i)) != reversal_parity(ann_.popcount(i))));
+    }
+    SignVec dagger_get_signs() {
+        SignVec s;
+        dagger(s);
+        return s;
+    }
+
+    bool operator==(const CmpntList&) const = default;
+
+private:
+    template <class R>
+    std::expected<void, OutOfBounds> check_set(const R& modes) const {
+        bool any = false;
+        uint64_t m = 0;
+        for (auto&& k : modes) {
+            m = any ? std::max<uint64_t>(m, static_cast<uint64_t>(k)) : static_cast<uint64_t>(k);
+            any = true;
+        }
+        if (any) return check_bounds(m, n_modes(), OutOfBoundsKind::Bit);
+        return {};
+    }
+    template <class R>
+    static void set_row(std::span<uint64_t> row, const R& modes) {
+        std::ranges::fill(row, uint64_t{0});
+        for (auto&& k : modes) {
+            const auto u = static_cast<uint64_t>(k);
+            if (u / 64 >= row.size()) internal_failure("normal component: mode beyond the row");
+            row[u / 64] |= uint64_t{1} << (u % 64);
+        }
+    }
+
+    cre_or_ann::CmpntList cre_;
+    cre_or_ann::CmpntList ann_;
+};
+
+static_assert(WordIters<CmpntList>);
+
+inline uint64_t count_n_body(const ElemRef<CmpntList>& e) { return e.list->count_n_body(e.index); }
+inline int64_t particle_number_change(const ElemRef<CmpntList>& e) { return e.list->particle_number_change(e.index); }
+
+// Single components, held as one-row lists.
+struct Elem {
+    static CmpntList new_identity(Modes modes) {
+        CmpntList l(modes);
+        l.push_identity();
+        return l;
+    }
+    template <std::ranges::forward_range C, std::ranges::forward_range A>
+    static std::expected<CmpntList, OutOfBounds> from_sets(Modes modes, const C& cre, const A& ann) {
+        CmpntList l = new_identity(modes);
+        if (auto r = l.assign_sets(0, cre, ann); !r) return std::unexpected(r.error());
+        return l;
+    }
+    template <std::ranges::forward_range C, std::ranges::forward_range A>
+    static CmpntList from_sets_unchecked(Modes modes, const C& cre, const A& ann) {
+        CmpntList l = new_identity(modes);
+        l.assign_sets_unchecked(0, cre, ann);
+        return l;
+    }
+};
+
+template <FieldVec C>
+using TermSet = ::vemo::TermSet<CmpntList, C>;
+
+// An empty term set on `modes`: the container the linear-combination
+// algorithms build their results in.
+template <FieldVec C>
+TermSet<C> new_term_set(Modes modes) {
+    return TermSet<C>::empty_from(CmpntList(modes));
+}
+
+}  // namespace vemo::fermion::normal

@@ -1,0 +1,267 @@
+// The Pauli-string component list: one string per row of an x plane and a z
+// plane (bit matrices of n bits per row) on one qubit register. Position q is
+// bit q % 64 of word q / 64; (x, z) = I (0, 0), X (1, 0), Y (1, 1), Z (0, 1).
+// An element's words are its x row, then its z row.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <expected>
+#include <string>
+#include <utility>
+
+#include "core/container/bit_matrix.hpp"
+#include "core/container/errors.hpp"
+#include "core/container/word_iters.hpp"
+#include "core/qubit/mode.hpp"
+#include "core/qubit/products.hpp"
+#include "core/qubit/symbols.hpp"
+#include "core/utils/bincode.hpp"
+
+namespace vemo::qubit::pauli {
+
+namespace encoding {
+
+// Writes the (x, z) bits of code p at position q; q lies within the words.
+inline void set_qubit(std::span<uint64_t> x, std::span<uint64_t> z, uint64_t q, PauliMatrix p) {
+    const uint64_t w = q / 64;
+    const uint64_t b = uint64_t{1} << (q % 64);
+    x[w] = pauli_x(p) ? (x[w] | b) : (x[w] & ~b);
+    z[w] = pauli_z(p) ? (z[w] | b) : (z[w] & ~b);
+}
+
+inline PauliMatrix get_qubit(std::span<const uint64_t> x, std::span<const uint64_t> z, uint64_t q) {
+    const uint64_t w = q / 64;
+    return pauli_from_bits((x[w] >> (q % 64)) & 1, (z[w] >> (q % 64)) & 1);
+}
+
+// Number of positions 0..n-1 holding p, by population counts over whole words.
+inline uint64_t count(std::span<const uint64_t> x, std::span<const uint64_t> z, uint64_t n, PauliMatrix p) {
+    const size_t nw = std::min(x.size(), z.size());
+    uint64_t c = 0;
+    for (size_t i = 0; i < nw; ++i) {
+        switch (p) {
+            case PauliMatrix::X: c += std::popcount(x[i] & ~z[i]); break;
+            case PauliMatrix::Y: c += std::popcount(x[i] & z[i]); break;
+            case PauliMatrix::Z: c += std::popcount(z[i] & ~x[i]); break;
+            case PauliMatrix::I: c += std::popcount(~(x[i] | z[i])); break;
+        }
+    }
+    if (p == PauliMatrix::I) {
+        // Padding positions at n and above read as I; take them off.
+        const uint64_t padding = 64 * nw - std::min<uint64_t>(n, 64 * nw);
+        c = c > padding ? c - padding : 0;
+    }
+    return c;
+}
+
+// The text of one string: its non-identity factors, e.g. "X0 Y3 Z64".
+inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z) {
+    std::string s;
+    const size_t nw = std::min(x.size(), z.size());
+    for (size_t i = 0; i < nw; ++i) {
+        for (uint64_t m = x[i] | z[i]; m; m &= m - 1) {
+            const unsigned b = static_cast<unsigned>(std::countr_zero(m));
+            if (!s.empty()) s += ' ';
+            s += pauli_char(pauli_from_bits((x[i] >> b) & 1, (z[i] >> b) & 1));
+            s += std::to_string(uint64_t{i} * 64 + b);
+        }
+    }
+    return s;
+}
+
+}  // namespace encoding
+
+class CmpntList {
+public:
+    CmpntList() : CmpntList(Qubits()) {}
+    // An empty list on the register.
+    explicit CmpntList(Qubits qubits)
+        : x_part_(0, qubits.size()), z_part_(0, qubits.size()), qubits_(std::move(qubits)) {}
+
+    // A one-row list holding the identity.
+    static CmpntList elem(Qubits qubits) {
+        CmpntList l(std::move(qubits));
+        l.resize(1);
+        return l;
+    }
+
+    // Adopts two planes of one shape whose width fits the register.
+    static std::expected<CmpntList, std::string> from_parts(BitMatrix x, BitMatrix z, Qubits qubits) {
+        if (x.n_rows() != z.n_rows() || x.n_bits() != z.n_bits() || x.n_bits() != qubits.size())
+            return std::unexpected(std::string("Pauli list planes do not match each other or the register."));
+        CmpntList l;
+        l.x_part_ = std::move(x);
+        l.z_part_ = std::move(z);
+        l.qubits_ = std::move(qubits);
+        return l;
+    }
+
+    const Qubits& qubits() const { return qubits_; }
+    uint64_t n_qubit() const { return qubits_.size(); }
+    uint64_t words_per_row() const { return x_part_.words_per_row(); }
+    const BitMatrix& x_part() const { return x_part_; }
+    const BitMatrix& z_part() const { return z_part_; }
+    // Writable planes for list algorithms; callers keep the padding bits zero.
+    BitMatrix& x_part_mut() { return x_part_; }
+    BitMatrix& z_part_mut() { return z_part_; }
+
+    // Replaces the register by one of the same length; the planes stay, so
+    // position j now stands for the new register's j-th qubit. A register of
+    // another length is refused (new count first).
+    std::expected<void, BasisError> relabel(Qubits qubits) {
+        if (qubits.size() != qubits_.size())
+            return std::unexpected(BasisError(DifferentModeCounts{qubits.size(), qubits_.size()}));
+        qubits_ = std::move(qubits);
+        return {};
+    }
+
+    // ---- component-list operations ----
+    uint64_t size() const { return x_part_.n_rows(); }
+    Words elem_u64it(uint64_t i) const { return Words(x_part_.row(i), z_part_.row(i)); }
+    MutWords elem_u64it_mut(uint64_t i) { return MutWords(x_part_.row_mut(i), z_part_.row_mut(i)); }
+    void resize(uint64_t m) {
+        x_part_.resize(m);
+        z_part_.resize(m);
+    }
+    void reserve(uint64_t m) {
+        x_part_.reserve(m);
+        z_part_.reserve(m);
+    }
+    void pop_and_swap(uint64_t i) {
+        x_part_.pop_and_swap(i);
+        z_part_.pop_and_swap(i);
+    }
+    std::string fmt_elem(uint64_t i) const { return encoding::fmt(x_part_.row(i), z_part_.row(i)); }
+    CmpntList empty_clone() const { return CmpntList(qubits_); }
+    bool compatible_with(const CmpntList& o) const { return qubits_ == o.qubits_; }
+
+    // The planes of string i as word spans.
+    PauliWords words(uint64_t i) const { return {x_part_.row(i), z_part_.row(i)}; }
+    PauliMutWords words_mut(uint64_t i) { return {x_part_.row_mut(i), z_part_.row_mut(i)}; }
+
+    // ---- single positions (q below n) ----
+    PauliMatrix get_pauli_unchecked(uint64_t i, uint64_t q) const {
+        return encoding::get_qubit(x_part_.row(i), z_part_.row(i), q);
+    }
+    void set_pauli_unchecked(uint64_t i, uint64_t q, PauliMatrix p) {
+        encoding::set_qubit(x_part_.row_mut(i), z_part_.row_mut(i), q, p);
+    }
+    uint64_t count(uint64_t i, PauliMatrix p) const {
+        return encoding::count(x_part_.row(i), z_part_.row(i), n_qubit(), p);
+    }
+
+    // ---- relations between strings ----
+    bool commutes(uint64_t i, uint64_t j) const { return pauli::commutes_with(words(i), words(j)); }
+
+    // Bit j of row i set when strings i and j commute; each pair is tested once.
+    BitMatrix compatibility_matrix() const {
+        const uint64_t m = size();
+        BitMatrix out(m, m);
+        for (uint64_t i = 0; i < m; ++i)
+            for (uint64_t j = 0; j <= i; ++j)
+                if (commutes(i, j)) {
+                    out.set_bit_unchecked(i, j, true);
+                    out.set_bit_unchecked(j, i, true);
+                }
+        return out;
+    }
+
+    // Whether string i commutes with every string of the list, itself included.
+    bool belongs_to_centralizer(uint64_t i) const {
+        for (uint64_t j = 0; j < size(); ++j)
+            if (!commutes(i, j)) return false;
+        return true;
+    }
+
+    // ---- standardisation onto Count(n') ----
+
+    // Keeps positions below min(n, n'); the register becomes Count(n').
+    void resize_standardize(uint64_t n) {
+        x_part_.reformat(n);
+        z_part_.reformat(n);
+        qubits_ = Qubits::from_count(n);
+    }
+
+    // Every position j moves to its register index on Count(n'). Every index
+    // must be below n'; otherwise the first offending one is reported (kind
+    // Mode, length n') and nothing is built.
+    std::expected<CmpntList, OutOfBounds> general_standardized(uint64_t n) const {
+        if (auto bad = qubits_.first_index_not_below(n))
+            return std::unexpected(OutOfBounds{*bad, n, OutOfBoundsKind::Mode});
+        CmpntList out(Qubits::from_count(n));
+        out.resize(size());
+        const uint64_t n_old = n_qubit();
+        for (uint64_t r = 0; r < size(); ++r) {
+            const auto x = x_part_.row(r), z = z_part_.row(r);
+            auto ox = out.x_part_.row_mut(r), oz = out.z_part_.row_mut(r);
+            // Only the set bits move; identity positions stay zero.
+            for (size_t w = 0; w < x.size(); ++w)
+                for (uint64_t m = x[w] | z[w]; m; m &= m - 1) {
+                    const unsigned b = static_cast<unsigned>(std::countr_zero(m));
+                    const uint64_t j = uint64_t{w} * 64 + b;
+                    if (j >= n_old) break;
+                    encoding::set_qubit(ox, oz, qubits_.get_unchecked(j),
+                                        pauli_from_bits((x[w] >> b) & 1, (z[w] >> b) & 1));
+                }
+        }
+        return out;
+    }
+    std::expected<void, OutOfBounds> general_standardize(uint64_t n) {
+        auto s = general_standardized(n);
+        if (!s) return std::unexpected(s.error());
+        *this = std::move(*s);
+        return {};
+    }
+
+    // A copy on Count(n'): unchanged for Count(n'), resized for another
+    // Count, moved position by position for Offset and Inds.
+    std::expected<CmpntList, OutOfBounds> standardized(uint64_t n) const {
+        if (qubits_.is_count()) {
+            CmpntList out = *this;
+            if (n_qubit() != n) out.resize_standardize(n);
+            return out;
+        }
+        return general_standardized(n);
+    }
+
+    std::string to_string() const {
+        std::string s;
+        for (uint64_t i = 0; i < size(); ++i) {
+            if (i) s += ", ";
+            s += fmt_elem(i);
+        }
+        return s;
+    }
+
+    bool operator==(const CmpntList&) const = default;
+
+    // x part, z part, register.
+    template <class Sink>
+    std::expected<void, bincode::EncodeError> encode(bincode::Encoder<Sink>& e) const {
+        if (auto r = x_part_.encode(e); !r) return r;
+        if (auto r = z_part_.encode(e); !r) return r;
+        return qubits_.encode(e);
+    }
+    template <class Source>
+    static std::expected<CmpntList, bincode::DecodeError> decode(bincode::Decoder<Source>& d) {
+        auto x = BitMatrix::decode(d);
+        if (!x) return std::unexpected(x.error());
+        auto z = BitMatrix::decode(d);
+        if (!z) return std::unexpected(z.error());
+        auto q = Qubits::decode(d);
+        if (!q) return std::unexpected(q.error());
+        auto l = from_parts(std::move(*x), std::move(*z), std::move(*q));
+        if (!l) return std::unexpected(bincode::DecodeError::inconsistent(l.error()));
+        return std::move(*l);
+    }
+
+private:
+    BitMatrix x_part_;
+    BitMatrix z_part_;
+    Qubits qubits_;
+};
+
+static_assert(WordIters<CmpntList>);
+
+}  // namespace vemo::qubit::pauli

@@ -1,0 +1,29 @@
+// Compressed-sparse-row matrices with complex entries, as the qubit operators
+// produce them (the binding hands them to SciPy).
+#pragma once
+
+#include <complex>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+namespace vemo::qubit {
+
+struct CsrMatrix {
+    std::vector<uint64_t> indptr;                // n_rows + 1 row starts, from 0
+    std::vector<uint64_t> indices;               // column of each stored entry
+    std::vector<std::complex<double>> data;     // value of each stored entry
+    uint64_t n_rows = 0;
+    uint64_t n_cols = 0;
+
+    bool operator==(const CsrMatrix&) const = default;
+};
+
+// Refuses (std::bad_alloc) a count of entries that no vector of T can hold.
+template <class T>
+inline size_t checked_entries(uint64_t n) {
+    if (n > std::vector<T>().max_size()) throw std::bad_alloc();
+    return static_cast<size_t>(n);
+}
+
+}  // namespace vemo::qubit

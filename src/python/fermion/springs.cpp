@@ -1,0 +1,54 @@
+// Python class FermionSprings: one parsed fermion text form.
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/cmpnt/springs.hpp"
+#include "python/fermion/springs.hpp"
+
+namespace vemo::py {
+namespace {
+
+using fermion::Springs;
+
+Springs springs_new(PyObject* s) {
+    std::string text;
+    if (s != Py_None) text = with_argument_name("s", [&] { return FromPy<std::string>::convert(s); });
+    auto parts = all_parts_from_str<Springs>(text);
+    if (!parts) raise(PyExc_ValueError, parts.error().message());
+    if (parts->size() != 1) raise(PyExc_ValueError, "Fermion springs object does not have exactly one part");
+    return std::move(parts->front());
+}
+
+uint64_t springs_len(const Springs& s) { return s.n_strings(); }
+std::string springs_str(const Springs& s) { return s.to_string(); }
+
+std::vector<std::tuple<uint64_t, bool>> get_ops(const Springs& s, int64_t i) {
+    const uint64_t k = to_py_result(try_py_index(i, s.n_strings()));
+    std::vector<std::tuple<uint64_t, bool>> out;
+    for (fermion::LadderOp op : s.get_ladder_op_iter(k)) out.emplace_back(op.mode, op.is_creation);
+    return out;
+}
+
+uint64_t default_n_mode(const Springs& s) { return s.default_n_mode(); }
+Springs copy(const Springs& s) { return s; }
+Springs deepcopy(const Springs& s, PyObject*) { return s; }
+
+}  // namespace
+
+VEMO_CLASS_BLOCK(Springs, 0) {
+    c.doc("FermionSprings(s)\n--\n\nPython wrapper for fermionic ladder-operator sparse strings.");
+    c.init<&springs_new>();
+    c.len<&springs_len>();
+    c.str<&springs_str>();
+    c.repr<[](const Springs& s) { return s.to_string(); }>();
+    c.def<&get_ops>("get_ops($self, i)\n--\n\nGet one sparse string as `(mode, is_creation)` pairs.");
+    c.def<&default_n_mode>(
+        "default_n_mode($self)\n--\n\nNumber of modes required in the smallest space of modes that can contain modes "
+        "indexed in [0, self.max].");
+    c.def<&copy>("__copy__($self)\n--\n\nReturn shallow copy.");
+    c.def<&deepcopy>("__deepcopy__($self, _memo)\n--\n\nReturn deep copy.");
+}
+
+}  // namespace vemo::py

@@ -1,0 +1,131 @@
+// Python classes CliffordGate (the gate kinds) and CliffordGateList.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "python/qubit/qubit.hpp"
+
+namespace vemo::py {
+namespace {
+
+using qubit::clifford::CliffordGateList;
+using qubit::clifford::Gate;
+using qubit::clifford::GateKind;
+
+// ---- CliffordGate ----
+
+uint64_t kind_int(const GateKind& k) { return static_cast<uint64_t>(k); }
+std::string kind_str(const GateKind& k) {
+    std::string s = "CliffordGate.";
+    s += qubit::clifford::gate_kind_name(k);
+    return s;
+}
+std::string kind_repr(const GateKind& k) { return kind_str(k); }
+
+void kind_attrs(PyTypeObject* tp) {
+    for (GateKind k : {GateKind::H, GateKind::S, GateKind::CX})
+        set_class_attr(tp, qubit::clifford::gate_kind_name(k), to_py(k));
+}
+
+// ---- CliffordGateList ----
+
+CliffordGateList list_new() { return {}; }
+void push_h(CliffordGateList& l, uint64_t i_qubit) { l.push_h(i_qubit); }
+void push_s(CliffordGateList& l, uint64_t i_qubit) { l.push_s(i_qubit); }
+std::expected<void, IndistinctError> push_cx(CliffordGateList& l, uint64_t i_control, uint64_t i_target) {
+    return l.push_cx(i_control, i_target);
+}
+void pop(CliffordGateList& l) { l.pop(); }
+uint64_t list_len(const CliffordGateList& l) { return l.size(); }
+std::string list_str(const CliffordGateList& l) { return l.to_string(); }
+std::string list_repr(const CliffordGateList& l) { return l.to_string(); }
+CliffordGateList list_copy(const CliffordGateList& l) { return l; }
+CliffordGateList list_deepcopy(const CliffordGateList& l, PyObject*) { return l; }
+
+// A non-negative 64-bit integer, or nothing (the conversion error is discarded).
+std::optional<uint64_t> position_of(PyObject* o) {
+    try {
+        return FromPy<uint64_t>::convert(o);
+    } catch (const PyError&) {
+    } catch (const ErrorAlreadySet&) {
+        PyErr_Clear();
+    }
+    return std::nullopt;
+}
+
+// The item as (kind, i) or (kind, i, j): a tuple of a CliffordGate and positions.
+struct GateItem {
+    GateKind kind;
+    uint64_t i = 0;
+    std::optional<uint64_t> j;
+};
+std::optional<GateItem> read_item(PyObject* item, Py_ssize_t arity) {
+    if (!PyTuple_Check(item) || PyTuple_Size(item) != arity) return std::nullopt;
+    const GateKind* kind = try_cast<GateKind>(PyTuple_GetItem(item, 0));
+    if (!kind) return std::nullopt;
+    GateItem g{*kind};
+    auto i = position_of(PyTuple_GetItem(item, 1));
+    if (!i) return std::nullopt;
+    g.i = *i;
+    if (arity == 3) {
+        g.j = position_of(PyTuple_GetItem(item, 2));
+        if (!g.j) return std::nullopt;
+    }
+    return g;
+}
+
+CliffordGateList from_iterable(PyObject* iterable) {
+    CliffordGateList out;
+    Obj it = check(PyObject_GetIter(iterable));
+    while (PyObject* raw = PyIter_Next(it.get())) {
+        Obj item = Obj::steal(raw);
+        if (auto g = read_item(raw, 2)) {
+            switch (g->kind) {
+                case GateKind::H: out.push_h(g->i); break;
+                case GateKind::S: out.push_s(g->i); break;
+                case GateKind::CX:
+                    raise(PyExc_ValueError, "CX gate requires two qubit indices (control, target), only one given.");
+            }
+        } else if (auto g3 = read_item(raw, 3)) {
+            switch (g3->kind) {
+                case GateKind::H: raise(PyExc_ValueError, "H gate requires only one qubit index, two given.");
+                case GateKind::S: raise(PyExc_ValueError, "S gate requires only one qubit index, two given.");
+                case GateKind::CX: to_py_result(out.push_cx(g3->i, *g3->j)); break;
+            }
+        } else {
+            raise(PyExc_ValueError, "Iterator item cannot be interpreted as a Clifford gate.");
+        }
+    }
+    if (PyErr_Occurred()) throw ErrorAlreadySet{};
+    return out;
+}
+
+}  // namespace
+
+VEMO_CLASS_BLOCK(qubit::clifford::GateKind, 0) {
+    c.doc("Kinds of Clifford gate");
+    c.unary<Py_nb_int, &kind_int>("__int__");
+    c.str<&kind_str>();
+    c.repr<&kind_repr>();
+    c.after_build(&kind_attrs);
+}
+
+VEMO_CLASS_BLOCK(qubit::clifford::CliffordGateList, 0) {
+    c.doc("CliffordGateList()\n--\n\nA python wrapper for a list of Clifford gates");
+    c.init<&list_new>();
+    c.def<&push_h>("push_h($self, i_qubit)\n--\n\nPush a Hadamard gate to the end of this vector of Clifford gates.");
+    c.def<&push_s>("push_s($self, i_qubit)\n--\n\nPush a phase gate to the end of this vector of Clifford gates.");
+    c.def<&push_cx>(
+        "push_cx($self, i_control, i_target)\n--\n\nPush a CNOT gate to the end of this vector of Clifford gates.");
+    c.def<&pop>("pop($self)\n--\n\nRemove the last-pushed gate if this vector is non-empty.");
+    c.def_static<&from_iterable>(
+        "from_iterable(iterable)\n--\n\nCreate a new list of Clifford gates from an iterator over tuples e.g.\n"
+        "`(S, 0), (H, 1), (CX, 3, 2), (S, 1)`");
+    c.len<&list_len>();
+    c.str<&list_str>();
+    c.repr<&list_repr>();
+    c.def<&list_copy>("__copy__($self)\n--\n\nReturn shallow copy.");
+    c.def<&list_deepcopy>("__deepcopy__($self, _memo)\n--\n\nReturn deep copy.");
+}
+
+}  // namespace vemo::py

@@ -1,0 +1,32 @@
+#include "python/utils/scipy_sparse.hpp"
+
+#include <string>
+
+#include "python/frame/numpy.hpp"
+
+namespace vemo::py {
+
+Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
+                    std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols) {
+    if (indptr.empty() || indptr.front() != 0)
+        internal_failure("to_scipy_sparse: the index pointers must start with 0 (" + std::to_string(indptr.size()) +
+                         " given)");
+    // Arrays first: their failure is an internal one; SciPy's errors propagate as they are.
+    Obj a_indptr, a_indices, a_data;
+    try {
+        a_indptr = make_array_1d<uint64_t>(indptr);
+        a_indices = make_array_1d<uint64_t>(indices);
+        a_data = make_array_1d<std::complex<double>>(data);
+    } catch (const ErrorAlreadySet&) {
+        PyErr_Clear();
+        internal_failure("to_scipy_sparse: a NumPy array could not be created");
+    }
+    PyObject* csr = cached_attr("scipy.sparse", "csr_matrix");
+    Obj arrays = check(PyTuple_Pack(3, a_data.get(), a_indices.get(), a_indptr.get()));
+    Obj rows = check(PyLong_FromUnsignedLongLong(n_rows));
+    Obj cols = check(PyLong_FromUnsignedLongLong(n_cols));
+    Obj shape = check(PyTuple_Pack(2, rows.get(), cols.get()));
+    return check(PyObject_CallFunctionObjArgs(csr, arrays.get(), shape.get(), nullptr));
+}
+
+}  // namespace vemo::py

@@ -1,0 +1,35 @@
+// Hand-over of a compressed-sparse-row matrix to SciPy as a csr_matrix with
+// uint64 index arrays and complex128 data.
+#pragma once
+
+#include <complex>
+#include <concepts>
+#include <cstdint>
+#include <span>
+#include <utility>
+
+#include "python/frame/bind.hpp"
+
+namespace vemo::py {
+
+// scipy.sparse.csr_matrix((data, indices, indptr), (n_rows, n_cols)), the arrays
+// copied into new NumPy arrays. indptr must be non-empty and start at 0.
+// A failure of SciPy (an ImportError when it is missing) propagates as it is.
+Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
+                    std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols);
+
+// Any CSR holder with those five fields; it is consumed (its storage freed after the copy).
+template <class M>
+    requires requires(M& m) {
+        { std::span<const uint64_t>(m.indptr) };
+        { std::span<const uint64_t>(m.indices) };
+        { std::span<const std::complex<double>>(m.data) };
+        { m.n_rows } -> std::convertible_to<uint64_t>;
+        { m.n_cols } -> std::convertible_to<uint64_t>;
+    }
+Obj to_scipy_sparse(M&& m) {
+    M owned = std::move(m);
+    return to_scipy_sparse(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
+}
+
+}  // namespace vemo::py

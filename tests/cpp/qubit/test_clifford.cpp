@@ -1,0 +1,128 @@
+// Clifford gates and gate lists, and the conjugation U P U^dagger of Pauli strings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "core/qubit/pauli_word.hpp"
+#include "dense_pauli.hpp"
+
+using namespace vemo;
+using namespace vemo::qubit;
+using namespace vemo::qubit::pauli;
+using namespace vemo::qubit::clifford;
+using namespace vemo::qubit::testing;
+using P = PauliMatrix;
+
+namespace {
+
+// The gate as a dense matrix, qubit q at bit q of the basis index.
+Dense dense_gate(const Gate& g, uint64_t n) {
+    const uint64_t d = uint64_t{1} << n;
+    Dense u(d);
+    if (g.kind == GateKind::CX) {
+        for (uint64_t c = 0; c < d; ++c) u(c ^ (((c >> g.a) & 1) << g.b), c) = 1;
+        return u;
+    }
+    const double h = 1 / std::sqrt(2.0);
+    const cplx m[2][2] = {{g.kind == GateKind::H ? h : 1, g.kind == GateKind::H ? h : 0},
+                          {g.kind == GateKind::H ? h : 0, g.kind == GateKind::H ? cplx(-h) : cplx(0, 1)}};
+    for (uint64_t r = 0; r < d; ++r)
+        for (uint64_t c = 0; c < d; ++c)
+            if ((r & ~(uint64_t{1} << g.a)) == (c & ~(uint64_t{1} << g.a))) u(r, c) = m[(r >> g.a) & 1][(c >> g.a) & 1];
+    return u;
+}
+
+std::pair<std::string, bool> conj(std::string_view text, uint64_t n, const std::vector<Gate>& gates) {
+    Springs s;
+    EXPECT_TRUE(s.push_str(text));
+    CmpntList l = CmpntList::elem(Qubits::from_count(n));
+    EXPECT_TRUE(set_spring(l, 0, s, 0));
+    auto sign = conj_clifford_vec(l, 0, gates);
+    EXPECT_TRUE(sign);
+    return {l.fmt_elem(0), sign.value_or(false)};
+}
+
+}  // namespace
+
+TEST(CliffordConj, WorkedExamples) {
+    using R = std::pair<std::string, bool>;
+    EXPECT_EQ(conj("Y0", 1, {Gate::h(0)}), (R{"Y0", true}));
+    EXPECT_EQ(conj("X0", 1, {Gate::h(0), Gate::s(0)}), (R{"Z0", false}));
+    EXPECT_EQ(conj("X0", 1, {Gate::s(0), Gate::h(0)}), (R{"Y0", true}));
+    EXPECT_EQ(conj("Y0", 1, {Gate::s(0), Gate::s(0)}), (R{"Y0", true}));
+    EXPECT_EQ(conj("X0 X1", 2, {Gate::cx(0, 1)}), (R{"X0", false}));
+    EXPECT_EQ(conj("X0 Z1", 2, {Gate::cx(0, 1)}), (R{"Y0 Y1", true}));
+    EXPECT_EQ(conj("Y0 Y1", 2, {Gate::cx(0, 1)}), (R{"X0 Z1", true}));
+    EXPECT_EQ(conj("I0", 2, {Gate::cx(1, 0), Gate::h(1), Gate::s(0)}), (R{"", false}));
+}
+
+TEST(CliffordConj, RandomGateListsMatchDenseConjugation) {
+    std::mt19937_64 rng(99);
+    for (uint64_t n = 1; n <= 5; ++n)
+        for (int trial = 0; trial < 40; ++trial) {
+            std::vector<Gate> gates;
+            const int len = static_cast<int>(rng() % 8);
+            for (int g = 0; g < len; ++g) {
+                const uint64_t a = rng() % n;
+                switch (rng() % 3) {
+                    case 0: gates.push_back(Gate::h(a)); break;
+                    case 1: gates.push_back(Gate::s(a)); break;
+                    default:
+                        if (n > 1) gates.push_back(Gate::cx(a, (a + 1 + rng() % (n - 1)) % n));
+                }
+            }
+            const auto ps = random_paulis(rng, n);
+            CmpntList l = CmpntList::elem(Qubits::from_count(n));
+            push_paulis(l, ps);
+            auto sign = conj_clifford_vec(l, 1, gates);
+            ASSERT_TRUE(sign);
+            Dense expect = dense_of(ps);
+            for (const Gate& g : gates) {
+                const Dense u = dense_gate(g, n);
+                expect = u * expect * u.dagger();
+            }
+            EXPECT_EQ(dense_of(paulis_of(l, 1)).scaled(*sign ? -1.0 : 1.0), expect);
+        }
+}
+
+TEST(CliffordConj, PositionsBeyondTheRegisterChangeNothing) {
+    Springs s;
+    ASSERT_TRUE(s.push_str("X0 Y65"));
+    CmpntList l = CmpntList::elem(Qubits::from_count(66));
+    ASSERT_TRUE(set_spring(l, 0, s, 0));
+    const std::vector<Gate> bad_target{Gate::h(0), Gate::cx(1, 66)};
+    EXPECT_EQ(conj_clifford_vec(l, 0, bad_target).error(), (OutOfBounds{66, 66, OutOfBoundsKind::Mode}));
+    const std::vector<Gate> bad_control{Gate::cx(70, 1)};
+    EXPECT_EQ(conj_clifford_vec(l, 0, bad_control).error().message(),
+              "Mode index 70 is out-of-bounds for component list with 66 modes per component.");
+    EXPECT_EQ(l.fmt_elem(0), "X0 Y65");
+    const std::vector<Gate> ok{Gate::h(65), Gate::cx(65, 64)};
+    EXPECT_EQ(conj_clifford_vec(l, 0, ok), true);  // Y -> -Y, then (Y, I) -> (Y, X) at (65, 64)
+    EXPECT_EQ(l.fmt_elem(0), "X0 X64 Y65");
+    CmpntList empty = CmpntList::elem(Qubits::from_count(0));
+    EXPECT_FALSE(conj_clifford_vec(empty, 0, std::vector<Gate>{Gate::s(0)}));
+    EXPECT_EQ(conj_clifford_vec(empty, 0, std::vector<Gate>{}), false);
+}
+
+TEST(CliffordGateList, PushPopAndText) {
+    CliffordGateList g;
+    EXPECT_EQ(g.size(), 0u);
+    EXPECT_EQ(g.to_string(), "");
+    g.pop();
+    g.push_h(0);
+    ASSERT_TRUE(g.push_cx(0, 1));
+    g.push_s(2);
+    EXPECT_EQ(g.to_string(), "H(0), CX(0, 1), S(2)");
+    g.pop();
+    EXPECT_EQ(g.to_string(), "H(0), CX(0, 1)");
+    auto bad = g.push_cx(3, 3);
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().message(), "Value 3 is both elements of what is supposed to be a distinct pair.");
+    EXPECT_EQ(g.size(), 2u);
+    CliffordGateList copy = g;
+    copy.push_h(9);
+    EXPECT_EQ(g.size(), 2u);
+    EXPECT_EQ(Gate::cx(18446744073709551615ull, 0).to_string(), "CX(18446744073709551615, 0)");
+}

@@ -1,0 +1,101 @@
+"""CliffordGate and CliffordGateList from Python."""
+
+import copy
+
+import pytest
+
+from vemo._vemo import CliffordGate, CliffordGateList
+
+H, S, CX = CliffordGate.H, CliffordGate.S, CliffordGate.CX
+NOT_A_GATE = r"^Iterator item cannot be interpreted as a Clifford gate\.$"
+
+
+def test_gate_kinds():
+    assert [int(k) for k in (H, S, CX)] == [0, 1, 2]
+    assert str(CX) == "CliffordGate.CX" and repr(CX) == "CliffordGate.CX"
+    assert repr(H) == "CliffordGate.H"
+    assert CliffordGate.CX is CliffordGate.CX
+    assert hash(H) == hash(H)
+    with pytest.raises(TypeError):
+        CliffordGate()
+    assert CliffordGate.__doc__ == "Kinds of Clifford gate"
+
+
+def test_push_pop_and_print():
+    g = CliffordGateList()
+    assert len(g) == 0 and str(g) == ""
+    assert g.pop() is None
+    g.push_h(0)
+    g.push_cx(0, 1)
+    g.push_s(2)
+    assert str(g) == "H(0), CX(0, 1), S(2)"
+    assert repr(g) == "H(0), CX(0, 1), S(2)"
+    assert len(g) == 3
+    assert g.pop() is None
+    assert str(g) == "H(0), CX(0, 1)"
+    g.push_cx(i_control=5, i_target=2)
+    assert str(g).endswith("CX(5, 2)")
+
+
+def test_push_errors_leave_the_list_unchanged():
+    g = CliffordGateList()
+    with pytest.raises(ValueError, match=r"^Value 3 is both elements of what is supposed to be a distinct pair\.$"):
+        g.push_cx(3, 3)
+    with pytest.raises(OverflowError):
+        g.push_h(-1)
+    with pytest.raises(TypeError, match="i_qubit"):
+        g.push_s("0")
+    assert len(g) == 0
+
+
+def test_from_iterable():
+    g = CliffordGateList.from_iterable([(S, 0), (H, 1), (CX, 3, 2), (S, 1)])
+    assert str(g) == "S(0), H(1), CX(3, 2), S(1)"
+    assert len(CliffordGateList.from_iterable([])) == 0
+    assert str(CliffordGateList.from_iterable(iter([(H, 2**64 - 1)]))) == "H(18446744073709551615)"
+
+
+@pytest.mark.parametrize("items,message", [
+    ([(CX, 0)], r"^CX gate requires two qubit indices \(control, target\), only one given\.$"),
+    ([(H, 0, 1)], r"^H gate requires only one qubit index, two given\.$"),
+    ([(S, 0, 1)], r"^S gate requires only one qubit index, two given\.$"),
+    ([(CX, 2, 2)], r"^Value 2 is both elements of what is supposed to be a distinct pair\.$"),
+    ([[H, 0]], NOT_A_GATE),
+    ([(0, 1)], NOT_A_GATE),
+    ([(H, -1)], NOT_A_GATE),
+    ([(H, 0, 1, 2)], NOT_A_GATE),
+    ([(H, 0), (CX, 1, -2)], NOT_A_GATE),
+])
+def test_from_iterable_errors(items, message):
+    with pytest.raises(ValueError, match=message):
+        CliffordGateList.from_iterable(items)
+
+
+def test_from_iterable_passes_iterator_errors_on():
+    def gen():
+        yield (H, 0)
+        raise KeyError("boom")
+
+    with pytest.raises(KeyError):
+        CliffordGateList.from_iterable(gen())
+    with pytest.raises(TypeError):
+        CliffordGateList.from_iterable(5)
+
+
+def test_copies_are_independent():
+    g = CliffordGateList()
+    g.push_h(1)
+    for c in (copy.copy(g), copy.deepcopy(g), g.__copy__(), g.__deepcopy__(None)):
+        assert c is not g and c != g
+        c.push_s(0)
+        assert str(g) == "H(1)"
+    assert hash(g) == hash(g)
+
+
+def test_docs():
+    assert CliffordGateList.__doc__ == "A python wrapper for a list of Clifford gates"
+    assert CliffordGateList.__text_signature__ == "()"
+    assert CliffordGateList.push_cx.__doc__ == "Push a CNOT gate to the end of this vector of Clifford gates."
+    assert CliffordGateList.from_iterable.__doc__ == (
+        "Create a new list of Clifford gates from an iterator over tuples e.g.\n"
+        "`(S, 0), (H, 1), (CX, 3, 2), (S, 1)`")
