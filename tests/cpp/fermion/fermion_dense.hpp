@@ -105,7 +105,8 @@ Dense<T> of_cmpnt(uint64_t n, const CmpntList& l, uint64_t i) {
 template <class T, class L, class V>
 Dense<T> of_lincomb(uint64_t n, const L& l, const V& coeffs, Dense<T> (*of)(uint64_t, const L&, uint64_t)) {
     Dense<T> d(n);
-    for (uint64_t i = 0; i < std::min<uint64_t>(l.size(), coeffs.size()); ++i) d += of(n, l, i).scaled(T(coeffs.get(i)));
+    for (uint64_t i = 0; i < std::min<uint64_t>(l.size(), coeffs.size()); ++i)
+        d += of(n, l, i).scaled(T(coeffs.get(i)));
     return d;
 }
 template <class T, class V>

@@ -1,0 +1,162 @@
+// Conversion between raw ladder-operator products and normal-ordered
+// components: normal ordering multiplies a raw product out one operator at a
+// time (accumulator on the left, so operators act in written order); the way
+// back writes each component as its canonical operator sequence.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <expected>
+#include <ranges>
+#include <limits>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "core/container/coeffs/coeffs.hpp"
+#include "core/container/terms.hpp"
+#include "core/fermion/general.hpp"
+#include "core/fermion/general_lincomb.hpp"
+#include "core/fermion/lincomb.hpp"
+#include "core/fermion/mode.hpp"
+#include "core/fermion/normal.hpp"
+#include "core/fermion/springs.hpp"
+
+namespace vemo::fermion {
+
+namespace detail {
+// A ladder operator given as a LadderOp or as a (mode, is_creation) pair.
+inline uint64_t mode_of(const LadderOp& o) { return o.mode; }
+inline bool creation_of(const LadderOp& o) { return o.is_creation; }
+template <class M, class B>
+uint64_t mode_of(const std::pair<M, B>& o) {
+    return static_cast<uint64_t>(o.first);
+}
+template <class M, class B>
+bool creation_of(const std::pair<M, B>& o) {
+    return static_cast<bool>(o.second);
+}
+}  // namespace detail
+
+// Normal-orders raw products one after another, reusing its accumulators and
+// buffers, so that a product allocates nothing once they have grown.
+template <FieldVec C>
+class NormalOrderer {
+public:
+    using Accum = normal::detail::SmallAccum<C>;
+
+    explicit NormalOrderer(Modes modes)
+        : modes_(modes),
+          accs_{Accum(modes), Accum(modes)},
+          n_words_(normal::CmpntList(modes).words_per_row()) {}
+
+    const Modes& modes() const { return modes_; }
+
+    // The product of the n operators op(0), op(1), ... (each a LadderOp on
+    // this space) as normal-ordered terms, valid until the next call. Each
+    // operator multiplies the accumulator from the right; terms accumulate
+    // as through the scaled-add kernel.
+    template <class Op>
+    const Accum& order(uint64_t n, Op&& op) {
+        // Rows are made with the first product: a space too large for one
+        // component then fails here, not when an empty list is converted.
+        if (op_row_.size() != n_words_) {
+            op_row_.assign(n_words_, 0);
+            zero_row_.assign(n_words_, 0);
+        }
+        const std::span<const uint64_t> one(op_row_), none(zero_row_);
+        cur_ = 0;
+        accs_[0].clear();
+        accs_[0](Words(none, none), typename C::Scalar(1.0));
+        const auto unit = [](uint64_t) { return typename C::Scalar(1.0); };
+        for (uint64_t t = 0; t < n; ++t) {
+            const LadderOp o = op(t);
+            if (o.mode >= modes_.len()) internal_failure("normal ordering: mode beyond the space");
+            op_row_[o.mode / 64] = uint64_t{1} << (o.mode % 64);
+            const auto op_rows = [&](uint64_t) { return o.is_creation ? std::pair{one, none} : std::pair{none, one}; };
+            const Accum& acc = accs_[cur_];
+            Accum& next = accs_[cur_ ^ 1];
+            next.clear();
+            const auto terms = acc.as_terms();
+            normal::detail::mul_accumulate(op_row_.size(), acc.size(), normal::lincomb::detail::rows_of(terms),
+                                           normal::lincomb::detail::coeffs_of(terms), 1, op_rows, unit, scratch_, next);
+            op_row_[o.mode / 64] = 0;
+            cur_ ^= 1;
+        }
+        return accs_[cur_];
+    }
+
+private:
+    Modes modes_;
+    Accum accs_[2];  // the accumulator and the next one, alternating
+    int cur_ = 0;
+    uint64_t n_words_;
+    normal::detail::MulScratch scratch_;
+    std::vector<uint64_t> op_row_;    // the row of the current operator's mode
+    std::vector<uint64_t> zero_row_;  // an empty row
+};
+
+// The normal-ordered form of a raw linear combination (first min(components,
+// coefficients) terms), on the same space with the same coefficient kind.
+// Terms accumulate in order; a vanishing product adds nothing.
+template <FieldVec C>
+normal::lincomb::TermSet<C> to_normal_order(const TermsView<general::CmpntList, C>& terms) {
+    const general::CmpntList& l = terms.cmpnts;
+    auto out = normal::lincomb::new_term_set<C>(l.modes());
+    NormalOrderer<C> orderer(l.modes());
+    const uint64_t n = std::min<uint64_t>(l.size(), terms.coeffs.size());
+    for (uint64_t i = 0; i < n; ++i) {
+        const auto& acc = orderer.order(l.len_of(i), [&](uint64_t t) { return l.op(i, t); });
+        scaled_iadd(out, acc.as_terms(), terms.coeffs.get(i));
+    }
+    return out;
+}
+
+// One raw product, given as (mode, is_creation) pairs, checked against the
+// space and normal-ordered with real coefficients.
+template <std::ranges::sized_range Ops>
+std::expected<normal::lincomb::TermSet<RealVec>, general::ProductError> normal_order_product(Modes modes,
+                                                                                            const Ops& ops) {
+    const auto n = static_cast<uint64_t>(std::ranges::size(ops));
+    const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
+    if (auto r = general::check_general_ops(modes, modes_of, n, n); !r) return std::unexpected(r.error());
+    NormalOrderer<RealVec> orderer(modes);
+    auto it = std::ranges::begin(ops);
+    const auto& acc = orderer.order(n, [&](uint64_t) {
+        const auto& o = *it++;
+        return LadderOp{detail::mode_of(o), detail::creation_of(o)};
+    });
+    auto out = normal::lincomb::new_term_set<RealVec>(modes);
+    scaled_iadd(out, acc.as_terms(), 1.0);
+    return out;
+}
+
+// The raw form of a normal-ordered linear combination (first min(components,
+// coefficients) terms): each component as its creators ascending, then its
+// annihilators ascending, appended once per term without merging; the map
+// registers every element. Products may hold up to twice the mode count.
+template <FieldVec C>
+TermSet<general::CmpntList, C> to_general(const TermsView<normal::CmpntList, C>& terms) {
+    const normal::CmpntList& l = terms.cmpnts;
+    const uint64_t m = l.modes().len();
+    constexpr uint64_t most = std::numeric_limits<uint64_t>::max();
+    const uint64_t max_len = m > most / 2 ? most : 2 * m;
+    auto out = general::new_term_set<C>(max_len, l.modes());
+    auto v = out.mut_view();
+    const uint64_t n = std::min<uint64_t>(l.size(), terms.coeffs.size());
+    std::vector<LadderOp> ops;
+    for (uint64_t i = 0; i < n; ++i) {
+        ops.clear();
+        for (const auto& [row, cre] : {std::pair{l.cre_row(i), true}, std::pair{l.ann_row(i), false}})
+            for (uint64_t t = 0; t < row.size(); ++t)
+                for (uint64_t bits = row[t]; bits; bits &= bits - 1)
+                    ops.push_back({t * 64 + static_cast<uint64_t>(std::countr_zero(bits)), cre});
+        v.cmpnts.push_ops(ops);
+        const uint64_t k = v.cmpnts.size() - 1;
+        v.map.insert(hash_at_index(v.cmpnts, k), k);
+        v.coeffs.push(terms.coeffs.get(i));
+    }
+    return out;
+}
+
+}  // namespace vemo::fermion
