@@ -2,9 +2,12 @@
 // "*"-separated parts, each part parsed by the domain's springs type.
 #pragma once
 
+#include <algorithm>
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <expected>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +44,17 @@ S& get_part(std::vector<S>& parts, size_t j, size_t i) {
 }
 
 namespace detail {
+
+// Padding gives every part one string per component, so a short text could ask
+// for parts x components strings (one component with 10^5 "*" among 10^5
+// others: 10^10 strings from 800 kB). A text may make at most 2^20 strings plus
+// 8 per byte of its length, far above what honest texts need (about one string
+// per piece); beyond that the result is refused as an impossible allocation
+// (MemoryError) before it is padded, so memory stays proportional to the text.
+inline void check_string_count(uint64_t n_parts, uint64_t per_part, size_t text_len) {
+    const uint64_t budget = (uint64_t{1} << 20) + 8 * static_cast<uint64_t>(text_len);
+    if (per_part != 0 && n_parts > budget / per_part) throw std::bad_alloc();
+}
 
 inline BadParse ill_formed(std::string_view piece) {
     std::string m;
@@ -80,6 +94,8 @@ std::expected<std::vector<S>, BadParse> all_parts_from_str(std::string_view text
         for (;;) {
             const size_t star = body.find('*');
             const std::string_view piece = body.substr(0, star);
+            if (parts.size() <= j || parts[j].n_strings() < i)
+                detail::check_string_count(std::max(parts.size(), j + 1), i, text.size());
             if (auto r = get_part(parts, j, i).push_str(piece); !r) return r;
             if (star == std::string_view::npos) return {};
             body.remove_prefix(star + 1);
@@ -87,6 +103,7 @@ std::expected<std::vector<S>, BadParse> all_parts_from_str(std::string_view text
         }
     });
     if (!n) return std::unexpected(n.error());
+    detail::check_string_count(parts.size(), *n, text.size());
     for (S& part : parts)
         while (part.n_strings() < *n) part.end_string();
     return parts;

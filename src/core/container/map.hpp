@@ -12,6 +12,8 @@
 
 #include <boost/unordered/unordered_flat_map.hpp>
 
+#include "core/container/huge_alloc.hpp"
+
 namespace vemo {
 
 namespace detail {
@@ -74,7 +76,8 @@ struct MapLookup {
 
 class Map {
 public:
-    using SingleTable = boost::unordered_flat_map<uint64_t, uint64_t, SeededU64Hash>;
+    using SingleTable = boost::unordered_flat_map<uint64_t, uint64_t, SeededU64Hash, std::equal_to<uint64_t>,
+                                                  HugePageAllocator<std::pair<const uint64_t, uint64_t>>>;
     using MultiTable = boost::unordered_flat_map<uint64_t, std::vector<uint64_t>, SeededU64Hash>;
 
     Map() = default;
@@ -90,6 +93,10 @@ public:
         multi_ = MultiTable();
         count_ = 0;
     }
+
+    // Room for n keys without rehashing: a large batch of insertions then
+    // probes one table of its final size.
+    void reserve(uint64_t n) { single_.reserve(n); }
 
     // True when the pair was added; false when that very pair was stored already.
     bool insert(uint64_t key, uint64_t idx) {

@@ -55,6 +55,8 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Cmpnt
     for (uint64_t i = 0; i < m; ++i) {
         const auto r = cmpnts.row(i);
         const uint64_t s = r.empty() ? 0 : r[0];
+        // Bits at n and above stay zero, so s indexes the vector; never write past it.
+        if (s >= *dim) internal_failure("to_dense: a state has bits beyond its register");
         out[detail::reorder(s, n, big_endian)] = c[i];
     }
     return out;

@@ -16,6 +16,12 @@ struct DifferentQubits {
     std::string debug() const { return "DifferentQubits"; }
 };
 
+// Projection onto a subspace whose basis lists one state more than once.
+struct SubspaceNonorthogonal {
+    bool operator==(const SubspaceNonorthogonal&) const = default;
+    std::string message() const { return "The subspace is non-orthogonal (it contains repeated basis vectors)"; }
+};
+
 // An object based on a qubit register.
 template <class T>
 concept QubitsBased = requires(const T& t) {

@@ -37,7 +37,13 @@ Obj to_py_str(std::string_view s) {
     return check(PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size())));
 }
 
-void set_error(const PyError& e) { PyErr_SetString(e.type, e.message.c_str()); }
+void set_error(const PyError& e) {
+    // The whole message, NUL characters included (they can come from user text).
+    PyObject* msg = PyUnicode_DecodeUTF8(e.message.data(), static_cast<Py_ssize_t>(e.message.size()), "replace");
+    if (!msg) return;
+    PyErr_SetObject(e.type, msg);
+    Py_DECREF(msg);
+}
 
 namespace {
 PyObject* panic_type = nullptr;

