@@ -108,7 +108,7 @@ protected:
     static constexpr uint64_t max_entries() { return UINT64_MAX / Bits; }
     static constexpr unsigned shift(uint64_t k) { return static_cast<unsigned>((k % per_word) * Bits); }
     [[noreturn]] void storage_failure(uint64_t k) const {
-        internal_failure("packed vector access: " + OutOfBounds{k, n_, OutOfBoundsKind::Element}.debug());
+        index_failure("packed vector access", k, n_, OutOfBoundsKind::Element);
     }
 
     std::vector<uint64_t> words_;

@@ -62,6 +62,13 @@ struct OutOfBounds {
     }
 };
 
+// The failure of an index check that callers guarantee: kept out of line so
+// that the check itself stays one compare in hot loops.
+[[noreturn, gnu::cold, gnu::noinline]] inline void index_failure(const char* what, uint64_t index, uint64_t length,
+                                                                OutOfBoundsKind kind) {
+    internal_failure(std::string(what) + ": " + OutOfBounds{index, length, kind}.debug());
+}
+
 // Checks index < length.
 inline std::expected<void, OutOfBounds> check_bounds(uint64_t index, uint64_t length, OutOfBoundsKind kind) {
     if (index < length) return {};

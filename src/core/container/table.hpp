@@ -147,7 +147,7 @@ public:
 
 private:
     void check_row(uint64_t r) const {
-        if (r >= n_rows_) internal_failure("Table row access: " + OutOfBounds{r, n_rows_, OutOfBoundsKind::Row}.debug());
+        if (r >= n_rows_) index_failure("Table row access", r, n_rows_, OutOfBoundsKind::Row);
     }
 
     std::vector<uint64_t> data_;

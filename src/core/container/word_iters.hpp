@@ -208,7 +208,7 @@ void push_u64it(L& l, std::span<const uint64_t> w) {
 
 template <WordIters L>
 void clear_elem(L& l, size_t i) {
-    if (i >= l.size()) internal_failure("clear_elem: " + OutOfBounds{i, l.size(), OutOfBoundsKind::Element}.debug());
+    if (i >= l.size()) index_failure("clear_elem", i, l.size(), OutOfBoundsKind::Element);
     l.elem_u64it_mut(i).for_each([](uint64_t& w) { w = 0; });
 }
 
@@ -229,7 +229,7 @@ void swap_elems(L& l, size_t i, size_t j) {
 
 template <WordIters L>
 uint64_t hash_at_index(const L& l, size_t i) {
-    if (i >= l.size()) internal_failure("hash_at_index: " + OutOfBounds{i, l.size(), OutOfBoundsKind::Element}.debug());
+    if (i >= l.size()) index_failure("hash_at_index", i, l.size(), OutOfBoundsKind::Element);
     return hash_u64it(Words(l.elem_u64it(i)));
 }
 

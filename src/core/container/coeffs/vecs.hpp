@@ -33,7 +33,7 @@ namespace vemo {
 
 namespace detail {
 [[noreturn]] inline void coeff_index_failure(uint64_t k, uint64_t n) {
-    internal_failure("coefficient access: " + OutOfBounds{k, n, OutOfBoundsKind::Element}.debug());
+    index_failure("coefficient access", k, n, OutOfBoundsKind::Element);
 }
 inline uint64_t checked_total(uint64_t a, uint64_t b) {
     uint64_t t = 0;
