@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vemo {
 
@@ -13,6 +14,17 @@ struct BadParse {
     bool operator==(const BadParse&) const = default;
     std::string message() const { return "Bad parse: " + text; }
 };
+
+// The messages that quote the offending text: '"' + quoted + '"' + rest.
+inline BadParse quoting_bad_parse(std::string_view quoted, std::string_view rest) {
+    std::string m;
+    m.reserve(quoted.size() + rest.size() + 2);
+    m += '"';
+    m += quoted;
+    m += '"';
+    m += rest;
+    return BadParse{std::move(m)};
+}
 
 // Two spaces that had to have the same number of modes do not.
 struct DifferentModeCounts {

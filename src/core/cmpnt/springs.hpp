@@ -56,14 +56,7 @@ inline void check_string_count(uint64_t n_parts, uint64_t per_part, size_t text_
     if (per_part != 0 && n_parts > budget / per_part) throw std::bad_alloc();
 }
 
-inline BadParse ill_formed(std::string_view piece) {
-    std::string m;
-    m.reserve(piece.size() + 16);
-    m += '"';
-    m += piece;
-    m += "\" is ill-formed";
-    return BadParse{std::move(m)};
-}
+inline BadParse ill_formed(std::string_view piece) { return quoting_bad_parse(piece, " is ill-formed"); }
 
 // Walks the components of `text`, calling f(component index, body) for each.
 template <class F>

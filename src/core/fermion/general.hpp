@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/cmpnt/join.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/word_iters.hpp"
@@ -220,12 +221,7 @@ public:
         return s;
     }
     std::string to_string() const {
-        std::string s;
-        for (uint64_t i = 0; i < size(); ++i) {
-            if (i) s += ", ";
-            s += fmt_elem(i);
-        }
-        return s;
+        return join_texts(size(), ", ", [&](uint64_t i) { return fmt_elem(i); });
     }
 
     // Same space and the same products in order; max_len takes no part.

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 
+#include "core/cmpnt/join.hpp"
 #include "core/container/coeffs/vecs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
@@ -102,12 +103,7 @@ public:
         return s;
     }
     std::string to_string() const {
-        std::string s;
-        for (uint64_t i = 0; i < size(); ++i) {
-            if (i) s += ", ";
-            s += fmt_elem(i);
-        }
-        return s;
+        return join_texts(size(), ", ", [&](uint64_t i) { return fmt_elem(i); });
     }
 
     // ---- per-component counts ----

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/cmpnt/bad_parse.hpp"
+#include "core/cmpnt/join.hpp"
 #include "core/cmpnt/mode_inds.hpp"
 #include "core/cmpnt/springs.hpp"
 #include "core/container/bit_vec.hpp"
@@ -42,12 +43,7 @@ inline std::optional<LadderOp> parse_ladder_token(std::string_view tok) {
 }
 
 inline BadParse bad_ladder_token(std::string_view tok) {
-    std::string m;
-    m.reserve(tok.size() + 64);
-    m += '"';
-    m += tok;
-    m += "\" is not a valid fermionic ladder operator in a sparse string.";
-    return BadParse{std::move(m)};
+    return quoting_bad_parse(tok, " is not a valid fermionic ladder operator in a sparse string.");
 }
 
 inline void append_ladder_op(std::string& out, uint64_t mode, bool is_creation) {
@@ -151,12 +147,7 @@ public:
         return out;
     }
     std::string to_string() const {
-        std::string out;
-        for (size_t s = 0; s < n_strings(); ++s) {
-            if (s) out += ", ";
-            out += to_string_ind(s);
-        }
-        return out;
+        return join_texts(n_strings(), ", ", [&](size_t s) { return to_string_ind(s); });
     }
 
     bool operator==(const Springs& o) const { return inds == o.inds && is_creation == o.is_creation; }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/cmpnt/join.hpp"
 #include "core/container/errors.hpp"
 #include "core/qubit/products.hpp"
 
@@ -66,12 +67,7 @@ public:
     std::span<const Gate> gates() const { return gates_; }
 
     std::string to_string() const {
-        std::string s;
-        for (size_t i = 0; i < gates_.size(); ++i) {
-            if (i) s += ", ";
-            s += gates_[i].to_string();
-        }
-        return s;
+        return join_texts(gates_.size(), ", ", [&](size_t i) { return gates_[i].to_string(); });
     }
 
 private:

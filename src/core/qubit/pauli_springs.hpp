@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/cmpnt/bad_parse.hpp"
+#include "core/cmpnt/join.hpp"
 #include "core/cmpnt/mode_inds.hpp"
 #include "core/cmpnt/springs.hpp"
 #include "core/container/bit_vec.hpp"
@@ -50,14 +51,8 @@ public:
     // nothing and names the whole token.
     std::expected<void, BadParse> push_str(std::string_view piece) {
         for (std::string_view tok : WsTokens(piece))
-            if (!detail::parse_token(tok)) {
-                std::string m;
-                m.reserve(tok.size() + 48);
-                m += '"';
-                m += tok;
-                m += "\" is not a valid Pauli matrix in a sparse string.";
-                return std::unexpected(BadParse{std::move(m)});
-            }
+            if (!detail::parse_token(tok))
+                return std::unexpected(quoting_bad_parse(tok, " is not a valid Pauli matrix in a sparse string."));
         for (std::string_view tok : WsTokens(piece)) {
             const auto [p, q] = *detail::parse_token(tok);
             if (p == PauliMatrix::I) {
@@ -98,12 +93,7 @@ public:
     }
 
     std::string to_string() const {
-        std::string out;
-        for (size_t s = 0; s < n_strings(); ++s) {
-            if (s) out += ", ";
-            out += to_string_ind(s);
-        }
-        return out;
+        return join_texts(n_strings(), ", ", [&](size_t s) { return to_string_ind(s); });
     }
 
     bool operator==(const Springs&) const = default;
@@ -127,12 +117,7 @@ struct ManyPartSprings {
     }
     // The parts' texts joined by a single blank.
     std::string to_string() const {
-        std::string out;
-        for (size_t j = 0; j < parts.size(); ++j) {
-            if (j) out += ' ';
-            out += parts[j].to_string();
-        }
-        return out;
+        return join_texts(parts.size(), " ", [&](size_t j) { return parts[j].to_string(); });
     }
 };
 

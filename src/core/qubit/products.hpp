@@ -106,29 +106,6 @@ inline bool commutes_with(PauliWords a, PauliWords b) {
     return (std::popcount(acc) & 1) == 0;
 }
 
-// self := self * other, returning the phase. The phase comes from the words as
-// they were before the write, so other may be self (giving the identity, k = 0).
-inline uint32_t imul(PauliMutWords self, PauliWords other) {
-    const size_t w = detail::common_words(self, other);
-    detail::LaneCounter k;
-    for (size_t i = 0; i < w; ++i) {
-        const uint64_t x1 = self.x[i], z1 = self.z[i], x2 = other.x[i], z2 = other.z[i];
-        k.add(x1, z1, x2, z2);
-        self.x[i] = x1 ^ x2;
-        self.z[i] = z1 ^ z2;
-    }
-    return k.phase();
-}
-
-// self := self XOR other in both planes (the product's matrix without its phase).
-inline void imul_matrices(PauliMutWords self, PauliWords other) {
-    const size_t w = detail::common_words(self, other);
-    for (size_t i = 0; i < w; ++i) {
-        self.x[i] ^= other.x[i];
-        self.z[i] ^= other.z[i];
-    }
-}
-
 // dst := lhs * rhs, returning the phase taken from the operands before the write.
 inline uint32_t assign_mul(PauliMutWords dst, PauliWords lhs, PauliWords rhs) {
     const size_t w = std::min(detail::common_words(lhs, rhs), std::min(dst.x.size(), dst.z.size()));
@@ -149,17 +126,17 @@ inline uint32_t assign_mul(PauliMutWords dst, PauliWords lhs, PauliWords rhs) {
     return k.phase();
 }
 
-// The string acting on a basis state in place: s := s XOR x, returning the
-// phase from the state before the write. Works over the common word count.
-inline uint32_t imul_state(std::span<uint64_t> state, PauliWords op) {
-    const size_t w = std::min({state.size(), op.x.size(), op.z.size()});
-    uint32_t k = 0;
+// self := self * other, returning the phase. The phase comes from the words as
+// they were before the write, so other may be self (giving the identity, k = 0).
+inline uint32_t imul(PauliMutWords self, PauliWords other) { return assign_mul(self, self, other); }
+
+// self := self XOR other in both planes (the product's matrix without its phase).
+inline void imul_matrices(PauliMutWords self, PauliWords other) {
+    const size_t w = detail::common_words(self, other);
     for (size_t i = 0; i < w; ++i) {
-        const uint64_t s = state[i];
-        k += static_cast<uint32_t>(std::popcount(op.x[i] & op.z[i]) + 2 * std::popcount(op.z[i] & s));
-        state[i] = s ^ op.x[i];
+        self.x[i] ^= other.x[i];
+        self.z[i] ^= other.z[i];
     }
-    return k & 3;
 }
 
 // dst := op applied to src (dst's words beyond the common count unchanged).
@@ -173,6 +150,10 @@ inline uint32_t assign_mul_state(std::span<uint64_t> dst, std::span<const uint64
     }
     return k & 3;
 }
+
+// The string acting on a basis state in place: s := s XOR x, returning the
+// phase from the state before the write. Works over the common word count.
+inline uint32_t imul_state(std::span<uint64_t> state, PauliWords op) { return assign_mul_state(state, state, op); }
 
 // The one-word action: (s XOR x0, k) from word 0 of the planes; a string
 // without words (0 qubits) reads its missing words as 0 and acts as the identity.

@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "core/cmpnt/join.hpp"
 #include "core/cmpnt/state_springs.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/coeffs/scalars.hpp"
@@ -198,12 +199,7 @@ public:
 
     // The states' texts joined by ", ".
     std::string to_string() const {
-        std::string s;
-        for (uint64_t i = 0; i < size(); ++i) {
-            if (i) s += ", ";
-            s += fmt_elem(i);
-        }
-        return s;
+        return join_texts(size(), ", ", [&](uint64_t i) { return fmt_elem(i); });
     }
 
     bool operator==(const CmpntList&) const = default;

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/cmpnt/springs.hpp"
+#include "python/cmpnt/springs_arg.hpp"
+#include "python/container/copies.hpp"
 #include "python/fermion/springs.hpp"
 
 namespace vemo::py {
@@ -13,12 +15,7 @@ namespace {
 using fermion::Springs;
 
 Springs springs_new(PyObject* s) {
-    std::string text;
-    if (s != Py_None) text = with_argument_name("s", [&] { return FromPy<std::string>::convert(s); });
-    auto parts = all_parts_from_str<Springs>(text);
-    if (!parts) raise(PyExc_ValueError, parts.error().message());
-    if (parts->size() != 1) raise(PyExc_ValueError, "Fermion springs object does not have exactly one part");
-    return std::move(parts->front());
+    return one_part_springs_arg<Springs>(s, "Fermion springs object does not have exactly one part");
 }
 
 uint64_t springs_len(const Springs& s) { return s.n_strings(); }
@@ -32,8 +29,6 @@ std::vector<std::tuple<uint64_t, bool>> get_ops(const Springs& s, int64_t i) {
 }
 
 uint64_t default_n_mode(const Springs& s) { return s.default_n_mode(); }
-Springs copy(const Springs& s) { return s; }
-Springs deepcopy(const Springs& s, PyObject*) { return s; }
 
 }  // namespace
 
@@ -47,8 +42,7 @@ VEMO_CLASS_BLOCK(Springs, 0) {
     c.def<&default_n_mode>(
         "default_n_mode($self)\n--\n\nNumber of modes required in the smallest space of modes that can contain modes "
         "indexed in [0, self.max].");
-    c.def<&copy>("__copy__($self)\n--\n\nReturn shallow copy.");
-    c.def<&deepcopy>("__deepcopy__($self, _memo)\n--\n\nReturn deep copy.");
+    add_copies(c);
 }
 
 }  // namespace vemo::py

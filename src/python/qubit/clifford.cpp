@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "python/container/copies.hpp"
 #include "python/qubit/qubit.hpp"
 
 namespace vemo::py {
@@ -46,8 +47,6 @@ void pop(CliffordGateList& l) { l.pop(); }
 uint64_t list_len(const CliffordGateList& l) { return l.size(); }
 std::string list_str(const CliffordGateList& l) { return l.to_string(); }
 std::string list_repr(const CliffordGateList& l) { return l.to_string(); }
-CliffordGateList list_copy(const CliffordGateList& l) { return l; }
-CliffordGateList list_deepcopy(const CliffordGateList& l, PyObject*) { return l; }
 
 // A non-negative 64-bit integer, or nothing (the conversion error is discarded).
 std::optional<uint64_t> position_of(PyObject* o) {
@@ -131,8 +130,7 @@ VEMO_CLASS_BLOCK(qubit::clifford::CliffordGateList, 0) {
     c.len<&list_len>();
     c.str<&list_str>();
     c.repr<&list_repr>();
-    c.def<&list_copy>("__copy__($self)\n--\n\nReturn shallow copy.");
-    c.def<&list_deepcopy>("__deepcopy__($self, _memo)\n--\n\nReturn deep copy.");
+    add_copies(c);
 }
 
 }  // namespace vemo::py

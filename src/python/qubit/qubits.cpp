@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "python/container/copies.hpp"
 #include "python/qubit/qubit.hpp"
 
 namespace vemo::py {
@@ -31,8 +32,6 @@ uint64_t pauli_int(const PauliMatrix& p) { return static_cast<uint64_t>(p); }
 std::string pauli_str(const PauliMatrix& p) { return std::string(qubit::to_string(p)); }
 std::string pauli_repr(const PauliMatrix& p) { return pauli_str(p); }
 bool pauli_eq(const PauliMatrix& a, const PauliMatrix& b) { return a == b; }
-PauliMatrix pauli_copy(const PauliMatrix& p) { return p; }
-PauliMatrix pauli_deepcopy(const PauliMatrix& p, PyObject*) { return p; }
 
 void pauli_attrs(PyTypeObject* tp) {
     constexpr PauliMatrix all[] = {PauliMatrix::I, PauliMatrix::X, PauliMatrix::Y, PauliMatrix::Z};
@@ -47,8 +46,6 @@ uint64_t part_int(const SymplecticPart& s) { return static_cast<uint64_t>(s); }
 std::string part_str(const SymplecticPart& s) { return std::string(qubit::to_string(s)); }
 std::string part_repr(const SymplecticPart& s) { return part_str(s); }
 bool part_eq(const SymplecticPart& a, const SymplecticPart& b) { return a == b; }
-SymplecticPart part_copy(const SymplecticPart& s) { return s; }
-SymplecticPart part_deepcopy(const SymplecticPart& s, PyObject*) { return s; }
 
 void part_attrs(PyTypeObject* tp) {
     set_class_attr(tp, "X", to_py(SymplecticPart::X));
@@ -56,8 +53,6 @@ void part_attrs(PyTypeObject* tp) {
     set_class_attr(tp, "ALL", to_py(std::vector<SymplecticPart>{SymplecticPart::X, SymplecticPart::Z}));
 }
 
-constexpr const char* copy_doc = "__copy__($self)\n--\n\nReturn shallow copy.";
-constexpr const char* deepcopy_doc = "__deepcopy__($self, _memo)\n--\n\nReturn deep copy.";
 
 }  // namespace
 
@@ -78,8 +73,7 @@ VEMO_CLASS_BLOCK(qubit::PauliMatrix, 0) {
     c.str<&pauli_str>();
     c.repr<&pauli_repr>();
     c.eq<&pauli_eq>();
-    c.def<&pauli_copy>(copy_doc);
-    c.def<&pauli_deepcopy>(deepcopy_doc);
+    add_copies(c);
     c.after_build(&pauli_attrs);
 }
 
@@ -90,8 +84,7 @@ VEMO_CLASS_BLOCK(qubit::SymplecticPart, 0) {
     c.str<&part_str>();
     c.repr<&part_repr>();
     c.eq<&part_eq>();
-    c.def<&part_copy>(copy_doc);
-    c.def<&part_deepcopy>(deepcopy_doc);
+    add_copies(c);
     c.after_build(&part_attrs);
 }
 

@@ -29,10 +29,9 @@ TEST(Modes, CountsEqualityAndOverflow) {
 }
 
 TEST(Modes, FockSpaceDimensionIsCeilLog2) {
-    const std::pair<uint64_t, uint64_t> cases[] = {{0, 0},   {1, 0},    {2, 1},     {3, 2},
-                                                   {6, 3},   {8, 3},    {16, 4},    {17, 5},
-                                                   {1025, 11}, {uint64_t{1} << 63, 63}, {UINT64_MAX, 64}};
-    for (auto [d, n] : cases) EXPECT_EQ(Modes::from_fock_space_dim(d), Modes::count(n)) << d;
+    // The worked values are checked from Python; here the edges and brute force.
+    for (auto [d, n] : {std::pair<uint64_t, uint64_t>{0, 0}, {uint64_t{1} << 63, 63}, {UINT64_MAX, 64}})
+        EXPECT_EQ(Modes::from_fock_space_dim(d), Modes::count(n)) << d;
     // Brute force: the smallest k with 2^k >= d.
     for (uint64_t d = 1; d < 5000; ++d) {
         uint64_t k = 0;

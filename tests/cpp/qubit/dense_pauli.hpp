@@ -105,4 +105,13 @@ inline void push_paulis(pauli::CmpntList& l, const std::vector<PauliMatrix>& ps)
     for (uint64_t q = 0; q < ps.size(); ++q) l.set_pauli_unchecked(l.size() - 1, q, ps[q]);
 }
 
+inline pauli::CmpntList list_of(Qubits q, const std::vector<std::vector<PauliMatrix>>& strings) {
+    pauli::CmpntList l(std::move(q));
+    for (const auto& s : strings) push_paulis(l, s);
+    return l;
+}
+inline pauli::CmpntList list_of(uint64_t n, const std::vector<std::vector<PauliMatrix>>& strings) {
+    return list_of(Qubits::from_count(n), strings);
+}
+
 }  // namespace vemo::qubit::testing

@@ -14,14 +14,6 @@ using namespace vemo::qubit::pauli;
 using namespace vemo::qubit::testing;
 using P = PauliMatrix;
 
-namespace {
-CmpntList list_of(Qubits q, const std::vector<std::vector<P>>& strings) {
-    CmpntList l(std::move(q));
-    for (const auto& s : strings) push_paulis(l, s);
-    return l;
-}
-}  // namespace
-
 TEST(PauliList, ElementWordsTextAndCounts) {
     std::vector<P> ps(70, P::I);
     ps[0] = P::X, ps[1] = P::Y, ps[65] = P::Z, ps[69] = P::X;

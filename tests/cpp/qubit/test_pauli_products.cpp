@@ -23,12 +23,6 @@ std::pair<P, uint32_t> ref_mul1(P a, P b) {
     return {c, (int(b) - int(a) + 3) % 3 == 1 ? 1u : 3u};
 }
 
-CmpntList list_of(uint64_t n, const std::vector<std::vector<P>>& strings) {
-    CmpntList l(Qubits::from_count(n));
-    for (const auto& s : strings) push_paulis(l, s);
-    return l;
-}
-
 }  // namespace
 
 TEST(PauliProduct, WorkedExamples) {
@@ -130,22 +124,6 @@ TEST(PauliState, ActionMatchesDenseMatrices) {
         }
     // 0 qubits: the missing words read as 0, the identity on the one basis state.
     EXPECT_EQ(mul_state_u64(CmpntList::elem(Qubits::from_count(0)).words(0), 0), (std::pair<uint64_t, uint32_t>{0, 0}));
-}
-
-TEST(PauliState, LongStatesMatchPositionReference) {
-    std::mt19937_64 rng(17);
-    const uint64_t n = 150;
-    const auto a = random_paulis(rng, n);
-    std::vector<uint64_t> st(3);
-    std::vector<bool> bits(n);
-    uint32_t k = 0;
-    for (uint64_t q = 0; q < n; ++q) {
-        bits[q] = rng() & 1;
-        st[q / 64] |= uint64_t{bits[q]} << (q % 64);
-        k += a[q] == P::Y ? (bits[q] ? 3 : 1) : (a[q] == P::Z && bits[q] ? 2 : 0);
-    }
-    EXPECT_EQ(imul_by_op(st, list_of(n, {a}), 0).value(), k & 3);
-    for (uint64_t q = 0; q < n; ++q) EXPECT_EQ(((st[q / 64] >> (q % 64)) & 1) != 0, bits[q] != pauli_x(a[q])) << q;
 }
 
 TEST(PauliAssign, FromVectorsAndMaps) {

@@ -5,6 +5,7 @@
 
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/coeffs/slots.hpp"
+#include "python/container/copies.hpp"
 
 namespace vemo::py {
 namespace {
@@ -64,8 +65,6 @@ namespace {
 Sign sign_new(BoolArg is_minus_one) { return Sign(is_minus_one.v); }
 std::string sign_str(const Sign& s) { return s.to_string(); }
 std::string sign_repr(const Sign& s) { return s.to_string(); }
-Sign sign_copy(const Sign& s) { return s; }
-Sign sign_deepcopy(const Sign& s, PyObject*) { return s; }
 bool sign_to_phase(const Sign& s) { return s.is_minus_one; }
 bool sign_eq(const Sign& a, const Sign& b) { return a == b; }
 
@@ -74,8 +73,6 @@ bool sign_eq(const Sign& a, const Sign& b) { return a == b; }
 ComplexSign csign_new(ByteArg power_of_i) { return ComplexSign(power_of_i.v); }
 std::string csign_str(const ComplexSign& s) { return s.to_string(); }
 std::string csign_repr(const ComplexSign& s) { return s.to_string(); }
-ComplexSign csign_copy(const ComplexSign& s) { return s; }
-ComplexSign csign_deepcopy(const ComplexSign& s, PyObject*) { return s; }
 uint8_t csign_to_phase(const ComplexSign& s) { return s.power; }
 // Equal powers of i: bytes that agree modulo 4 stand for the same value.
 bool csign_eq(const ComplexSign& a, const ComplexSign& b) { return a.value() == b.value(); }
@@ -117,12 +114,8 @@ PyObject* csign_pow(PyObject* a, PyObject* e, PyObject* m) {
 Unity unity_new() { return {}; }
 std::string unity_str(const Unity&) { return {}; }
 std::string unity_repr(const Unity&) { return {}; }
-Unity unity_copy(const Unity&) { return {}; }
-Unity unity_deepcopy(const Unity&, PyObject*) { return {}; }
 bool unity_eq(const Unity&, const Unity&) { return true; }
 
-constexpr const char* copy_doc = "__copy__($self)\n--\n\nReturn shallow copy.";
-constexpr const char* deepcopy_doc = "__deepcopy__($self, _memo)\n--\n\nReturn deep copy.";
 
 }  // namespace
 
@@ -132,8 +125,7 @@ VEMO_CLASS_BLOCK(Sign, 0) {
     c.str<&sign_str>();
     c.repr<&sign_repr>();
     c.eq<&sign_eq>();
-    c.def<&sign_copy>(copy_doc);
-    c.def<&sign_deepcopy>(deepcopy_doc);
+    add_copies(c);
     c.def<&sign_to_phase>("to_phase($self)\n--\n\nGet the raw phase bool.");
     add_product_slots<Sign>(c);
 }
@@ -144,8 +136,7 @@ VEMO_CLASS_BLOCK(ComplexSign, 0) {
     c.str<&csign_str>();
     c.repr<&csign_repr>();
     c.eq<&csign_eq>();
-    c.def<&csign_copy>(copy_doc);
-    c.def<&csign_deepcopy>(deepcopy_doc);
+    add_copies(c);
     c.def<&csign_to_phase>("to_phase($self)\n--\n\nGet the raw phase byte.");
     add_product_slots<ComplexSign>(c);
     c.slot(Py_nb_power, reinterpret_cast<void*>(&csign_pow));
@@ -157,8 +148,7 @@ VEMO_CLASS_BLOCK(Unity, 0) {
     c.str<&unity_str>();
     c.repr<&unity_repr>();
     c.eq<&unity_eq>();
-    c.def<&unity_copy>(copy_doc);
-    c.def<&unity_deepcopy>(deepcopy_doc);
+    add_copies(c);
     add_product_slots<Unity>(c);
 }
 

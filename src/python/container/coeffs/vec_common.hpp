@@ -9,6 +9,7 @@
 
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/coeffs/slots.hpp"
+#include "python/container/copies.hpp"
 #include "python/frame/numpy.hpp"
 
 namespace vemo::py::coeffs {
@@ -114,17 +115,6 @@ template <class V>
 std::string vec_repr(const V& v) {
     return fmt_vec(v);
 }
-template <class V>
-V vec_copy(const V& v) {
-    return v;
-}
-template <class V>
-V vec_deepcopy(const V& v, PyObject*) {
-    return v;
-}
-
-inline constexpr const char* copy_doc = "__copy__($self)\n--\n\nReturn shallow copy.";
-inline constexpr const char* deepcopy_doc = "__deepcopy__($self, _memo)\n--\n\nReturn deep copy.";
 
 // The methods and slots of every vector class but UnityVec.
 template <class V>
@@ -148,8 +138,7 @@ void add_common_methods(ClassDef<V>& c) {
 // Printing and copying (the bit-packed vectors and UnityVec).
 template <class V>
 void add_print_and_copy(ClassDef<V>& c) {
-    c.template def<&vec_copy<V>>(copy_doc);
-    c.template def<&vec_deepcopy<V>>(deepcopy_doc);
+    add_copies(c);
     c.template str<&vec_str<V>>();
     c.template repr<&vec_repr<V>>();
 }
