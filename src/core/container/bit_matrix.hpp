@@ -82,6 +82,10 @@ public:
     uint64_t n_bits() const { return n_bits_; }
     uint64_t words_per_row() const { return table_.words_per_row(); }
     const Table& table() const { return table_; }
+    // All rows' words, row-major, for kernels that walk rows by pointer;
+    // writers keep the bits beyond the bit count zero.
+    std::span<const uint64_t> data() const { return table_.data(); }
+    std::span<uint64_t> data_mut() { return table_.data_mut(); }
 
     std::span<const uint64_t> row(uint64_t r) const { return table_.row(r); }
     std::span<uint64_t> row_mut(uint64_t r) { return table_.row_mut(r); }

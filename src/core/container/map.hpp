@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <random>
 #include <span>
@@ -74,6 +75,32 @@ struct MapLookup {
     }
 };
 
+namespace detail {
+
+// Where the single table keeps the group and the slots of a key, for
+// prefetch hints. The table is one block: 15 slots per group for every
+// group, then 16 bytes of metadata per group; the group of a key is the top
+// bits of its table hash. These addresses are only ever prefetched, never
+// read, so a layout that differs from this model costs speed, not results.
+struct SlotLayout {
+    static constexpr uint64_t npos = ~uint64_t{0};
+    uint64_t capacity = npos;  // the table capacity it was computed for
+    uintptr_t slots = 0;       // 0: no hints
+    uintptr_t groups = 0;
+    unsigned log2_groups = 0;
+
+    SlotLayout() = default;
+    // A copied or moved map computes its own layout on first use.
+    SlotLayout(const SlotLayout&) noexcept {}
+    SlotLayout& operator=(const SlotLayout&) noexcept {
+        *this = SlotLayout();
+        return *this;
+    }
+    SlotLayout& operator=(SlotLayout&&) noexcept = default;
+};
+
+}  // namespace detail
+
 class Map {
 public:
     using SingleTable = boost::unordered_flat_map<uint64_t, uint64_t, SeededU64Hash, std::equal_to<uint64_t>,
@@ -92,11 +119,30 @@ public:
         single_ = SingleTable();
         multi_ = MultiTable();
         count_ = 0;
+        layout_ = detail::SlotLayout();
     }
 
     // Room for n keys without rehashing: a large batch of insertions then
     // probes one table of its final size.
-    void reserve(uint64_t n) { single_.reserve(n); }
+    void reserve(uint64_t n) {
+        single_.reserve(n);
+        layout_ = detail::SlotLayout();
+    }
+
+    // A hint that key is about to be probed: starts loading the metadata and
+    // the slots of its group in the single table (where the key is, or where
+    // an insertion puts it). Issued some probes ahead, it lets independent
+    // probes of a large table overlap their cache misses. Changes nothing
+    // observable.
+    [[gnu::always_inline]] void prefetch(uint64_t key) {
+        if (layout_.capacity != single_.bucket_count()) locate_slots();
+        if (layout_.slots == 0) return;
+        const uint64_t g = single_.hash_function()(key) >> (64 - layout_.log2_groups);
+        __builtin_prefetch(reinterpret_cast<const void*>(layout_.groups + g * 16));
+        const uintptr_t slots = layout_.slots + g * group_slots * slot_bytes;
+        for (uintptr_t b = 0; b < group_slots * slot_bytes; b += 64)
+            __builtin_prefetch(reinterpret_cast<const void*>(slots + b));
+    }
 
     // True when the pair was added; false when that very pair was stored already.
     bool insert(uint64_t key, uint64_t idx) {
@@ -121,6 +167,21 @@ public:
         single_.erase(it);
         ++count_;
         return true;
+    }
+
+    // lookup(key) and, when the key holds no index, insert(key, idx) — in one
+    // probe of the single table when the multi table is empty. Returns what
+    // lookup(key) returned before the call: None means (key, idx) was added.
+    [[gnu::always_inline]] MapLookup lookup_or_insert(uint64_t key, uint64_t idx) {
+        if (!multi_.empty()) {
+            if (auto it = multi_.find(key); it != multi_.end()) return MapLookup::many(it->second);
+        }
+        auto [it, added] = single_.try_emplace(key, idx);
+        if (added) {
+            ++count_;
+            return MapLookup::none();
+        }
+        return MapLookup::one(it->second);
     }
 
     MapLookup lookup(uint64_t key) const {
@@ -162,9 +223,51 @@ public:
     size_t multi_keys() const { return multi_.size(); }
 
 private:
+    static constexpr uint64_t group_slots = 15;
+    static constexpr uint64_t slot_bytes = sizeof(SingleTable::value_type);
+
+    // Finds the single table's block from the address of one slot whose key
+    // is known. Only tables in huge-page blocks get hints: smaller ones stay
+    // in cache, and the block's 2 MiB alignment pins its start down even
+    // when the slot's place within its group is unknown.
+    [[gnu::noinline]] void locate_slots() {
+        detail::SlotLayout& l = layout_;
+        l = detail::SlotLayout();
+        l.capacity = single_.bucket_count();
+        const uint64_t groups = (l.capacity + 1) / group_slots;
+        constexpr uint64_t align = HugePageAllocator<char>::huge;
+        if (l.capacity == 0 || (l.capacity + 1) % group_slots != 0 || !std::has_single_bit(groups) ||
+            groups * group_slots * slot_bytes < align)
+            return;
+        l.log2_groups = static_cast<unsigned>(std::countr_zero(groups));
+        uint64_t key = 0;
+        uintptr_t at = 0;
+        if (single_.empty()) {
+            // A key inserted into an empty table takes the first slot of its
+            // group; erasing it leaves the contents as they were.
+            auto it = single_.try_emplace(key, 0).first;
+            at = reinterpret_cast<uintptr_t>(&*it);
+            single_.erase(it);
+        } else {
+            auto it = single_.begin();
+            key = it->first;
+            at = reinterpret_cast<uintptr_t>(&*it);
+        }
+        const uint64_t g = single_.hash_function()(key) >> (64 - l.log2_groups);
+        for (uint64_t s = 0; s < group_slots; ++s) {
+            const uintptr_t start = at - (g * group_slots + s) * slot_bytes;
+            if (start % align == 0) {
+                l.slots = start;
+                l.groups = start + (groups * group_slots - 1) * slot_bytes;
+                break;
+            }
+        }
+    }
+
     SingleTable single_;
     MultiTable multi_;
     uint64_t count_ = 0;
+    detail::SlotLayout layout_;
 };
 
 }  // namespace vemo

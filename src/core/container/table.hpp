@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/container/errors.hpp"
+#include "core/container/huge_alloc.hpp"
 #include "core/utils/bincode.hpp"
 
 namespace vemo {
@@ -75,7 +76,12 @@ public:
         data_.resize(checked_word_count(words_per_row_, m), 0);
         n_rows_ = m;
     }
-    void reserve(uint64_t m) { data_.reserve(checked_word_count(words_per_row_, m)); }
+    // A large new block gets huge-page advice: it is about to be filled.
+    void reserve(uint64_t m) {
+        const size_t before = data_.capacity();
+        data_.reserve(checked_word_count(words_per_row_, m));
+        if (data_.capacity() != before) advise_huge_pages(data_.data(), data_.capacity() * sizeof(uint64_t));
+    }
     void push_zero_row() { resize(n_rows_ + 1); }
 
     // The last row moves into row i; the table shrinks by one row. An index at or

@@ -53,121 +53,195 @@ inline Complex phased_product(uint32_t k, Complex a, Complex b) {
 
 }  // namespace detail
 
-// The scaled-add of one product string into out, specialised for Pauli rows
-// of W words per plane (W = 0: the count known only at run time). It follows
-// the accumulation rule of the generic kernel exactly: one SipHash of the x
-// then z words, one map probe, a word comparison on a hit, append or add, and
-// swap-removal of an exact zero.
+// The scaled-add of product strings into out, specialised for Pauli rows of
+// W words per plane (W = 0: the count known only at run time). It follows the
+// accumulation rule of the generic kernel exactly: one SipHash of the x then
+// z words, a word comparison against the strings registered under that hash,
+// add to a match or append, and swap-removal of an exact zero.
+//
+// A new string costs one probe of the map (lookup and registration at once).
+// The planes hold spare zero rows beyond the strings so that an append writes
+// its words in place; finish() trims them. Between finish() calls the list
+// may hold those spare rows: out is read only through this class meanwhile.
 template <size_t W>
 class ProductAccumulator {
 public:
-    ProductAccumulator(const ProductMutView& out, size_t words) : out_(out), w_(W ? W : words) {}
+    // `room`: the strings out has room for (its lists' reserve).
+    ProductAccumulator(const ProductMutView& out, size_t words, uint64_t room)
+        : out_(out), w_(W ? W : words), n_(out.cmpnts.size()), rows_(n_), room_(room) {
+        refresh();
+    }
 
-    size_t words() const { return w_; }
+    // A constant for W > 0, so that the word loops unroll.
+    size_t words() const { return W ? W : w_; }
 
-    uint64_t hash(const uint64_t* x, const uint64_t* z) const {
+    [[gnu::always_inline, gnu::flatten]] uint64_t hash(const uint64_t* x, const uint64_t* z) const {
         SipHasher13 hs;
-        for (size_t k = 0; k < w_; ++k) hs.write_u64(x[k]);
-        for (size_t k = 0; k < w_; ++k) hs.write_u64(z[k]);
+        for (size_t k = 0; k < words(); ++k) hs.write_u64(x[k]);
+        for (size_t k = 0; k < words(); ++k) hs.write_u64(z[k]);
         return hs.finish();
     }
 
-    // A read-only probe whose only purpose is to bring the map's slot for h
-    // into cache ahead of add(); returns a value so that it is not optimised away.
-    uint64_t touch(uint64_t h) const {
-        const MapLookup r = out_.map.lookup(h);
-        return static_cast<uint64_t>(r.kind);
+    // A hint that a string of hash h comes to add() soon.
+    [[gnu::always_inline]] void prefetch(uint64_t h) const { out_.map.prefetch(h); }
+
+    // out += c * (x, z), h being the string's hash. The common case, a new
+    // string, is inlined into the pair loop: a call per pair would cost more
+    // than the rest of its work.
+    [[gnu::always_inline]] void add(uint64_t h, const uint64_t* x, const uint64_t* z, Complex c) {
+        // Room first: the probe below may register row n_ at once.
+        if (n_ == rows_) [[unlikely]]
+            grow();
+        const MapLookup r = out_.map.lookup_or_insert(h, n_);
+        if (!r.is_none()) [[unlikely]]
+            return add_registered(r, h, x, z, c);
+        append(h, x, z, c);
     }
 
-    // out += c * (x, z), h being the string's hash.
-    void add(uint64_t h, const uint64_t* x, const uint64_t* z, Complex c) const {
-        CmpntList& l = out_.cmpnts;
-        const uint64_t n = l.size();
-        const MapLookup r = out_.map.lookup(h);
-        for (uint64_t i : r.indices()) {
-            if (i >= n) vemo::detail::map_index_beyond_list(i, n);
-            if (equal(l.x_part().row(i).data(), x) && equal(l.z_part().row(i).data(), z)) {
-                Complex& e = out_.coeffs.at_mut(i);
-                e = c + e;
-                if (is_exact_zero(e) && vemo::detail::drop_hashed(l, out_.map, i, h)) out_.coeffs.pop_and_swap(i);
-                return;
-            }
-        }
-        l.resize(n + 1);
-        std::copy_n(x, w_, l.x_part_mut().row_mut(n).data());
-        std::copy_n(z, w_, l.z_part_mut().row_mut(n).data());
-        if (!out_.map.insert(h, n)) internal_failure("product accumulation: the map registers the new string already");
-        out_.coeffs.push(c);
-        if (is_exact_zero(c) && vemo::detail::drop_hashed(l, out_.map, n, h)) out_.coeffs.pop_and_swap(n);
+    // The planes end at the last string.
+    void finish() {
+        out_.cmpnts.resize(n_);
+        rows_ = n_;
+        refresh();
     }
 
 private:
+    // Row n_ becomes (x, z) with coefficient c; the map registers it already.
+    [[gnu::always_inline]] void append(uint64_t h, const uint64_t* x, const uint64_t* z, Complex c) {
+        std::copy_n(x, words(), xd_ + n_ * words());
+        std::copy_n(z, words(), zd_ + n_ * words());
+        out_.coeffs.push(c);
+        ++n_;
+        if (is_exact_zero(c)) [[unlikely]]
+            drop(n_ - 1, h);
+    }
+
+    // The hash is registered already (r): add to the equal string, or append
+    // a different one with the same hash.
+    [[gnu::noinline]] void add_registered(const MapLookup& r, uint64_t h, const uint64_t* x, const uint64_t* z,
+                                          Complex c) {
+        for (uint64_t i : r.indices()) {
+            if (i >= n_) vemo::detail::map_index_beyond_list(i, n_);
+            if (equal(xd_ + i * words(), x) && equal(zd_ + i * words(), z)) {
+                Complex& e = out_.coeffs.at_mut(i);
+                e = c + e;
+                if (is_exact_zero(e)) drop(i, h);
+                return;
+            }
+        }
+        if (!out_.map.insert(h, n_)) internal_failure("product accumulation: the map registers the new string already");
+        append(h, x, z, c);
+    }
+
+    // Swap-removal of string i (hash h), on planes without spare rows so that
+    // the true last string takes its place.
+    [[gnu::noinline]] void drop(uint64_t i, uint64_t h) {
+        finish();
+        if (vemo::detail::drop_hashed(out_.cmpnts, out_.map, i, h)) out_.coeffs.pop_and_swap(i);
+        n_ = rows_ = out_.cmpnts.size();
+        refresh();
+    }
+
+    // Spare rows in chunks: a chunk's zero fill is a short sequential write.
+    // Beyond the reserve, the lists double it through reserve(), so that the
+    // new blocks get the same huge-page advice.
+    [[gnu::noinline]] void grow() {
+        constexpr uint64_t chunk = 1024;
+        if (rows_ == room_) {
+            room_ = std::max(rows_ + chunk, room_ > UINT64_MAX / 2 ? UINT64_MAX : 2 * room_);
+            out_.cmpnts.reserve(room_);
+            out_.coeffs.reserve(room_);
+        }
+        rows_ = std::min(rows_ + chunk, room_);
+        out_.cmpnts.resize(rows_);
+        refresh();
+    }
+
+    void refresh() {
+        xd_ = out_.cmpnts.x_part_mut().data_mut().data();
+        zd_ = out_.cmpnts.z_part_mut().data_mut().data();
+    }
+
     bool equal(const uint64_t* a, const uint64_t* b) const {
-        for (size_t k = 0; k < w_; ++k)
+        for (size_t k = 0; k < words(); ++k)
             if (a[k] != b[k]) return false;
         return true;
     }
 
     const ProductMutView& out_;
     const size_t w_;
+    uint64_t n_;     // strings in out
+    uint64_t rows_;  // rows of the planes, n_ or more
+    uint64_t room_;  // reserved rows and coefficients
+    uint64_t* xd_ = nullptr;
+    uint64_t* zd_ = nullptr;
 };
 
-// The pair loop for rows of W words per plane (0: any count). Pairs go in
-// blocks: the products and hashes of a block are formed first, then the map
-// is probed for all of them in a tight loop (independent probes overlap their
-// cache misses), then the block is accumulated in pair order. The result is
-// that of accumulating pair by pair. The block's scratch rows are allocated
-// once per call.
+// The pair loop for rows of W words per plane (0: any count), software
+// pipelined: a ring holds the products of the next pairs, each with its hash
+// and coefficient, and the map is told (prefetch) about a product as soon as
+// it is formed, a ring's length of pairs before its probe. Independent probes
+// of a large map then overlap their cache misses. Pairs are accumulated in
+// order, so the result is that of accumulating pair by pair. The ring is
+// allocated once per call.
 template <size_t W, FieldVec C>
-void mul_pairs(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs, uint64_t nl,
-               uint64_t nr) {
-    constexpr size_t block = 32;
-    const ProductAccumulator<W> acc(out, lhs.cmpnts.words_per_row());
+[[gnu::flatten]] void mul_pairs(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs,
+                                uint64_t nl, uint64_t nr, uint64_t room) {
+    constexpr size_t ring = 16;
+    ProductAccumulator<W> acc(out, lhs.cmpnts.words_per_row(), room);
     const size_t w = acc.words();
-    std::vector<uint64_t> scratch(2 * block * w + 1);
-    uint64_t hashes[block];
-    Complex coeffs[block];
+    uint64_t hashes[ring];
+    Complex coeffs[ring];
+    std::vector<uint64_t> words(2 * ring * w + 1);
     const auto lc = lhs.coeffs.data(), rc = rhs.coeffs.data();
-    const uint64_t* lx = lhs.cmpnts.x_part().row(0).data();
-    const uint64_t* lz = lhs.cmpnts.z_part().row(0).data();
-    const uint64_t* rx = rhs.cmpnts.x_part().row(0).data();
-    const uint64_t* rz = rhs.cmpnts.z_part().row(0).data();
+    const uint64_t* lx = lhs.cmpnts.x_part().data().data();
+    const uint64_t* lz = lhs.cmpnts.z_part().data().data();
+    const uint64_t* rx = rhs.cmpnts.x_part().data().data();
+    const uint64_t* rz = rhs.cmpnts.z_part().data().data();
     uint64_t i = 0, j = 0;
-    uint64_t sink = 0;
-    while (i < nl) {
-        size_t nb = 0;
-        for (; nb < block && i < nl; ++nb) {
-            const uint64_t *ax = lx + i * w, *az = lz + i * w, *bx = rx + j * w, *bz = rz + j * w;
-            uint64_t* sx = scratch.data() + 2 * nb * w;
-            uint64_t* sz = sx + w;
-            pauli::detail::LaneCounter k;
-            for (size_t q = 0; q < w; ++q) {
-                k.add(ax[q], az[q], bx[q], bz[q]);
-                sx[q] = ax[q] ^ bx[q];
-                sz[q] = az[q] ^ bz[q];
-            }
-            hashes[nb] = acc.hash(sx, sz);
-            coeffs[nb] = detail::phased_product(k.phase(), lc[i], rc[j]);
-            if (++j == nr) {
-                j = 0;
-                ++i;
-            }
+    // The next pair's product into ring slot t; false when no pair is left.
+    const auto stage = [&](size_t t) __attribute__((always_inline)) {
+        if (i == nl) return false;
+        const uint64_t *ax = lx + i * w, *az = lz + i * w, *bx = rx + j * w, *bz = rz + j * w;
+        uint64_t* sx = words.data() + 2 * t * w;
+        uint64_t* sz = sx + w;
+        pauli::detail::LaneCounter k;
+        for (size_t q = 0; q < w; ++q) {
+            k.add(ax[q], az[q], bx[q], bz[q]);
+            sx[q] = ax[q] ^ bx[q];
+            sz[q] = az[q] ^ bz[q];
         }
-        for (size_t t = 0; t < nb; ++t) sink += acc.touch(hashes[t]);
-        for (size_t t = 0; t < nb; ++t) {
-            const uint64_t* sx = scratch.data() + 2 * t * w;
-            acc.add(hashes[t], sx, sx + w, coeffs[t]);
+        const uint64_t h = acc.hash(sx, sz);
+        acc.prefetch(h);
+        hashes[t] = h;
+        coeffs[t] = detail::phased_product(k.phase(), lc[i], rc[j]);
+        if (++j == nr) {
+            j = 0;
+            ++i;
         }
+        return true;
+    };
+    size_t staged = 0;
+    while (staged < ring && stage(staged)) ++staged;
+    for (size_t t = 0; staged > 0; t = (t + 1) % ring) {
+        const uint64_t* sx = words.data() + 2 * t * w;
+        acc.add(hashes[t], sx, sx + w, coeffs[t]);
+        if (!stage(t)) --staged;
     }
-    asm volatile("" : : "r"(sink));
+    acc.finish();
 }
 
+// Bounds on what a product reserves ahead. The lists' untouched reserve
+// costs address space only (they are written from the front); the map's
+// pages are touched at random, so its reserve is bounded lower.
 inline constexpr uint64_t max_reserve = uint64_t{1} << 22;
+inline constexpr uint64_t max_list_reserve_bytes = uint64_t{1} << 29;
 
 // out := lhs * rhs without the register check. Every product string lives in
-// a scratch row (one block of them per call) on its way into out, so a pair
+// a scratch row (a ring of them per call) on its way into out, so a pair
 // allocates nothing beyond the growth of out itself. out must not share a
-// list with lhs or rhs, and all three must have rows of one width.
+// list with lhs or rhs, and all three must have rows of one width. Should
+// memory run out, out is left empty and the exception propagates.
 template <FieldVec C>
 void assign_from_mul_unchecked(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs) {
     if (&out.cmpnts == &lhs.cmpnts || &out.cmpnts == &rhs.cmpnts)
@@ -180,16 +254,24 @@ void assign_from_mul_unchecked(const ProductMutView& out, const LincombView<C>& 
     out.map.clear();
     const uint64_t nl = taking_part(lhs), nr = taking_part(rhs);
     if (nl == 0 || nr == 0) return;
-    // Room for every product up to a bound: growth by copying is avoided, and
-    // untouched reserved pages cost no memory when products coincide.
-    const uint64_t expect = nl > max_reserve / nr ? max_reserve : std::min(nl * nr, max_reserve);
-    out.cmpnts.reserve(expect);
-    out.coeffs.reserve(expect);
-    out.map.reserve(expect);
-    switch (w) {
-        case 1: return mul_pairs<1>(out, lhs, rhs, nl, nr);
-        case 2: return mul_pairs<2>(out, lhs, rhs, nl, nr);
-        default: return mul_pairs<0>(out, lhs, rhs, nl, nr);
+    // Room for every product up to the bounds: growth by copying is avoided.
+    const uint64_t pairs = nl > UINT64_MAX / nr ? UINT64_MAX : nl * nr;
+    const uint64_t room = std::min(pairs, max_list_reserve_bytes / (16 * w + 16));
+    out.cmpnts.reserve(room);
+    out.coeffs.reserve(room);
+    out.map.reserve(std::min(pairs, max_reserve));
+    try {
+        switch (w) {
+            case 1: return mul_pairs<1>(out, lhs, rhs, nl, nr, room);
+            case 2: return mul_pairs<2>(out, lhs, rhs, nl, nr, room);
+            default: return mul_pairs<0>(out, lhs, rhs, nl, nr, room);
+        }
+    } catch (...) {
+        // A failed product (memory) leaves out empty rather than half built.
+        out.cmpnts.resize(0);
+        out.coeffs.clear();
+        out.map.clear();
+        throw;
     }
 }
 
