@@ -14,6 +14,7 @@
 #include "core/container/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/qubit/mode.hpp"
+#include "core/qubit/traits.hpp"
 #include "core/qubit/products.hpp"
 #include "core/qubit/symbols.hpp"
 #include "core/utils/bincode.hpp"
@@ -207,23 +208,11 @@ public:
         }
         return out;
     }
-    std::expected<void, OutOfBounds> general_standardize(uint64_t n) {
-        auto s = general_standardized(n);
-        if (!s) return std::unexpected(s.error());
-        *this = std::move(*s);
-        return {};
-    }
+    std::expected<void, OutOfBounds> general_standardize(uint64_t n) { return general_standardize_in_place(*this, n); }
 
     // A copy on Count(n'): unchanged for Count(n'), resized for another
     // Count, moved position by position for Offset and Inds.
-    std::expected<CmpntList, OutOfBounds> standardized(uint64_t n) const {
-        if (qubits_.is_count()) {
-            CmpntList out = *this;
-            if (n_qubit() != n) out.resize_standardize(n);
-            return out;
-        }
-        return general_standardized(n);
-    }
+    std::expected<CmpntList, OutOfBounds> standardized(uint64_t n) const { return standardized_copy(*this, n); }
 
     std::string to_string() const {
         std::string s;

@@ -171,31 +171,13 @@ public:
         }
         return out;
     }
-    std::expected<void, OutOfBounds> general_standardize(uint64_t n) {
-        auto s = general_standardized(n);
-        if (!s) return std::unexpected(s.error());
-        *this = std::move(*s);
-        return {};
-    }
+    std::expected<void, OutOfBounds> general_standardize(uint64_t n) { return general_standardize_in_place(*this, n); }
 
     // A copy on Count(n'): unchanged for Count(n'), resized for another
     // Count, moved position by position for Offset and Inds.
-    std::expected<CmpntList, OutOfBounds> standardized(uint64_t n) const {
-        if (qubits_.is_count()) {
-            CmpntList out = *this;
-            if (n_qubit() != n) out.resize_standardize(n);
-            return out;
-        }
-        return general_standardized(n);
-    }
+    std::expected<CmpntList, OutOfBounds> standardized(uint64_t n) const { return standardized_copy(*this, n); }
     // In place; on failure the list is unchanged.
-    std::expected<void, OutOfBounds> standardize(uint64_t n) {
-        if (qubits_.is_count()) {
-            if (n_qubit() != n) resize_standardize(n);
-            return {};
-        }
-        return general_standardize(n);
-    }
+    std::expected<void, OutOfBounds> standardize(uint64_t n) { return standardize_in_place(*this, n); }
 
     // The states' texts joined by ", ".
     std::string to_string() const {

@@ -45,4 +45,33 @@ std::expected<void, DifferentQubits> check_transitive(const A& a, const B& b, co
     return std::unexpected(DifferentQubits{});
 }
 
+// Standardising, written once for the qubit lists over their own
+// general_standardized (every position moves to its register index on
+// Count(n)) and resize_standardize (a Count register only changes size).
+template <class L>
+std::expected<void, OutOfBounds> general_standardize_in_place(L& l, uint64_t n) {
+    auto s = l.general_standardized(n);
+    if (!s) return std::unexpected(s.error());
+    l = std::move(*s);
+    return {};
+}
+template <class L>
+std::expected<L, OutOfBounds> standardized_copy(const L& l, uint64_t n) {
+    if (l.qubits().is_count()) {
+        L out = l;
+        if (l.n_qubit() != n) out.resize_standardize(n);
+        return out;
+    }
+    return l.general_standardized(n);
+}
+// In place; on failure the list is unchanged.
+template <class L>
+std::expected<void, OutOfBounds> standardize_in_place(L& l, uint64_t n) {
+    if (l.qubits().is_count()) {
+        if (l.n_qubit() != n) l.resize_standardize(n);
+        return {};
+    }
+    return general_standardize_in_place(l, n);
+}
+
 }  // namespace vemo::qubit
