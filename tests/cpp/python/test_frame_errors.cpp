@@ -1,0 +1,86 @@
+// The frame's error boundary, in an embedded interpreter: what each kind of
+// C++ failure becomes in Python, and that no borrow outlives a failed call.
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string>
+
+#include "python/frame/bind.hpp"
+
+struct Held {
+    int value = 0;
+};
+VEMO_PY_CLASS(Held, "Held");
+
+using namespace vemo::py;
+
+namespace {
+
+class Interpreter : public ::testing::Environment {
+public:
+    void SetUp() override { Py_Initialize(); }
+    void TearDown() override { Py_Finalize(); }
+};
+const auto* env = ::testing::AddGlobalTestEnvironment(new Interpreter);
+
+// Runs f at the boundary and returns (exception type, message), clearing the error.
+template <class F>
+std::pair<Obj, std::string> boundary(F&& f) {
+    PyObject* r = guarded<PyObject*>(nullptr, std::forward<F>(f));
+    EXPECT_EQ(r, nullptr);
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    Obj t = Obj::steal(type), v = Obj::steal(value), b = Obj::steal(tb);
+    return {t, v ? str_of(v.get()) : std::string()};
+}
+
+}  // namespace
+
+TEST(FrameErrors, InternalFailureIsPanicDerivedFromBaseException) {
+    auto [type, msg] = boundary([]() -> PyObject* { vemo::internal_failure("invariant broken"); });
+    ASSERT_TRUE(type);
+    EXPECT_EQ(msg, "invariant broken");
+    auto* tp = reinterpret_cast<PyTypeObject*>(type.get());
+    EXPECT_TRUE(PyType_IsSubtype(tp, reinterpret_cast<PyTypeObject*>(PyExc_BaseException)));
+    EXPECT_FALSE(PyType_IsSubtype(tp, reinterpret_cast<PyTypeObject*>(PyExc_Exception)));
+}
+
+TEST(FrameErrors, KindsOfFailure) {
+    EXPECT_EQ(boundary([]() -> PyObject* { throw std::bad_alloc(); }).first.get(), PyExc_MemoryError);
+    auto [type, msg] = boundary([]() -> PyObject* { raise(PyExc_ValueError, std::string("a\0b", 3)); });
+    EXPECT_EQ(type.get(), PyExc_ValueError);
+    EXPECT_EQ(msg, std::string("a\0b", 3));  // the whole message, NUL included
+    auto [itype, imsg] = boundary([]() -> PyObject* {
+        to_py_result(try_py_index(-4, 3));
+        return nullptr;
+    });
+    EXPECT_EQ(itype.get(), PyExc_IndexError);
+    EXPECT_EQ(imsg, "Element index -1 is out-of-bounds for container of length 3.");
+}
+
+TEST(FrameErrors, BorrowsAreReleasedWhenTheBodyFails) {
+    Instance<Held> fake{};
+    fake.borrow = 0;
+    boundary([&]() -> PyObject* {
+        ExclusiveBorrow<Held> g(&fake);
+        vemo::internal_failure("after borrowing");
+    });
+    EXPECT_EQ(fake.borrow, 0);
+    auto [t1, m1] = boundary([&]() -> PyObject* {
+        SharedBorrow<Held> a(&fake);
+        SharedBorrow<Held> b(&fake);
+        ExclusiveBorrow<Held> c(&fake);
+        return nullptr;
+    });
+    EXPECT_EQ(t1.get(), PyExc_RuntimeError);
+    EXPECT_EQ(m1, "Already borrowed");
+    EXPECT_EQ(fake.borrow, 0);
+    auto [t2, m2] = boundary([&]() -> PyObject* {
+        ExclusiveBorrow<Held> a(&fake);
+        SharedBorrow<Held> b(&fake);
+        return nullptr;
+    });
+    EXPECT_EQ(t2.get(), PyExc_RuntimeError);
+    EXPECT_EQ(m2, "Already mutably borrowed");
+    EXPECT_EQ(fake.borrow, 0);
+}
