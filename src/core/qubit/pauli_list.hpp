@@ -110,12 +110,7 @@ public:
     // Replaces the register by one of the same length; the planes stay, so
     // position j now stands for the new register's j-th qubit. A register of
     // another length is refused (new count first).
-    std::expected<void, BasisError> relabel(Qubits qubits) {
-        if (qubits.size() != qubits_.size())
-            return std::unexpected(BasisError(DifferentModeCounts{qubits.size(), qubits_.size()}));
-        qubits_ = std::move(qubits);
-        return {};
-    }
+    std::expected<void, BasisError> relabel(Qubits qubits) { return relabel_register(qubits_, std::move(qubits)); }
 
     // ---- component-list operations ----
     uint64_t size() const { return x_part_.n_rows(); }

@@ -86,12 +86,7 @@ public:
 
     // Replaces the register by one of the same length; the error names the new
     // length first, then the current one.
-    std::expected<void, BasisError> relabel(Qubits qubits) {
-        if (qubits.size() != qubits_.size())
-            return std::unexpected(BasisError(DifferentModeCounts{qubits.size(), qubits_.size()}));
-        qubits_ = std::move(qubits);
-        return {};
-    }
+    std::expected<void, BasisError> relabel(Qubits qubits) { return relabel_register(qubits_, std::move(qubits)); }
 
     // ---- component-list operations ----
     uint64_t size() const { return bits_.n_rows(); }

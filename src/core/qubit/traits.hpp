@@ -45,6 +45,16 @@ std::expected<void, DifferentQubits> check_transitive(const A& a, const B& b, co
     return std::unexpected(DifferentQubits{});
 }
 
+// A list's new register must have the current one's length: its positions
+// keep their contents and stand for the new register's qubits. The error names
+// the new length first.
+inline std::expected<void, BasisError> relabel_register(Qubits& current, Qubits replacement) {
+    if (replacement.size() != current.size())
+        return std::unexpected(BasisError(DifferentModeCounts{replacement.size(), current.size()}));
+    current = std::move(replacement);
+    return {};
+}
+
 // Standardising, written once for the qubit lists over their own
 // general_standardized (every position moves to its register index on
 // Count(n)) and resize_standardize (a Count register only changes size).

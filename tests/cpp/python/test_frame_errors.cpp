@@ -2,6 +2,8 @@
 // C++ failure becomes in Python, and that no borrow outlives a failed call.
 #include <gtest/gtest.h>
 
+#include "embedded.hpp"
+
 #include <new>
 #include <string>
 
@@ -16,12 +18,6 @@ using namespace vemo::py;
 
 namespace {
 
-class Interpreter : public ::testing::Environment {
-public:
-    void SetUp() override { Py_Initialize(); }
-    void TearDown() override { Py_Finalize(); }
-};
-const auto* env = ::testing::AddGlobalTestEnvironment(new Interpreter);
 
 // Runs f at the boundary and returns (exception type, message), clearing the error.
 template <class F>

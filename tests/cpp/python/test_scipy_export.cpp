@@ -2,6 +2,8 @@
 // Python method of this build returns a sparse matrix yet.
 #include <gtest/gtest.h>
 
+#include "embedded.hpp"
+
 #include <complex>
 #include <vector>
 
@@ -12,12 +14,6 @@ using namespace vemo::py;
 
 namespace {
 
-class Interpreter : public ::testing::Environment {
-public:
-    void SetUp() override { Py_Initialize(); }
-    void TearDown() override { Py_Finalize(); }
-};
-const auto* env = ::testing::AddGlobalTestEnvironment(new Interpreter);
 
 Obj attr(const Obj& o, const char* name) { return check(PyObject_GetAttrString(o.get(), name)); }
 std::string text(const Obj& o) { return str_of(o.get()); }
