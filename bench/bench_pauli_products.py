@@ -216,7 +216,9 @@ def workload(name, n, m, peers, repeat, rng):
         if not same_terms(keys, coeffs, *terms(result)):
             raise SystemExit(f"{name}: {label}'s product differs from vemo's")
         del result
-        row[label], _ = best_time(run, 1)
+        # Peers get the same number of runs as vemo unless a run takes seconds.
+        t, _ = best_time(run, 1)
+        row[label] = min(t, best_time(run, repeat - 1)[0]) if t < 2.0 and repeat > 1 else t
     return row
 
 

@@ -1,13 +1,25 @@
-// An allocator that asks the kernel to back large blocks with huge pages.
-// Hash tables of millions of entries are probed at random addresses; with 4 KiB
-// pages nearly every probe also misses the TLB, which huge pages avoid.
+// An allocator for large buffers: hash tables of millions of entries and the
+// lists and coefficient vectors that grow beside them.
+//
+// - Blocks of 2 MiB or more are 2 MiB aligned and advised to be huge pages.
+//   Tables probed at random addresses then rarely miss the TLB, and a buffer
+//   written from end to end takes one page fault per 2 MiB.
+// - Freed large blocks are kept for reuse, up to a bound (BlockCache). The
+//   kernel zeroes every page a process touches for the first time; for a
+//   product of two large operators that zeroing costs as much as a fifth of
+//   the work, and a loop of such products would pay it on every call. Kept
+//   blocks are marked free for the kernel (MADV_FREE), so under memory
+//   pressure it reclaims them instead of swapping.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -15,13 +27,13 @@
 
 namespace vemo {
 
-// Advice that the whole 2 MiB pages within [p, p + bytes) be huge pages. A
-// large buffer written from end to end then takes one page fault per 2 MiB
-// rather than one per 4 KiB (the faults dominate such a write otherwise).
+inline constexpr std::size_t huge_page_bytes = std::size_t{1} << 21;
+
+// Advice that the whole 2 MiB pages within [p, p + bytes) be huge pages.
 // Advice only: nothing changes if the system declines.
 inline void advise_huge_pages([[maybe_unused]] const void* p, [[maybe_unused]] std::size_t bytes) noexcept {
 #if defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t huge = std::uintptr_t{1} << 21;
+    constexpr std::uintptr_t huge = huge_page_bytes;
     if (bytes < 2 * huge) return;
     const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(p);
     if (begin > UINTPTR_MAX - bytes) return;
@@ -31,10 +43,88 @@ inline void advise_huge_pages([[maybe_unused]] const void* p, [[maybe_unused]] s
 #endif
 }
 
+// Freed blocks of whole huge pages, kept for the next large allocation.
+// Process-wide and thread-safe. A block is handed out again only for a
+// request of at least half its size, so little of it lies idle; the oldest
+// blocks go first when the kept bytes would pass the bound.
+class BlockCache {
+public:
+    static constexpr std::size_t max_blocks = 8;
+    static constexpr std::size_t max_bytes = std::size_t{256} << 20;
+
+    static BlockCache& instance() {
+        // Never destroyed: buffers freed during the process's exit still
+        // find it alive.
+        static BlockCache* const cache = new BlockCache;
+        return *cache;
+    }
+
+    // A kept block of at least `bytes` (a multiple of the huge page), or null.
+    void* take(std::size_t bytes) noexcept {
+        std::lock_guard lock(mutex_);
+        std::size_t best = n_;
+        for (std::size_t k = 0; k < n_; ++k)
+            if (blocks_[k].bytes >= bytes && blocks_[k].bytes / 2 <= bytes &&
+                (best == n_ || blocks_[k].bytes < blocks_[best].bytes))
+                best = k;
+        if (best == n_) return nullptr;
+        void* p = blocks_[best].p;
+        kept_ -= blocks_[best].bytes;
+        remove(best);
+        return p;
+    }
+
+    // Keeps a block of `bytes` (its usable size, a multiple of the huge page)
+    // or frees it.
+    void give(void* p, std::size_t bytes) noexcept {
+        if (bytes > max_bytes) return std::free(p);
+#if defined(MADV_FREE)
+        madvise(p, bytes, MADV_FREE);
+#endif
+        std::lock_guard lock(mutex_);
+        while (n_ > 0 && (n_ == max_blocks || kept_ + bytes > max_bytes)) {
+            std::free(blocks_[0].p);
+            kept_ -= blocks_[0].bytes;
+            remove(0);
+        }
+        blocks_[n_++] = {p, bytes};
+        kept_ += bytes;
+    }
+
+    // Frees every kept block (for tests and for callers short of memory).
+    void release() noexcept {
+        std::lock_guard lock(mutex_);
+        for (std::size_t k = 0; k < n_; ++k) std::free(blocks_[k].p);
+        n_ = 0;
+        kept_ = 0;
+    }
+
+    std::size_t kept_bytes() const noexcept {
+        std::lock_guard lock(mutex_);
+        return kept_;
+    }
+
+private:
+    struct Block {
+        void* p = nullptr;
+        std::size_t bytes = 0;
+    };
+
+    void remove(std::size_t k) noexcept {
+        for (std::size_t m = k + 1; m < n_; ++m) blocks_[m - 1] = blocks_[m];
+        --n_;
+    }
+
+    mutable std::mutex mutex_;
+    std::array<Block, max_blocks> blocks_{};
+    std::size_t n_ = 0;
+    std::size_t kept_ = 0;
+};
+
 template <class T>
 struct HugePageAllocator {
     using value_type = T;
-    static constexpr std::size_t huge = std::size_t{1} << 21;
+    static constexpr std::size_t huge = huge_page_bytes;
 
     HugePageAllocator() = default;
     template <class U>
@@ -46,6 +136,7 @@ struct HugePageAllocator {
         if (bytes < huge) return static_cast<T*>(::operator new(bytes, std::align_val_t{alignof(T)}));
         if (bytes > std::numeric_limits<std::size_t>::max() - huge) throw std::bad_alloc();
         const std::size_t rounded = (bytes + huge - 1) & ~(huge - 1);
+        if (void* p = BlockCache::instance().take(rounded)) return static_cast<T*>(p);
         void* p = std::aligned_alloc(huge, rounded);
         if (!p) throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
@@ -55,8 +146,11 @@ struct HugePageAllocator {
     }
 
     void deallocate(T* p, std::size_t n) noexcept {
-        if (n * sizeof(T) < huge) ::operator delete(p, std::align_val_t{alignof(T)});
-        else std::free(p);
+        const std::size_t bytes = n * sizeof(T);
+        if (bytes < huge) return ::operator delete(p, std::align_val_t{alignof(T)});
+        // A reused block may be larger than n elements: it is kept under the
+        // size asked for, which it certainly has.
+        BlockCache::instance().give(p, (bytes + huge - 1) & ~(huge - 1));
     }
 
     template <class U>
@@ -64,5 +158,9 @@ struct HugePageAllocator {
         return true;
     }
 };
+
+// A vector whose large buffers come from HugePageAllocator.
+template <class T>
+using LargeVec = std::vector<T, HugePageAllocator<T>>;
 
 }  // namespace vemo

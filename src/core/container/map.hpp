@@ -12,6 +12,14 @@
 #include <vector>
 
 #include <boost/unordered/unordered_flat_map.hpp>
+#include <boost/version.hpp>
+
+// The group metadata layout that Map::prefetch_slot reads: 15 bytes per
+// group, 0 for a free slot, as in the SSE2 groups of Boost 1.85.
+#if defined(__SSE2__) && BOOST_VERSION == 108500
+#include <emmintrin.h>
+#define VEMO_MAP_READS_METADATA 1
+#endif
 
 #include "core/container/huge_alloc.hpp"
 
@@ -120,6 +128,7 @@ public:
         multi_ = MultiTable();
         count_ = 0;
         layout_ = detail::SlotLayout();
+        erased_ = false;
     }
 
     // Room for n keys without rehashing: a large batch of insertions then
@@ -129,19 +138,41 @@ public:
         layout_ = detail::SlotLayout();
     }
 
-    // A hint that key is about to be probed: starts loading the metadata and
-    // the slots of its group in the single table (where the key is, or where
-    // an insertion puts it). Issued some probes ahead, it lets independent
-    // probes of a large table overlap their cache misses. Changes nothing
-    // observable.
+    // Hints that key is about to be probed, so that independent probes of a
+    // large table overlap their cache misses. Both change nothing observable.
+    //
+    // prefetch() starts loading the metadata of the key's group in the single
+    // table. Where prefetch_slot() cannot tell a slot, it loads the group's
+    // slots too (where the key is, or where an insertion puts it).
     [[gnu::always_inline]] void prefetch(uint64_t key) {
         if (layout_.capacity != single_.bucket_count()) locate_slots();
         if (layout_.slots == 0) return;
         const uint64_t g = single_.hash_function()(key) >> (64 - layout_.log2_groups);
         __builtin_prefetch(reinterpret_cast<const void*>(layout_.groups + g * 16));
+#if !defined(VEMO_MAP_READS_METADATA)
         const uintptr_t slots = layout_.slots + g * group_slots * slot_bytes;
         for (uintptr_t b = 0; b < group_slots * slot_bytes; b += 64)
             __builtin_prefetch(reinterpret_cast<const void*>(slots + b));
+#endif
+    }
+
+    // Issued after prefetch(key) and some probes before the key's: reads the
+    // group's metadata (in cache by then) and loads the slot where an
+    // insertion of the key would go, the group's first free slot. A slot
+    // taken meanwhile costs speed only.
+    [[gnu::always_inline]] void prefetch_slot([[maybe_unused]] uint64_t key) const {
+#if defined(VEMO_MAP_READS_METADATA)
+        // Without erasures a table is reallocated only to grow, so an
+        // unchanged capacity means the located block is still the table's.
+        if (erased_ || layout_.slots == 0 || layout_.capacity != single_.bucket_count()) return;
+        const uint64_t g = single_.hash_function()(key) >> (64 - layout_.log2_groups);
+        const __m128i meta = _mm_load_si128(reinterpret_cast<const __m128i*>(layout_.groups + g * 16));
+        const auto free_slots =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(meta, _mm_setzero_si128()))) & 0x7fff;
+        if (free_slots == 0) return;
+        const uint64_t s = static_cast<unsigned>(std::countr_zero(free_slots));
+        __builtin_prefetch(reinterpret_cast<const void*>(layout_.slots + (g * group_slots + s) * slot_bytes), 1);
+#endif
     }
 
     // True when the pair was added; false when that very pair was stored already.
@@ -165,6 +196,7 @@ public:
         // The earlier index stays first, so lookups find it first.
         multi_.try_emplace(key, std::vector<uint64_t>{w, idx});
         single_.erase(it);
+        erased_ = true;
         ++count_;
         return true;
     }
@@ -205,6 +237,7 @@ public:
                     const uint64_t other = l[0] == idx ? l[1] : l[0];
                     multi_.erase(it);
                     single_.insert_or_assign(key, other);
+                    erased_ = true;
                 }
                 --count_;
                 return true;
@@ -212,6 +245,7 @@ public:
         }
         if (auto it = single_.find(key); it != single_.end() && it->second == idx) {
             single_.erase(it);
+            erased_ = true;
             --count_;
             return true;
         }
@@ -268,6 +302,7 @@ private:
     MultiTable multi_;
     uint64_t count_ = 0;
     detail::SlotLayout layout_;
+    bool erased_ = false;  // an entry of the single table was erased since clear()
 };
 
 }  // namespace vemo

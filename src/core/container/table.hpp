@@ -40,7 +40,7 @@ public:
         : data_(checked_word_count(words_per_row, n_rows), 0), words_per_row_(words_per_row), n_rows_(n_rows) {}
 
     // Adopts words laid out row-major; the length must be words_per_row * n_rows.
-    static std::expected<Table, std::string> from_data(std::vector<uint64_t> data, uint64_t words_per_row,
+    static std::expected<Table, std::string> from_data(LargeVec<uint64_t> data, uint64_t words_per_row,
                                                        uint64_t n_rows) {
         uint64_t p = 0;
         if (__builtin_mul_overflow(words_per_row, n_rows, &p) || p != data.size())
@@ -134,7 +134,7 @@ public:
     static std::expected<Table, bincode::DecodeError> decode(bincode::Decoder<Source>& d) {
         auto len = d.read_u64();
         if (!len) return std::unexpected(len.error());
-        std::vector<uint64_t> data;
+        LargeVec<uint64_t> data;
         // Grow as words arrive: a length field alone must not trigger a huge allocation.
         data.reserve(std::min<uint64_t>(*len, uint64_t{1} << 16));
         for (uint64_t k = 0; k < *len; ++k) {
@@ -156,7 +156,7 @@ private:
         if (r >= n_rows_) index_failure("Table row access", r, n_rows_, OutOfBoundsKind::Row);
     }
 
-    std::vector<uint64_t> data_;
+    LargeVec<uint64_t> data_;
     uint64_t words_per_row_ = 0;
     uint64_t n_rows_ = 0;
 };

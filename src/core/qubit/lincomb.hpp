@@ -82,8 +82,10 @@ public:
         return hs.finish();
     }
 
-    // A hint that a string of hash h comes to add() soon.
+    // Hints that a string of hash h comes to add() soon: prefetch() some
+    // strings ahead, then prefetch_slot() about half as far ahead.
     [[gnu::always_inline]] void prefetch(uint64_t h) const { out_.map.prefetch(h); }
+    [[gnu::always_inline]] void prefetch_slot(uint64_t h) const { out_.map.prefetch_slot(h); }
 
     // out += c * (x, z), h being the string's hash. The common case, a new
     // string, is inlined into the pair loop: a call per pair would cost more
@@ -177,58 +179,152 @@ private:
     uint64_t* zd_ = nullptr;
 };
 
+#if defined(VEMO_HAVE_SIP13_X4)
+namespace detail {
+
+// Four products of one-word rows, lhs row (ax, az) times rhs rows bx[0..4),
+// bz[0..4): their words into x[0..4), z[0..4) and their hashes into h[0..4).
+__attribute__((target("avx2"))) inline void stage4_one_word(uint64_t ax, uint64_t az, const uint64_t* bx,
+                                                             const uint64_t* bz, uint64_t* x, uint64_t* z,
+                                                             uint64_t* h) {
+    const __m256i xv = _mm256_xor_si256(_mm256_set1_epi64x(static_cast<long long>(ax)),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bx)));
+    const __m256i zv = _mm256_xor_si256(_mm256_set1_epi64x(static_cast<long long>(az)),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bz)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x), xv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(z), zv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), sip13_x4_two_words(xv, zv));
+}
+
+}  // namespace detail
+#endif
+
 // The pair loop for rows of W words per plane (0: any count), software
 // pipelined: a ring holds the products of the next pairs, each with its hash
-// and coefficient, and the map is told (prefetch) about a product as soon as
-// it is formed, a ring's length of pairs before its probe. Independent probes
-// of a large map then overlap their cache misses. Pairs are accumulated in
-// order, so the result is that of accumulating pair by pair. The ring is
-// allocated once per call.
-template <size_t W, FieldVec C>
-[[gnu::flatten]] void mul_pairs(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs,
-                                uint64_t nl, uint64_t nr, uint64_t room) {
-    constexpr size_t ring = 16;
+// and coefficient. The map is told about a product as soon as it is formed,
+// a ring's length of pairs before its probe (prefetch), and again half a
+// ring before it (prefetch_slot). Independent probes of a large map then
+// overlap their cache misses. The ring is filled a group of four pairs at a
+// time, so that with Simd the four hashes are computed together in four-lane
+// code (same values as SipHasher13). Pairs are accumulated in order, so the
+// result is that of accumulating pair by pair. The ring is allocated once per
+// call.
+template <size_t W, bool Simd, FieldVec C>
+[[gnu::always_inline]] inline void mul_pairs_body(const ProductMutView& out, const LincombView<C>& lhs,
+                                                  const LincombView<C>& rhs, uint64_t nl, uint64_t nr,
+                                                  uint64_t room) {
+    constexpr size_t group = 4, groups = 8, ring = group * groups;
     ProductAccumulator<W> acc(out, lhs.cmpnts.words_per_row(), room);
     const size_t w = acc.words();
     uint64_t hashes[ring];
     Complex coeffs[ring];
-    std::vector<uint64_t> words(2 * ring * w + 1);
+    size_t staged[groups];
+    // The ring's strings: slot t's x words at xs[t * w], its z words at zs[t * w].
+    std::vector<uint64_t> ring_words(2 * ring * w);
+    uint64_t* const xs = ring_words.data();
+    uint64_t* const zs = xs + ring * w;
     const auto lc = lhs.coeffs.data(), rc = rhs.coeffs.data();
     const uint64_t* lx = lhs.cmpnts.x_part().data().data();
     const uint64_t* lz = lhs.cmpnts.z_part().data().data();
     const uint64_t* rx = rhs.cmpnts.x_part().data().data();
     const uint64_t* rz = rhs.cmpnts.z_part().data().data();
     uint64_t i = 0, j = 0;
-    // The next pair's product into ring slot t; false when no pair is left.
-    const auto stage = [&](size_t t) __attribute__((always_inline)) {
-        if (i == nl) return false;
-        const uint64_t *ax = lx + i * w, *az = lz + i * w, *bx = rx + j * w, *bz = rz + j * w;
-        uint64_t* sx = words.data() + 2 * t * w;
-        uint64_t* sz = sx + w;
-        pauli::detail::LaneCounter k;
-        for (size_t q = 0; q < w; ++q) {
-            k.add(ax[q], az[q], bx[q], bz[q]);
-            sx[q] = ax[q] ^ bx[q];
-            sz[q] = az[q] ^ bz[q];
+    // The next pairs' products into the slots of group g: their number, 0
+    // when no pair is left.
+    const auto stage = [&](size_t g) __attribute__((always_inline)) {
+        const size_t t0 = g * group;
+        uint64_t* const h = hashes + t0;
+#if defined(VEMO_HAVE_SIP13_X4)
+        if constexpr (Simd && W == 1) {
+            // Four pairs of one lhs row: words and hashes in four-lane code.
+            if (i < nl && nr - j >= group) {
+                detail::stage4_one_word(lx[i], lz[i], rx + j, rz + j, xs + t0, zs + t0, h);
+                for (size_t l = 0; l < group; ++l) {
+                    const uint32_t k = pauli::detail::word_phase_count(lx[i], lz[i], rx[j + l], rz[j + l]) & 3;
+                    coeffs[t0 + l] = detail::phased_product(k, lc[i], rc[j + l]);
+                    acc.prefetch(h[l]);
+                }
+                if ((j += group) == nr) {
+                    j = 0;
+                    ++i;
+                }
+                return group;
+            }
         }
-        const uint64_t h = acc.hash(sx, sz);
-        acc.prefetch(h);
-        hashes[t] = h;
-        coeffs[t] = detail::phased_product(k.phase(), lc[i], rc[j]);
-        if (++j == nr) {
-            j = 0;
-            ++i;
+#endif
+        size_t n = 0;
+        for (; n < group && i < nl; ++n) {
+            const size_t t = t0 + n;
+            const uint64_t *ax = lx + i * w, *az = lz + i * w, *bx = rx + j * w, *bz = rz + j * w;
+            uint64_t* sx = xs + t * w;
+            uint64_t* sz = zs + t * w;
+            pauli::detail::LaneCounter k;
+            for (size_t q = 0; q < w; ++q) {
+                k.add(ax[q], az[q], bx[q], bz[q]);
+                sx[q] = ax[q] ^ bx[q];
+                sz[q] = az[q] ^ bz[q];
+            }
+            coeffs[t] = detail::phased_product(k.phase(), lc[i], rc[j]);
+            if (++j == nr) {
+                j = 0;
+                ++i;
+            }
         }
-        return true;
+#if defined(VEMO_HAVE_SIP13_X4)
+        if constexpr (Simd) {
+            if (n == group) {
+                const uint64_t* const mx[group] = {xs + t0 * w, xs + (t0 + 1) * w, xs + (t0 + 2) * w,
+                                                   xs + (t0 + 3) * w};
+                const uint64_t* const mz[group] = {zs + t0 * w, zs + (t0 + 1) * w, zs + (t0 + 2) * w,
+                                                   zs + (t0 + 3) * w};
+                sip13_x4<W>(mx, mz, w, h);
+                for (size_t l = 0; l < group; ++l) acc.prefetch(h[l]);
+                return n;
+            }
+        }
+#endif
+        for (size_t l = 0; l < n; ++l) {
+            h[l] = acc.hash(xs + (t0 + l) * w, zs + (t0 + l) * w);
+            acc.prefetch(h[l]);
+        }
+        return n;
     };
-    size_t staged = 0;
-    while (staged < ring && stage(staged)) ++staged;
-    for (size_t t = 0; staged > 0; t = (t + 1) % ring) {
-        const uint64_t* sx = words.data() + 2 * t * w;
-        acc.add(hashes[t], sx, sx + w, coeffs[t]);
-        if (!stage(t)) --staged;
+    for (size_t g = 0; g < groups; ++g) staged[g] = stage(g);
+    for (size_t g = 0; staged[g] > 0; g = (g + 1) % groups) {
+        const size_t half = (g + groups / 2) % groups;
+        for (size_t l = 0; l < staged[half]; ++l) acc.prefetch_slot(hashes[half * group + l]);
+        for (size_t l = 0; l < staged[g]; ++l) {
+            const size_t t = g * group + l;
+            acc.add(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
+        }
+        staged[g] = stage(g);
     }
     acc.finish();
+}
+
+template <size_t W, FieldVec C>
+[[gnu::flatten]] void mul_pairs(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs,
+                                uint64_t nl, uint64_t nr, uint64_t room) {
+    mul_pairs_body<W, false>(out, lhs, rhs, nl, nr, room);
+}
+
+#if defined(VEMO_HAVE_SIP13_X4)
+// The same loop compiled for AVX2 processors.
+template <size_t W, FieldVec C>
+__attribute__((target("avx2"), flatten)) void mul_pairs_avx2(const ProductMutView& out, const LincombView<C>& lhs,
+                                                               const LincombView<C>& rhs, uint64_t nl, uint64_t nr,
+                                                               uint64_t room) {
+    mul_pairs_body<W, true>(out, lhs, rhs, nl, nr, room);
+}
+#endif
+
+template <size_t W, FieldVec C>
+void mul_pairs_dispatch(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs, uint64_t nl,
+                        uint64_t nr, uint64_t room) {
+#if defined(VEMO_HAVE_SIP13_X4)
+    if (cpu_has_avx2()) return mul_pairs_avx2<W>(out, lhs, rhs, nl, nr, room);
+#endif
+    mul_pairs<W>(out, lhs, rhs, nl, nr, room);
 }
 
 // Bounds on what a product reserves ahead. The lists' untouched reserve
@@ -262,9 +358,9 @@ void assign_from_mul_unchecked(const ProductMutView& out, const LincombView<C>& 
     out.map.reserve(std::min(pairs, max_reserve));
     try {
         switch (w) {
-            case 1: return mul_pairs<1>(out, lhs, rhs, nl, nr, room);
-            case 2: return mul_pairs<2>(out, lhs, rhs, nl, nr, room);
-            default: return mul_pairs<0>(out, lhs, rhs, nl, nr, room);
+            case 1: return mul_pairs_dispatch<1>(out, lhs, rhs, nl, nr, room);
+            case 2: return mul_pairs_dispatch<2>(out, lhs, rhs, nl, nr, room);
+            default: return mul_pairs_dispatch<0>(out, lhs, rhs, nl, nr, room);
         }
     } catch (...) {
         // A failed product (memory) leaves out empty rather than half built.

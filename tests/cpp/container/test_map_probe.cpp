@@ -1,7 +1,8 @@
-// The single-probe lookup-or-insert and the prefetch hint of Map, against a
-// model multimap: neither may change what the map holds beyond the one
+// The single-probe lookup-or-insert and the prefetch hints of Map, against a
+// model multimap: none may change what the map holds beyond the one
 // documented insertion, on small tables and on tables large enough for the
-// prefetch hints to be computed, also across copies, moves and rebuilds.
+// prefetch hints to be computed, also across copies, moves, rebuilds, growth
+// and erasures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,7 +40,10 @@ void expect_same(const Map& m, const Model& model, const V& probe_keys) {
 void churn(Map& m, Model& model, std::mt19937_64& rng, int steps, uint64_t key_range, bool hints) {
     for (int s = 0; s < steps; ++s) {
         const uint64_t k = rng() % key_range, idx = rng() % 1000;
-        if (hints) m.prefetch(rng() % key_range);
+        if (hints) {
+            m.prefetch(rng() % key_range);
+            m.prefetch_slot(rng() % key_range);
+        }
         switch (rng() % 4) {
             case 0:
             case 1: {
@@ -138,4 +142,32 @@ TEST(MapProbe, HintsChangeNothingAcrossCopiesMovesAndRebuilds) {
     m.reserve(300000);
     churn(m, model, rng, 50000, 1u << 18, true);
     expect_same(m, model, {0});
+}
+
+TEST(MapProbe, SlotHintsWhileTheTableGrowsAndAfterErasures) {
+    // The pattern of the product loop: hints for keys some insertions ahead,
+    // on a table that outgrows its reserve twice, then erasures, then more.
+    std::mt19937_64 rng(11);
+    V keys(700000);
+    for (auto& k : keys) k = rng();
+    Map m;
+    m.reserve(150000);
+    Model model;
+    const auto insert_range = [&](size_t from, size_t to) {
+        for (size_t k = from; k < to; ++k) {
+            if (k + 32 < to) m.prefetch(keys[k + 32]);
+            if (k + 16 < to) m.prefetch_slot(keys[k + 16]);
+            const bool fresh = !model.contains(keys[k]);
+            EXPECT_EQ(m.lookup_or_insert(keys[k], k).is_none(), fresh);
+            if (fresh) model[keys[k]] = {k};
+        }
+    };
+    insert_range(0, 600000);
+    expect_same(m, model, {0});
+    for (size_t k = 0; k < 600000; k += 3) {
+        EXPECT_TRUE(m.remove(keys[k], model[keys[k]][0]));
+        model.erase(keys[k]);
+    }
+    insert_range(600000, keys.size());
+    expect_same(m, model, {keys[0], keys[3]});
 }

@@ -123,7 +123,7 @@ private:
     void check_len(uint64_t n) const {
         if (n > data_.max_size()) throw std::bad_alloc();
     }
-    std::vector<T> data_;
+    LargeVec<T> data_;
 };
 
 using RealVec = FloatVec<double>;
