@@ -90,6 +90,9 @@ public:
     // out += c * (x, z), h being the string's hash. The common case, a new
     // string, is inlined into the pair loop: a call per pair would cost more
     // than the rest of its work.
+    // NonZero: the caller knows c is not an exact zero, so that a new string
+    // stays (the common case then has no test of c at all).
+    template <bool NonZero = false>
     [[gnu::always_inline]] void add(uint64_t h, const uint64_t* x, const uint64_t* z, Complex c) {
         // Room first: the probe below may register row n_ at once.
         if (n_ == rows_) [[unlikely]]
@@ -97,7 +100,7 @@ public:
         const MapLookup r = out_.map.lookup_or_insert(h, n_);
         if (!r.is_none()) [[unlikely]]
             return add_registered(r, h, x, z, c);
-        append(h, x, z, c);
+        append<NonZero>(h, x, z, c);
     }
 
     // The planes end at the last string.
@@ -109,13 +112,16 @@ public:
 
 private:
     // Row n_ becomes (x, z) with coefficient c; the map registers it already.
+    template <bool NonZero = false>
     [[gnu::always_inline]] void append(uint64_t h, const uint64_t* x, const uint64_t* z, Complex c) {
         std::copy_n(x, words(), xd_ + n_ * words());
         std::copy_n(z, words(), zd_ + n_ * words());
         out_.coeffs.push(c);
         ++n_;
-        if (is_exact_zero(c)) [[unlikely]]
-            drop(n_ - 1, h);
+        if constexpr (!NonZero) {
+            if (is_exact_zero(c)) [[unlikely]]
+                drop(n_ - 1, h);
+        }
     }
 
     // The hash is registered already (r): add to the equal string, or append
@@ -219,6 +225,7 @@ template <size_t W, bool Simd, FieldVec C>
     uint64_t hashes[ring];
     Complex coeffs[ring];
     size_t staged[groups];
+    bool zero_in[groups];  // whether group g holds an exactly zero coefficient
     // The ring's strings: slot t's x words at xs[t * w], its z words at zs[t * w].
     std::vector<uint64_t> ring_words(2 * ring * w);
     uint64_t* const xs = ring_words.data();
@@ -289,15 +296,28 @@ template <size_t W, bool Simd, FieldVec C>
         }
         return n;
     };
-    for (size_t g = 0; g < groups; ++g) staged[g] = stage(g);
+    const auto restage = [&](size_t g) __attribute__((always_inline)) {
+        staged[g] = stage(g);
+        bool zero = false;
+        for (size_t l = 0; l < staged[g]; ++l) zero |= is_exact_zero(coeffs[g * group + l]);
+        zero_in[g] = zero;
+    };
+    for (size_t g = 0; g < groups; ++g) restage(g);
     for (size_t g = 0; staged[g] > 0; g = (g + 1) % groups) {
         const size_t half = (g + groups / 2) % groups;
         for (size_t l = 0; l < staged[half]; ++l) acc.prefetch_slot(hashes[half * group + l]);
-        for (size_t l = 0; l < staged[g]; ++l) {
-            const size_t t = g * group + l;
-            acc.add(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
+        if (zero_in[g]) [[unlikely]] {
+            for (size_t l = 0; l < staged[g]; ++l) {
+                const size_t t = g * group + l;
+                acc.add(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
+            }
+        } else {
+            for (size_t l = 0; l < staged[g]; ++l) {
+                const size_t t = g * group + l;
+                acc.template add<true>(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
+            }
         }
-        staged[g] = stage(g);
+        restage(g);
     }
     acc.finish();
 }

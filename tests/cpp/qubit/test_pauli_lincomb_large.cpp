@@ -43,10 +43,15 @@ CmpntList random_list(std::mt19937_64& rng, uint64_t n, uint64_t active, int m) 
 }
 
 ComplexVec small_coeffs(std::mt19937_64& rng, int m) {
-    // Small integers and halves: sums are exact, so cancellations give exact zeros.
+    // Small integers and halves: sums are exact, so cancellations give exact
+    // zeros. A few coefficients are zero: their products are appended and
+    // removed at once.
     const double v[] = {-2, -1, -0.5, 0.5, 1, 2};
     ComplexVec c;
-    for (int k = 0; k < m; ++k) c.push({v[rng() % 6], (rng() & 1) ? v[rng() % 6] : 0.0});
+    for (int k = 0; k < m; ++k) {
+        if (rng() % 50 == 0) c.push({0.0, rng() & 1 ? -0.0 : 0.0});
+        else c.push({v[rng() % 6], (rng() & 1) ? v[rng() % 6] : 0.0});
+    }
     return c;
 }
 
