@@ -1,4 +1,7 @@
 // The Pauli text form, setting strings from it, and building lists from it.
+// Printing, sizes, token errors, the phases of a parsed list and the default
+// register are checked from Python (PauliSprings, QubitPauliArray.with_phases);
+// here the stored entries, the many-part form and products against dense matrices.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -35,10 +38,7 @@ TEST(PauliSprings, TokensAndEntries) {
     EXPECT_EQ(std::pair(s.position(1), s.get_setting(1)), std::pair(uint16_t{12}, P::Y));
     EXPECT_EQ(s.max_position(), 12);
     EXPECT_EQ(part("I5").n_entries(), 0u);  // no entry, but it counts for the register size
-    EXPECT_EQ(part("Z1 Z1").n_entries(), 2u);
     EXPECT_EQ(part("\u00a0X3\u3000Y4\t").to_string(), "X3 Y4");  // Unicode blanks separate
-    EXPECT_EQ(part("  ").n_strings(), 1u);
-    EXPECT_EQ(Springs().default_n_qubit(), 0u);
     // A bad token anywhere stores nothing, not even the tokens before it.
     Springs bad = part("X1");
     for (const char* t : {"Q3 X0", "X0 Q3", "Y2 \u00c91"}) EXPECT_FALSE(bad.push_str(t)) << t;
@@ -61,7 +61,6 @@ TEST(PauliSetSpring, MultipliesFactorsInTextOrder) {
     CmpntList l = CmpntList::elem(Qubits::from_count(3));
     EXPECT_EQ(set_spring(l, 0, part("X0 Y0"), 0)->value(), 1);
     EXPECT_EQ(l.fmt_elem(0), "Z0");
-    EXPECT_EQ(set_spring(l, 0, part("Y0 X0"), 0)->value(), 3);
     EXPECT_EQ(set_spring(l, 0, part(""), 0)->value(), 0);  // the identity, whatever was there
     EXPECT_EQ(l.fmt_elem(0), "");
     ASSERT_TRUE(set_spring(l, 0, part("X1 I5"), 0));  // identity tokens never fail
@@ -88,20 +87,10 @@ TEST(PauliSetSpring, MultipliesFactorsInTextOrder) {
     }
 }
 
-TEST(PauliFromSprings, ListsPhasesAndDefaultRegister) {
-    auto r = from_springs(Qubits::from_count(3), parsed("X0 Y1, Z2, X0 Y0, Y0 X0"));
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->first.to_string(), "X0 Y1, Z2, Z0, Z0");
-    std::vector<int> phases;
-    for (uint64_t i = 0; i < r->second.size(); ++i) phases.push_back(r->second.get(i));
-    EXPECT_EQ(phases, (std::vector<int>{0, 0, 1, 3}));
+TEST(PauliFromSprings, BoundsAndWidestDefaultRegister) {
     EXPECT_EQ(from_springs(Qubits::from_count(2), parsed("X0, X2")).error(),
               ParseError(OutOfBounds{2, 2, OutOfBoundsKind::Mode}));
+    // Identity tokens never fail, even past the register.
     EXPECT_EQ(from_springs(Qubits::from_count(2), parsed("I5"))->first.to_string(), "");
-    auto [l, ph] = from_springs_default(parsed("I5"));
-    EXPECT_EQ(l.qubits(), Qubits::from_count(6));
-    EXPECT_EQ(l.size(), 1u);
-    EXPECT_EQ(from_springs_default(parsed("Z3, X0")).first.qubits(), Qubits::from_count(4));
-    EXPECT_EQ(from_springs_default(parsed("")).first.qubits(), Qubits::from_count(0));
     EXPECT_EQ(from_springs_default(parsed("X65535")).first.n_qubit(), 65536u);
 }
