@@ -29,20 +29,6 @@ namespace vemo {
 
 inline constexpr std::size_t huge_page_bytes = std::size_t{1} << 21;
 
-// Advice that the whole 2 MiB pages within [p, p + bytes) be huge pages.
-// Advice only: nothing changes if the system declines.
-inline void advise_huge_pages([[maybe_unused]] const void* p, [[maybe_unused]] std::size_t bytes) noexcept {
-#if defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t huge = huge_page_bytes;
-    if (bytes < 2 * huge) return;
-    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(p);
-    if (begin > UINTPTR_MAX - bytes) return;
-    const std::uintptr_t first = (begin + huge - 1) & ~(huge - 1);
-    const std::uintptr_t last = (begin + bytes) & ~(huge - 1);
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
-}
-
 // Freed blocks of whole huge pages, kept for the next large allocation.
 // Process-wide and thread-safe. A block is handed out again only for a
 // request of at least half its size, so little of it lies idle; the oldest

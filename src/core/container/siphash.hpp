@@ -66,7 +66,9 @@ namespace detail {
 // For AVX2 helpers that inline into AVX2 functions only.
 #define VEMO_AVX2 __attribute__((target("avx2"), always_inline)) inline
 
-VEMO_AVX2 __m256i sip_rotl(__m256i x, int b) { return _mm256_or_si256(_mm256_slli_epi64(x, b), _mm256_srli_epi64(x, 64 - b)); }
+VEMO_AVX2 __m256i sip_rotl(__m256i x, int b) {
+    return _mm256_or_si256(_mm256_slli_epi64(x, b), _mm256_srli_epi64(x, 64 - b));
+}
 VEMO_AVX2 __m256i sip_rotl16(__m256i x) {
     const __m256i m = _mm256_setr_epi8(6, 7, 0, 1, 2, 3, 4, 5, 14, 15, 8, 9, 10, 11, 12, 13,  //
                                        6, 7, 0, 1, 2, 3, 4, 5, 14, 15, 8, 9, 10, 11, 12, 13);

@@ -76,12 +76,7 @@ public:
         data_.resize(checked_word_count(words_per_row_, m), 0);
         n_rows_ = m;
     }
-    // A large new block gets huge-page advice: it is about to be filled.
-    void reserve(uint64_t m) {
-        const size_t before = data_.capacity();
-        data_.reserve(checked_word_count(words_per_row_, m));
-        if (data_.capacity() != before) advise_huge_pages(data_.data(), data_.capacity() * sizeof(uint64_t));
-    }
+    void reserve(uint64_t m) { data_.reserve(checked_word_count(words_per_row_, m)); }
     void push_zero_row() { resize(n_rows_ + 1); }
 
     // The last row moves into row i; the table shrinks by one row. An index at or

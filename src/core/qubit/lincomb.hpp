@@ -151,8 +151,7 @@ private:
     }
 
     // Spare rows in chunks: a chunk's zero fill is a short sequential write.
-    // Beyond the reserve, the lists double it through reserve(), so that the
-    // new blocks get the same huge-page advice.
+    // Beyond the reserve, the lists double it through reserve().
     [[gnu::noinline]] void grow() {
         constexpr uint64_t chunk = 1024;
         if (rows_ == room_) {

@@ -157,6 +157,21 @@ public:
         return out;
     }
 
+    // Calls f(j, t) for every position j set in a row of n_words words
+    // (word_at(w) gives word w), in position order and only below size(), t
+    // being the register index of j: the walk that moves a row's set
+    // positions onto another register.
+    template <class WordAt, class F>
+    void for_each_set_position(size_t n_words, WordAt word_at, F f) const {
+        const uint64_t n = size();
+        for (size_t w = 0; w < n_words; ++w)
+            for (uint64_t m = word_at(w); m; m &= m - 1) {
+                const uint64_t j = uint64_t{w} * 64 + static_cast<uint64_t>(std::countr_zero(m));
+                if (j >= n) return;
+                f(j, get_unchecked(j));
+            }
+    }
+
     // The register index of the first position (in position order) whose index
     // is not below limit; none when every index is below it.
     std::optional<uint64_t> first_index_not_below(uint64_t limit) const {

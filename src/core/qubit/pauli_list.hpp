@@ -187,19 +187,16 @@ public:
             return std::unexpected(OutOfBounds{*bad, n, OutOfBoundsKind::Mode});
         CmpntList out(Qubits::from_count(n));
         out.resize(size());
-        const uint64_t n_old = n_qubit();
         for (uint64_t r = 0; r < size(); ++r) {
             const auto x = x_part_.row(r), z = z_part_.row(r);
             auto ox = out.x_part_.row_mut(r), oz = out.z_part_.row_mut(r);
-            // Only the set bits move; identity positions stay zero.
-            for (size_t w = 0; w < x.size(); ++w)
-                for (uint64_t m = x[w] | z[w]; m; m &= m - 1) {
-                    const unsigned b = static_cast<unsigned>(std::countr_zero(m));
-                    const uint64_t j = uint64_t{w} * 64 + b;
-                    if (j >= n_old) break;
-                    encoding::set_qubit(ox, oz, qubits_.get_unchecked(j),
-                                        pauli_from_bits((x[w] >> b) & 1, (z[w] >> b) & 1));
-                }
+            // Only the non-identity positions move; the others stay zero.
+            qubits_.for_each_set_position(
+                x.size(), [&](size_t w) { return x[w] | z[w]; },
+                [&](uint64_t j, uint64_t t) {
+                    const uint64_t w = j / 64, b = j % 64;
+                    encoding::set_qubit(ox, oz, t, pauli_from_bits((x[w] >> b) & 1, (z[w] >> b) & 1));
+                });
         }
         return out;
     }

@@ -151,18 +151,13 @@ public:
             return std::unexpected(OutOfBounds{*bad, n, OutOfBoundsKind::Mode});
         CmpntList out(Qubits::from_count(n));
         out.resize(size());
-        const uint64_t n_old = n_qubit();
         for (uint64_t r = 0; r < size(); ++r) {
             const auto src = row(r);
             const auto dst = out.row_mut(r);
             // Only the set bits move.
-            for (size_t w = 0; w < src.size(); ++w)
-                for (uint64_t m = src[w]; m; m &= m - 1) {
-                    const uint64_t j = uint64_t{w} * 64 + static_cast<uint64_t>(std::countr_zero(m));
-                    if (j >= n_old) break;
-                    const uint64_t t = qubits_.get_unchecked(j);
-                    dst[t / 64] |= uint64_t{1} << (t % 64);
-                }
+            qubits_.for_each_set_position(
+                src.size(), [&](size_t w) { return src[w]; },
+                [&](uint64_t, uint64_t t) { dst[t / 64] |= uint64_t{1} << (t % 64); });
         }
         return out;
     }

@@ -89,12 +89,9 @@ public:
         check_len(n);
         data_.resize(static_cast<size_t>(n), fill);
     }
-    // A large new block gets huge-page advice: it is about to be filled.
     void reserve(uint64_t n) {
         check_len(n);
-        const size_t before = data_.capacity();
         data_.reserve(static_cast<size_t>(n));
-        if (data_.capacity() != before) advise_huge_pages(data_.data(), data_.capacity() * sizeof(T));
     }
     void clear() { data_.clear(); }
 
