@@ -179,15 +179,10 @@ public:
         qubits_ = Qubits::from_count(n);
     }
 
-    // Every position j moves to its register index on Count(n'). Every index
-    // must be below n'; otherwise the first offending one is reported (kind
-    // Mode, length n') and nothing is built.
+    // Every position j moves to its register index on Count(n') (see
+    // relabelled_copy for the bounds).
     std::expected<CmpntList, OutOfBounds> general_standardized(uint64_t n) const {
-        if (auto bad = qubits_.first_index_not_below(n))
-            return std::unexpected(OutOfBounds{*bad, n, OutOfBoundsKind::Mode});
-        CmpntList out(Qubits::from_count(n));
-        out.resize(size());
-        for (uint64_t r = 0; r < size(); ++r) {
+        return relabelled_copy(*this, n, [&](CmpntList& out, uint64_t r) {
             const auto x = x_part_.row(r), z = z_part_.row(r);
             auto ox = out.x_part_.row_mut(r), oz = out.z_part_.row_mut(r);
             // Only the non-identity positions move; the others stay zero.
@@ -197,8 +192,7 @@ public:
                     const uint64_t w = j / 64, b = j % 64;
                     encoding::set_qubit(ox, oz, t, pauli_from_bits((x[w] >> b) & 1, (z[w] >> b) & 1));
                 });
-        }
-        return out;
+        });
     }
     std::expected<void, OutOfBounds> general_standardize(uint64_t n) { return general_standardize_in_place(*this, n); }
 

@@ -143,23 +143,17 @@ public:
         qubits_ = Qubits::from_count(n);
     }
 
-    // Every position j moves to its register index on Count(n'). Every index
-    // must be below n'; otherwise the first offending one is reported (kind
-    // Mode, length n') and nothing is built.
+    // Every position j moves to its register index on Count(n') (see
+    // relabelled_copy for the bounds).
     std::expected<CmpntList, OutOfBounds> general_standardized(uint64_t n) const {
-        if (auto bad = qubits_.first_index_not_below(n))
-            return std::unexpected(OutOfBounds{*bad, n, OutOfBoundsKind::Mode});
-        CmpntList out(Qubits::from_count(n));
-        out.resize(size());
-        for (uint64_t r = 0; r < size(); ++r) {
+        return relabelled_copy(*this, n, [&](CmpntList& out, uint64_t r) {
             const auto src = row(r);
             const auto dst = out.row_mut(r);
             // Only the set bits move.
             qubits_.for_each_set_position(
                 src.size(), [&](size_t w) { return src[w]; },
                 [&](uint64_t, uint64_t t) { dst[t / 64] |= uint64_t{1} << (t % 64); });
-        }
-        return out;
+        });
     }
     std::expected<void, OutOfBounds> general_standardize(uint64_t n) { return general_standardize_in_place(*this, n); }
 

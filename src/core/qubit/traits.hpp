@@ -58,6 +58,21 @@ inline std::expected<void, BasisError> relabel_register(Qubits& current, Qubits 
 // Standardising, written once for the qubit lists over their own
 // general_standardized (every position moves to its register index on
 // Count(n)) and resize_standardize (a Count register only changes size).
+//
+// relabelled_copy is the frame of a general_standardized: every register
+// index must be below n, otherwise the first offending one is reported (kind
+// Mode, length n) and nothing is built; move_row(out, r) then moves row r's
+// set positions to their register indices in out, a list on Count(n) of
+// zero rows.
+template <class L, class MoveRow>
+std::expected<L, OutOfBounds> relabelled_copy(const L& l, uint64_t n, MoveRow move_row) {
+    if (auto bad = l.qubits().first_index_not_below(n))
+        return std::unexpected(OutOfBounds{*bad, n, OutOfBoundsKind::Mode});
+    L out(Qubits::from_count(n));
+    out.resize(l.size());
+    for (uint64_t r = 0; r < l.size(); ++r) move_row(out, r);
+    return out;
+}
 template <class L>
 std::expected<void, OutOfBounds> general_standardize_in_place(L& l, uint64_t n) {
     auto s = l.general_standardized(n);
