@@ -1,0 +1,141 @@
+// Algebra over whole Pauli lists: element-wise products, the pairwise
+// commutation (compatibility) matrix, the split into centralizer and
+// remainder, and the conjugation of every string by a Clifford gate list.
+//
+// The compatibility matrix is symmetric with a set diagonal: strings i and j
+// commute when the symplectic product sum_w popcount((x_i & z_j) ^ (z_i & x_j))
+// is even. It is computed word-parallel over tiles of rows, each pair once,
+// and written straight into the dense byte matrix at (i, j) and (j, i).
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <expected>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/container/bit_matrix.hpp"
+#include "core/container/coeffs/vecs.hpp"
+#include "core/container/errors.hpp"
+#include "core/container/word_iters.hpp"
+#include "core/qubit/clifford.hpp"
+#include "core/qubit/pauli_elem.hpp"
+#include "core/qubit/pauli_list.hpp"
+#include "core/qubit/traits.hpp"
+
+namespace vemo::qubit::pauli {
+
+// ---- element-wise products ----
+
+// Refusal of an element-wise product: the registers differ, or (on one
+// register) the lengths do.
+struct PairwiseMulError {
+    bool different_qubits = false;
+    bool operator==(const PairwiseMulError&) const = default;
+    std::string message() const {
+        return different_qubits ? DifferentQubits{}.message() : "Input arrays must have the same length";
+    }
+};
+
+// out[i] = a[i] b[i] with phase[i] = k of that product; a and b of equal length on one register.
+inline std::pair<CmpntList, ComplexSignVec> mul_pairwise_unchecked(const CmpntList& a, const CmpntList& b) {
+    std::pair<CmpntList, ComplexSignVec> out{a.empty_clone(), ComplexSignVec::new_with_len(a.size())};
+    auto& [list, phases] = out;
+    list.resize(a.size());
+    for (uint64_t i = 0; i < a.size(); ++i) phases.set(i, assign_mul_unchecked(list, i, a, i, b, i));
+    return out;
+}
+inline std::expected<std::pair<CmpntList, ComplexSignVec>, PairwiseMulError> mul_pairwise(const CmpntList& a,
+                                                                                          const CmpntList& b) {
+    if (!a.compatible_with(b)) return std::unexpected(PairwiseMulError{true});
+    if (a.size() != b.size()) return std::unexpected(PairwiseMulError{false});
+    return mul_pairwise_unchecked(a, b);
+}
+
+// ---- commutation ----
+
+namespace detail {
+
+// 1 when the strings at word offsets i and j commute (W words per plane, or w when W is 0).
+template <size_t W>
+inline uint8_t commute_byte(const uint64_t* x, const uint64_t* z, uint64_t i, uint64_t j, size_t w) {
+    const size_t n = W ? W : w;
+    const uint64_t* xi = x + i * n;
+    const uint64_t* zi = z + i * n;
+    const uint64_t* xj = x + j * n;
+    const uint64_t* zj = z + j * n;
+    uint64_t acc = 0;
+    for (size_t k = 0; k < n; ++k) acc ^= (xi[k] & zj[k]) ^ (zi[k] & xj[k]);
+    return static_cast<uint8_t>(~std::popcount(acc) & 1);
+}
+
+// Rows [i0, i1) against every j <= i: the tile's strings stay in cache while
+// each j is read once, and the transposed writes of one j land in one run of
+// row j.
+template <size_t W>
+void compatibility_tiles(const uint64_t* x, const uint64_t* z, size_t w, uint64_t n, uint8_t* out) {
+    constexpr uint64_t tile = 64;
+    for (uint64_t i0 = 0; i0 < n; i0 += tile) {
+        const uint64_t i1 = std::min(n, i0 + tile);
+        for (uint64_t j = 0; j < i1; ++j) {
+            uint8_t* row_j = out + j * n;
+            for (uint64_t i = std::max(i0, j); i < i1; ++i) {
+                const uint8_t c = commute_byte<W>(x, z, i, j, w);
+                out[i * n + j] = c;
+                row_j[i] = c;
+            }
+        }
+    }
+}
+
+}  // namespace detail
+
+// Entry (i, j) is 1 when strings i and j commute, 0 otherwise.
+inline U8Matrix compatibility_u8(const CmpntList& l) {
+    const uint64_t n = l.size();
+    U8Matrix out;
+    out.n_rows = out.n_cols = n;
+    uint64_t total = 0;
+    if (__builtin_mul_overflow(n, n, &total) || total > out.data.max_size()) throw std::bad_alloc();
+    out.data.resize(total);
+    const size_t w = l.words_per_row();
+    const uint64_t* x = l.x_part().data().data();
+    const uint64_t* z = l.z_part().data().data();
+    switch (w) {
+        case 0: std::ranges::fill(out.data, uint8_t{1}); break;
+        case 1: detail::compatibility_tiles<1>(x, z, w, n, out.data.data()); break;
+        case 2: detail::compatibility_tiles<2>(x, z, w, n, out.data.data()); break;
+        case 3: detail::compatibility_tiles<3>(x, z, w, n, out.data.data()); break;
+        case 4: detail::compatibility_tiles<4>(x, z, w, n, out.data.data()); break;
+        default: detail::compatibility_tiles<0>(x, z, w, n, out.data.data()); break;
+    }
+    return out;
+}
+
+// (strings that commute with every string of the list, the others), each in list order.
+inline std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& l) {
+    std::vector<uint64_t> members;
+    for (uint64_t i = 0; i < l.size(); ++i)
+        if (l.belongs_to_centralizer(i)) members.push_back(i);
+    return bipartition(l, members);
+}
+
+// ---- Clifford conjugation of every string ----
+
+// Every string P becomes G_k ... G_1 P G_1^dagger ... G_k^dagger; entry i of
+// the result is set when string i picked up the factor -1. Every gate
+// position is checked against the qubit count first (kind Mode); on failure
+// nothing changes.
+inline std::expected<SignVec, OutOfBounds> conj_clifford_list(CmpntList& l, std::span<const clifford::Gate> gates) {
+    if (auto ok = clifford::check_gates(gates, l.n_qubit()); !ok) return std::unexpected(ok.error());
+    SignVec signs = SignVec::new_with_len(l.size());
+    if (gates.empty()) return signs;
+    for (uint64_t i = 0; i < l.size(); ++i)
+        if (clifford::conj_clifford_unchecked(l.words_mut(i), gates)) signs.set(i, Sign(true));
+    return signs;
+}
+
+}  // namespace vemo::qubit::pauli
