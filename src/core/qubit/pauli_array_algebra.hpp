@@ -12,6 +12,7 @@
 #include <bit>
 #include <cstdint>
 #include <expected>
+#include <new>
 #include <span>
 #include <string>
 #include <utility>
@@ -93,25 +94,38 @@ void compatibility_tiles(const uint64_t* x, const uint64_t* z, size_t w, uint64_
 
 }  // namespace detail
 
-// Entry (i, j) is 1 when strings i and j commute, 0 otherwise.
-inline U8Matrix compatibility_u8(const CmpntList& l) {
+// out[i n + j] := 1 when strings i and j commute, else 0, for the list's n
+// strings; out holds n * n bytes.
+inline void fill_compatibility(const CmpntList& l, uint8_t* out) {
     const uint64_t n = l.size();
-    U8Matrix out;
-    out.n_rows = out.n_cols = n;
-    uint64_t total = 0;
-    if (__builtin_mul_overflow(n, n, &total) || total > out.data.max_size()) throw std::bad_alloc();
-    out.data.resize(total);
     const size_t w = l.words_per_row();
     const uint64_t* x = l.x_part().data().data();
     const uint64_t* z = l.z_part().data().data();
     switch (w) {
-        case 0: std::ranges::fill(out.data, uint8_t{1}); break;
-        case 1: detail::compatibility_tiles<1>(x, z, w, n, out.data.data()); break;
-        case 2: detail::compatibility_tiles<2>(x, z, w, n, out.data.data()); break;
-        case 3: detail::compatibility_tiles<3>(x, z, w, n, out.data.data()); break;
-        case 4: detail::compatibility_tiles<4>(x, z, w, n, out.data.data()); break;
-        default: detail::compatibility_tiles<0>(x, z, w, n, out.data.data()); break;
+        case 0: std::fill_n(out, n * n, uint8_t{1}); break;
+        case 1: detail::compatibility_tiles<1>(x, z, w, n, out); break;
+        case 2: detail::compatibility_tiles<2>(x, z, w, n, out); break;
+        case 3: detail::compatibility_tiles<3>(x, z, w, n, out); break;
+        case 4: detail::compatibility_tiles<4>(x, z, w, n, out); break;
+        default: detail::compatibility_tiles<0>(x, z, w, n, out); break;
     }
+}
+
+// n * n, or std::bad_alloc when the product overflows.
+inline uint64_t compatibility_entries(const CmpntList& l) {
+    uint64_t total = 0;
+    if (__builtin_mul_overflow(l.size(), l.size(), &total)) throw std::bad_alloc();
+    return total;
+}
+
+// Entry (i, j) is 1 when strings i and j commute, 0 otherwise.
+inline U8Matrix compatibility_u8(const CmpntList& l) {
+    U8Matrix out;
+    out.n_rows = out.n_cols = l.size();
+    const uint64_t total = compatibility_entries(l);
+    if (total > out.data.max_size()) throw std::bad_alloc();
+    out.data.resize(total);
+    fill_compatibility(l, out.data.data());
     return out;
 }
 
