@@ -9,20 +9,14 @@
 #include "python/frame/numpy.hpp"
 #include "python/qubit/pauli_array.hpp"
 
-namespace vemo::py {
-
-template <>
-struct ErrorToException<qubit::pauli::PairwiseMulError> {
-    static PyObject* type(const qubit::pauli::PairwiseMulError&) { return PyExc_ValueError; }
-};
-
+namespace vemo::py::pauli_array {
 namespace {
 
-using qubit::DifferentQubits;
 using qubit::check_same;
-using qubit::pauli::CmpntList;
 
 uint64_t index_in(const CmpntList& l, int64_t i) { return to_py_result(try_py_index(i, l.size())); }
+
+}  // namespace
 
 std::expected<std::pair<CmpntList, ComplexSign>, DifferentQubits> cmpnt_mul(const CmpntList& self, int64_t i_lhs,
                                                                            const CmpntList& rhs, int64_t i_rhs) {
@@ -76,7 +70,10 @@ std::expected<void, DifferentQubits> cmpnt_matrices_imul_external(CmpntList& sel
     return qubit::pauli::imul_by_cmpnt_ref_matrices(self, i, rhs, j);
 }
 
-auto cmpnts_mul_pairwise(const CmpntList& self, const CmpntList& rhs) { return qubit::pauli::mul_pairwise(self, rhs); }
+std::expected<std::pair<CmpntList, ComplexSignVec>, qubit::pauli::PairwiseMulError> cmpnts_mul_pairwise(
+    const CmpntList& self, const CmpntList& rhs) {
+    return qubit::pauli::mul_pairwise(self, rhs);
+}
 
 // Written straight into the new array's buffer.
 Obj compatibility_matrix(const CmpntList& self) {
@@ -100,49 +97,4 @@ std::expected<SignVec, OutOfBounds> conj_clifford_list(CmpntList& self, const qu
     return qubit::pauli::conj_clifford_list(self, gates.gates());
 }
 
-}  // namespace
-
-VEMO_CLASS_BLOCK(qubit::pauli::CmpntList, 220) {
-    c.def<&cmpnt_mul>(
-        "cmpnt_mul($self, i_lhs, rhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` cmpnt of `rhs` "
-        "and return the resulting cmpnt as\na single element array along with the complex sign phase of the product.");
-    c.def<&cmpnts_mul_pairwise>(
-        "cmpnts_mul_pairwise($self, rhs)\n--\n\nMultiply each Pauli string in `self` by the corresponding Pauli string "
-        "in `rhs`\nComputes the element-wise product of two equally-sized QubitPauliArray instances,\nreturning the "
-        "result QubitPauliArray and a ComplexSignVec of phases.");
-    c.def<&cmpnt_matrices_imul_internal>(
-        "cmpnt_matrices_imul_internal($self, i_lhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` "
-        "cmpnt of `self` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`");
-    c.def<&cmpnt_matrices_imul_external>(
-        "cmpnt_matrices_imul_external($self, i_lhs, rhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the "
-        "`i_rhs` cmpnt of `rhs` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`");
-    c.def<&cmpnt_imul_internal>(
-        "cmpnt_imul_internal($self, i_lhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` cmpnt of "
-        "`self` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`, returning only the complex sign phase of the "
-        "product.");
-    c.def<&cmpnt_imul_external>(
-        "cmpnt_imul_external($self, i_lhs, rhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` cmpnt "
-        "of `rhs` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`, returning only the complex sign phase of "
-        "the product.");
-    c.def<&cmpnt_phase_of_mul>(
-        "cmpnt_phase_of_mul($self, i_lhs, rhs, i_rhs)\n--\n\nGet the complex sign phase of the cmpnt product.");
-    c.def<&cmpnt_commutes_with>(
-        "cmpnt_commutes_with($self, i_lhs, rhs, i_rhs)\n--\n\nDetermine whether the `i_lhs` cmpnt of `self` commutes "
-        "with the `i_rhs` cmpnt of `rhs`.");
-}
-
-VEMO_CLASS_BLOCK(qubit::pauli::CmpntList, 350) {
-    c.def<&compatibility_matrix>(
-        "compatibility_matrix($self)\n--\n\nGet a matrix of compatibility of the terms in this list. If the row and "
-        "column strings commute, the matrix\nelement is 1, else it's 0.");
-    c.def<&centralizer_and_remainder>(
-        "centralizer_and_remainder($self)\n--\n\nGet the centralizer and remainder of this array of pauli strings.");
-}
-
-VEMO_CLASS_BLOCK(qubit::pauli::CmpntList, 590) {
-    c.def<&conj_clifford_list>(
-        "conj_clifford_list($self, gates)\n--\n\nConjugate `self` by a list of clifford gates and return the associated "
-        "signs");
-}
-
-}  // namespace vemo::py
+}  // namespace vemo::py::pauli_array

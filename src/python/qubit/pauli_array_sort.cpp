@@ -3,30 +3,23 @@
 #include "core/qubit/pauli_sort.hpp"
 #include "python/qubit/pauli_array.hpp"
 
-namespace vemo::py {
-namespace {
-
-using qubit::pauli::CmpntList;
+namespace vemo::py::pauli_array {
 
 void lexicographic_sort(CmpntList& self, bool ascending) { qubit::pauli::lexicographic_sort(self, ascending); }
 
-template <class C>
-std::expected<void, ShortCoeffs> lexicographic_sort_with(CmpntList& self, C& coeffs, bool ascending) {
+std::expected<void, ShortCoeffs> lexicographic_sort_with_sign_vec(CmpntList& self, SignVec& coeffs, bool ascending) {
+    return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
+}
+std::expected<void, ShortCoeffs> lexicographic_sort_with_complex_sign_vec(CmpntList& self, ComplexSignVec& coeffs,
+                                                                          bool ascending) {
+    return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
+}
+std::expected<void, ShortCoeffs> lexicographic_sort_with_real_vec(CmpntList& self, RealVec& coeffs, bool ascending) {
+    return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
+}
+std::expected<void, ShortCoeffs> lexicographic_sort_with_complex_vec(CmpntList& self, ComplexVec& coeffs,
+                                                                     bool ascending) {
     return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
 }
 
-}  // namespace
-
-VEMO_CLASS_BLOCK(qubit::pauli::CmpntList, 500) {
-    c.def<&lexicographic_sort>("lexicographic_sort($self, ascending)\n--\n\nSort in lexicographic order");
-    c.def<&lexicographic_sort_with<SignVec>>(
-        "lexicographic_sort_with_sign_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
-    c.def<&lexicographic_sort_with<ComplexSignVec>>(
-        "lexicographic_sort_with_complex_sign_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
-    c.def<&lexicographic_sort_with<RealVec>>(
-        "lexicographic_sort_with_real_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
-    c.def<&lexicographic_sort_with<ComplexVec>>(
-        "lexicographic_sort_with_complex_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
-}
-
-}  // namespace vemo::py
+}  // namespace vemo::py::pauli_array
