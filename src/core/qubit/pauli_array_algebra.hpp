@@ -129,11 +129,55 @@ inline U8Matrix compatibility_u8(const CmpntList& l) {
     return out;
 }
 
-// (strings that commute with every string of the list, the others), each in list order.
+namespace detail {
+
+// A basis of the GF(2) span of the strings' (x | z) bit vectors, each basis
+// row reduced by those before it at their pivots (lowest set bits), so a
+// vector is reduced by one pass over the rows in order.
+class SymplecticBasis {
+public:
+    explicit SymplecticBasis(size_t w) : w_(w), v_(2 * w) {}
+
+    void insert(PauliWords p) {
+        std::copy(p.x.begin(), p.x.end(), v_.begin());
+        std::copy(p.z.begin(), p.z.end(), v_.begin() + static_cast<std::ptrdiff_t>(w_));
+        for (size_t r = 0; r < pivots_.size(); ++r)
+            if ((v_[pivots_[r] / 64] >> (pivots_[r] % 64)) & 1)
+                for (size_t k = 0; k < 2 * w_; ++k) v_[k] ^= rows_[r * 2 * w_ + k];
+        for (size_t k = 0; k < 2 * w_; ++k)
+            if (v_[k]) {
+                pivots_.push_back(k * 64 + static_cast<size_t>(std::countr_zero(v_[k])));
+                rows_.insert(rows_.end(), v_.begin(), v_.end());
+                return;
+            }
+    }
+    // Whether p commutes with every vector of the span.
+    bool commutes_with_all(PauliWords p) const {
+        for (size_t r = 0; r < pivots_.size(); ++r) {
+            const uint64_t* b = rows_.data() + r * 2 * w_;
+            if (!commutes_with(p, PauliWords{{b, w_}, {b + w_, w_}})) return false;
+        }
+        return true;
+    }
+
+private:
+    size_t w_;
+    std::vector<uint64_t> v_, rows_;
+    std::vector<size_t> pivots_;
+};
+
+}  // namespace detail
+
+// (strings that commute with every string of the list, the others), each in
+// list order. The commutation form is bilinear, so commuting with every
+// string is commuting with a basis of their span: at most 2n vectors for n
+// qubits, whatever the length of the list.
 inline std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& l) {
+    detail::SymplecticBasis basis(l.words_per_row());
+    for (uint64_t i = 0; i < l.size(); ++i) basis.insert(l.words(i));
     std::vector<uint64_t> members;
     for (uint64_t i = 0; i < l.size(); ++i)
-        if (l.belongs_to_centralizer(i)) members.push_back(i);
+        if (basis.commutes_with_all(l.words(i))) members.push_back(i);
     return bipartition(l, members);
 }
 

@@ -1,8 +1,10 @@
 // The word-parallel compatibility matrix against a position-by-position count
-// of anticommuting factors, for every specialised word count; and the sort's
-// distinct-key path bit-equal to the Lomuto quicksort.
+// of anticommuting factors, for every specialised word count, and the
+// centralizer against its rows; the sort's distinct-key path bit-equal to the
+// Lomuto quicksort.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "core/qubit/pauli_array_algebra.hpp"
@@ -25,13 +27,17 @@ bool commute_by_positions(const CmpntList& l, uint64_t i, uint64_t j) {
     return anti % 2 == 0;
 }
 
-// Strings drawn from a small pool of factors so that many pairs commute.
-CmpntList random_list(std::mt19937_64& rng, uint64_t n_qubit, uint64_t m, uint64_t sparsity) {
+// Strings with a factor at one position in `sparsity`; diagonal ones hold only
+// Z factors but for an X at position 0 of the first, so that most of them
+// commute with everything.
+CmpntList random_list(std::mt19937_64& rng, uint64_t n_qubit, uint64_t m, uint64_t sparsity, bool diagonal = false) {
     CmpntList l(Qubits::from_count(n_qubit));
     l.resize(m);
     for (uint64_t i = 0; i < m; ++i)
         for (uint64_t q = 0; q < n_qubit; ++q)
-            if (rng() % sparsity == 0) l.set_pauli_unchecked(i, q, static_cast<PauliMatrix>(1 + rng() % 3));
+            if (rng() % sparsity == 0)
+                l.set_pauli_unchecked(i, q, diagonal ? PauliMatrix::Z : static_cast<PauliMatrix>(1 + rng() % 3));
+    if (diagonal && m > 0 && n_qubit > 0) l.set_pauli_unchecked(0, 0, PauliMatrix::X);
     return l;
 }
 
@@ -42,12 +48,20 @@ class Compatibility : public ::testing::TestWithParam<uint64_t> {};
 TEST_P(Compatibility, MatchesPositionCount) {
     std::mt19937_64 rng(GetParam());
     const uint64_t n_qubit = GetParam();
-    for (uint64_t m : {0u, 1u, 63u, 130u}) {
-        const CmpntList l = random_list(rng, n_qubit, m, 1 + n_qubit / 8);
+    for (uint64_t m : {0u, 1u, 63u, 130u, 131u}) {
+        const CmpntList l = random_list(rng, n_qubit, m, 1 + n_qubit / 8, m % 2 == 1);
         const U8Matrix c = compatibility_u8(l);
         ASSERT_EQ(c.n_rows, m);
         for (uint64_t i = 0; i < m; ++i)
             for (uint64_t j = 0; j < m; ++j) ASSERT_EQ(c.at(i, j), commute_by_positions(l, i, j)) << i << ", " << j;
+        // The centralizer through a basis of the span equals the rows of ones.
+        const auto [cen, rem] = centralizer_and_remainder(l);
+        uint64_t k = 0;
+        for (uint64_t i = 0; i < m; ++i)
+            if (std::all_of(c.data.begin() + i * m, c.data.begin() + (i + 1) * m, [](uint8_t b) { return b; }))
+                ASSERT_TRUE(words_equal(cen.elem_u64it(k++), l.elem_u64it(i)));
+        ASSERT_EQ(cen.size(), k);
+        ASSERT_EQ(rem.size(), m - k);
     }
 }
 
