@@ -17,6 +17,7 @@
 // own inverse on the planes).
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <expected>
 #include <span>
