@@ -38,6 +38,10 @@ PyModuleDef module_def = {
 
 PyObject* the_module = nullptr;
 int64_t the_interpreter = -1;
+// Set when the interpreter that imported the module is finalized: its module
+// and the type objects that the classes keep for the process are gone with it.
+bool finalized = false;
+void on_finalize() { finalized = true; }
 
 PyObject* create_module() {
     using namespace vemo::py;
@@ -65,6 +69,9 @@ PyObject* create_module() {
 
 extern "C" __attribute__((visibility("default"))) PyObject* PyInit__vemo() {
     return vemo::py::guarded<PyObject*>(nullptr, []() -> PyObject* {
+        if (finalized)
+            vemo::py::raise(PyExc_ImportError,
+                            "vemo._vemo cannot be imported again after the interpreter that imported it was finalized");
         PyInterpreterState* st = PyInterpreterState_Get();
         const int64_t id = PyInterpreterState_GetID(st);
         if (the_interpreter >= 0 && id != the_interpreter)
@@ -75,6 +82,10 @@ extern "C" __attribute__((visibility("default"))) PyObject* PyInit__vemo() {
             return the_module;
         }
         the_module = create_module();
+        if (Py_AtExit(&on_finalize) < 0) {
+            Py_CLEAR(the_module);
+            vemo::py::raise(PyExc_ImportError, "vemo._vemo: cannot register its finalization");
+        }
         the_interpreter = id;
         Py_INCREF(the_module);
         return the_module;

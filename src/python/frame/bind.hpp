@@ -70,7 +70,8 @@ PyObject* richcmp_entry(PyObject* a, PyObject* b, int op) {
         if (op == Py_EQ) {
             auto* ia = instance_cast<V>(a);
             auto* ib = instance_cast<V>(b);
-            if (!ia || !ib) return not_implemented().release();
+            // An operand that cannot be borrowed (one being changed) is not compared here.
+            if (!ia || !ib || ia->borrow < 0 || ib->borrow < 0) return not_implemented().release();
             SharedBorrow<V> ga(ia);
             SharedBorrow<V> gb(ib);
             return to_py(static_cast<bool>(call_fn<F>(ga.get(), gb.get()))).release();

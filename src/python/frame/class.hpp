@@ -170,6 +170,9 @@ struct ClassSpec {
 };
 
 PyTypeObject* build_type(ClassSpec& spec);
+// Sets a class attribute of a type that is being completed (in `after_build`):
+// the types are immutable from Python, so the entry goes into the type's dictionary.
+void set_class_attr(PyTypeObject* tp, const char* name, Obj value);
 void register_class(const char* name, PyTypeObject* (*get)());
 
 #define VEMO_CAT2(a, b) a##b

@@ -240,7 +240,8 @@ PyTypeObject* build_type(ClassSpec& spec) {
     }
     if (!spec.doc.empty()) slots.push_back({Py_tp_doc, const_cast<char*>(spec.doc.c_str())});
     slots.push_back({0, nullptr});
-    unsigned flags = Py_TPFLAGS_DEFAULT;
+    // Like built-in types, the classes cannot be changed from Python.
+    unsigned flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE;
     if (!spec.has_new) flags |= Py_TPFLAGS_DISALLOW_INSTANTIATION;
     if (spec.has_subclasses) flags |= Py_TPFLAGS_BASETYPE;
     // __name__ is the bare class name; __module__ is the extension's.
@@ -251,6 +252,12 @@ PyTypeObject* build_type(ClassSpec& spec) {
     if (!tp) return nullptr;
     spec.type = reinterpret_cast<PyTypeObject*>(tp);
     return spec.type;
+}
+
+void set_class_attr(PyTypeObject* tp, const char* name, Obj value) {
+    Obj key = check(PyUnicode_InternFromString(name));
+    if (PyObject_GenericSetAttr(reinterpret_cast<PyObject*>(tp), key.get(), value.get()) < 0) throw ErrorAlreadySet{};
+    PyType_Modified(tp);
 }
 
 namespace {

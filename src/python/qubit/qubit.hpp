@@ -42,9 +42,4 @@ struct ErrorToException<qubit::SubspaceNonorthogonal> {
     static PyObject* type(const qubit::SubspaceNonorthogonal&) { return PyExc_ValueError; }
 };
 
-// Sets a class attribute of a type that is being completed.
-inline void set_class_attr(PyTypeObject* tp, const char* name, Obj value) {
-    if (PyObject_SetAttrString(reinterpret_cast<PyObject*>(tp), name, value.get()) < 0) throw ErrorAlreadySet{};
-}
-
 }  // namespace vemo::py

@@ -154,3 +154,39 @@ def test_number_slot_converts_before_borrowing(v):
     a = v.ComplexSign(1)
     # The exponent's conversion multiplies `a` in place (possible only while it is not borrowed).
     assert str(a ** Sneaky(lambda: a.__imul__(v.ComplexSign(1)))) == "-1"
+
+
+def test_equality_with_an_object_being_changed(v):
+    # Python code can run while a method holds `a` exclusively: a garbage collection
+    # started by an allocation of the method's result (thousands of tuples) runs callbacks.
+    a = v.QubitPauliArray(v.Qubits.from_count(1), v.PauliSprings(", ".join(["X0"] * 3000)))
+    b = v.QubitPauliArray(v.Qubits.from_count(1), v.PauliSprings("X0"))
+    seen = []
+
+    def during_gc(phase, info):
+        if phase != "start":
+            return
+        try:
+            len(a)
+            return
+        except RuntimeError:  # `a` is exclusively borrowed now
+            pass
+        try:
+            seen.append((a == b, a != b, a == a, b == b))
+        except RuntimeError as e:
+            seen.append(e)
+
+    import gc
+
+    old = gc.get_threshold()
+    gc.callbacks.append(during_gc)
+    gc.set_threshold(1)
+    try:
+        a.canonicalize_all_sign(v.SignVec(3000))
+    finally:
+        gc.set_threshold(*old)
+        gc.callbacks.remove(during_gc)
+    if not seen:
+        pytest.skip("no collection ran while the method held its object")
+    # Not comparable then: == falls back to identity, != to its negation.
+    assert set(seen) == {(False, True, True, True)}

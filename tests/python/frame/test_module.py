@@ -86,3 +86,13 @@ def test_reimport_after_removal_returns_same_module(v):
         assert importlib.import_module("vemo._vemo") is v
     finally:
         sys.modules["vemo._vemo"] = v
+
+
+def test_classes_are_immutable(v):
+    for name in v.__all__:
+        cls = getattr(v, name)
+        with pytest.raises(TypeError):
+            cls.added = 1
+        with pytest.raises(TypeError):
+            del cls.__doc__
+    assert v.PauliMatrix.X is not None  # class attributes set while building are kept
