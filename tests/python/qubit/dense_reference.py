@@ -1,0 +1,72 @@
+"""Dense reference model of Pauli operators and basis states, built from 2x2
+matrices and Kronecker products, independent of the library."""
+
+import numpy as np
+
+SINGLE = {
+    "I": np.eye(2, dtype=complex),
+    "X": np.array([[0, 1], [1, 0]], dtype=complex),
+    "Y": np.array([[0, -1j], [1j, 0]], dtype=complex),
+    "Z": np.array([[1, 0], [0, -1]], dtype=complex),
+}
+
+
+def string_matrix(s, big_endian=False):
+    """Position 0 is bit 0 of the index (the last Kronecker factor), or the
+    most significant bit with big_endian."""
+    m = np.eye(1, dtype=complex)
+    for p in (s if big_endian else reversed(s)):
+        m = np.kron(m, SINGLE[p])
+    return m
+
+
+def op_matrix(strings, coeffs, n, big_endian=False):
+    m = np.zeros((2**n, 2**n), dtype=complex)
+    for s, c in zip(strings, coeffs):
+        m += c * string_matrix(s, big_endian)
+    return m
+
+
+def text_of(strings):
+    """The Pauli text of a list of strings; the identity is written I0."""
+    return ", ".join(" ".join(f"{p}{q}" for q, p in enumerate(s) if p != "I") or "I0" for s in strings)
+
+
+def random_strings(rng, n, count):
+    return [tuple(rng.choice("IXYZ") for _ in range(n)) for _ in range(count)]
+
+
+def index_of(bits, big_endian=False):
+    n = len(bits)
+    return sum(1 << (n - 1 - q if big_endian else q) for q, b in enumerate(bits) if b)
+
+
+def state_vector(states, coeffs, n):
+    """Amplitudes summed per state (little-endian index)."""
+    v = np.zeros(2**n, dtype=complex)
+    for s, c in zip(states, coeffs):
+        v[index_of(s)] += c
+    return v
+
+
+# ---------------------------------------------------------------- library objects
+
+
+def paulis(v, n, strings):
+    return v.QubitPauliArray(v.Qubits.from_count(n), v.PauliSprings(text_of(strings)) if strings else None)
+
+
+def real_vec(v, xs):
+    return v.RealVec.from_array(np.array(xs, dtype=float))
+
+
+def complex_vec(v, xs):
+    return v.ComplexVec.from_array(np.array(xs, dtype=complex))
+
+
+def vec(v, xs, complex_):
+    return complex_vec(v, xs) if complex_ else real_vec(v, xs)
+
+
+def values(vec_):
+    return [vec_[i] for i in range(len(vec_))]
