@@ -12,9 +12,10 @@
 //
 // Terms are grouped by x word once; a group contributes at most one entry per
 // column. Without a basis a row's entries are produced in ascending column
-// order by walking a binary trie of the groups' x words (the order of
-// r XOR x is that of x with the subtrees flipped where r has a one), so the
-// matrix is written row after row with no sorting and no map.
+// order (RowOrder: tabulated for the low bits, a binary trie of x words for
+// the high ones, where the order of r XOR x is that of x with the subtrees
+// flipped where r has a one), so the matrix is written row after row with no
+// sorting and no map.
 //
 // Options (core only): a basis (the listed index values are the rows and
 // columns, a value's row is its first position), and a number-conservation
@@ -199,29 +200,77 @@ struct XTrie {
     }
 };
 
+// The order of a row's entries in two levels. Groups are bucketed by the x
+// bits above the k low ones; a bucket's groups sorted by (low x bits) XOR
+// (low row bits) are tabulated once for each of the 2^k low row values, and
+// the buckets themselves are ordered by a trie walk once per 2^k rows.
+struct RowOrder {
+    unsigned k = 0;
+    std::vector<uint64_t> bucket_x;     // the high x bits of bucket b
+    std::vector<uint64_t> bucket_beg;   // the groups of bucket b: [beg[b], beg[b + 1])
+    std::vector<uint32_t> table;        // [low row value][group slot]: the group
+
+    // Tables of at most about 2^22 entries.
+    RowOrder(const std::vector<uint64_t>& x, uint64_t n) {
+        const uint64_t g_count = x.size();
+        k = static_cast<unsigned>(std::min<uint64_t>(n, 8));
+        while (k > 0 && (g_count << k) > (uint64_t{1} << 22)) --k;
+        const uint64_t low = (uint64_t{1} << k) - 1;
+        for (uint64_t g = 0; g < g_count; ++g)
+            if (g == 0 || (x[g] >> k) != bucket_x.back()) {
+                bucket_x.push_back(x[g] >> k);
+                bucket_beg.push_back(g);
+            }
+        bucket_beg.push_back(g_count);
+        table.resize(g_count << k);
+        for (uint64_t rl = 0; rl <= low; ++rl) {
+            uint32_t* row = table.data() + rl * g_count;
+            for (uint64_t g = 0; g < g_count; ++g) row[g] = static_cast<uint32_t>(g);
+            for (uint64_t b = 0; b + 1 < bucket_beg.size(); ++b)
+                std::sort(row + bucket_beg[b], row + bucket_beg[b + 1],
+                          [&](uint32_t p, uint32_t q) { return ((x[p] ^ rl) & low) < ((x[q] ^ rl) & low); });
+        }
+    }
+};
+
 template <FieldVec C>
 CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n) {
     const uint64_t dim = uint64_t{1} << n;
-    const uint64_t room = checked_product(dim, gt.n_groups());
+    const uint64_t g_count = gt.n_groups();
+    const uint64_t room = checked_product(dim, g_count);
     CsrMatrix m;
     m.n_rows = m.n_cols = dim;
     const size_t n_ptr = checked_entries<uint64_t>(dim + 1);
     const size_t n_idx = checked_entries<uint64_t>(room), n_val = checked_entries<std::complex<double>>(room);
+    if (g_count > UINT32_MAX) throw std::bad_alloc();
     m.indptr.reserve(n_ptr);
     m.indices.reserve(n_idx);
     m.data.reserve(n_val);
-    const XTrie trie(gt.x);
     m.indptr.push_back(0);
-    for (uint64_t r = 0; r < dim; ++r) {
-        trie.walk(r, [&](uint64_t g) {
-            const uint64_t col = r ^ gt.x[g];
-            if (!filter.keeps(col, gt.x[g])) return;
-            Complex v;
-            if (!gt.value(g, col, v)) return;
-            m.indices.push_back(col);
-            m.data.push_back(v);
-        });
-        m.indptr.push_back(m.indices.size());
+    const RowOrder order(gt.x, n);
+    const XTrie buckets(order.bucket_x);
+    std::vector<uint64_t> bucket_order;
+    bucket_order.reserve(order.bucket_x.size());
+    const uint64_t lows = uint64_t{1} << order.k;
+    for (uint64_t rh = 0; rh < (dim >> order.k); ++rh) {
+        bucket_order.clear();
+        buckets.walk(rh, [&](uint64_t b) { bucket_order.push_back(b); });
+        for (uint64_t rl = 0; rl < lows; ++rl) {
+            const uint64_t r = (rh << order.k) | rl;
+            const uint32_t* slots = order.table.data() + rl * g_count;
+            for (uint64_t b : bucket_order) {
+                for (uint64_t j = order.bucket_beg[b], e = order.bucket_beg[b + 1]; j < e; ++j) {
+                    const uint64_t g = slots[j];
+                    const uint64_t col = r ^ gt.x[g];
+                    if (!filter.keeps(col, gt.x[g])) continue;
+                    Complex v;
+                    if (!gt.value(g, col, v)) continue;
+                    m.indices.push_back(col);
+                    m.data.push_back(v);
+                }
+            }
+            m.indptr.push_back(m.indices.size());
+        }
     }
     return m;
 }

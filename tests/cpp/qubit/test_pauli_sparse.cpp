@@ -40,7 +40,7 @@ TEST(PauliSparse, WorkedExamples) {
     // 0 qubits: the 1 x 1 identity.
     const auto id = *to_sparse_matrix(one({}), 0, false);
     EXPECT_EQ(entries(id), (E{{0, 0, 1}}));
-    EXPECT_EQ(id.indptr, (std::vector<uint64_t>{0, 1}));
+    EXPECT_EQ(id.indptr, (LargeVec<uint64_t>{0, 1}));
     EXPECT_EQ(id.n_cols, 1u);
 }
 
