@@ -27,12 +27,20 @@ VEMO_CLASS(qubit::pauli::CmpntList) {
         "with_phases(qubits, springs)\n--\n\nGet a new instance and the phases associated with coincidentally-indexed "
         "Paulis in the input springs.");
     c.def<&same_as>("same_as($self, other)\n--\n\nReturn whether the two instances are the same.");
+    c.def<&cmpnt_to_sparse_matrix>(
+        "cmpnt_to_sparse_matrix($self, i, big_endian)\n--\n\nGet the indexed cmpnt as a complex sparse matrix.");
     c.def_static<&lincomb_mul_real>(
         "lincomb_mul_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs)\n--\n\n"
         "Mul lhs by rhs and update out with the result");
     c.def_static<&lincomb_mul_complex>(
         "lincomb_mul_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs)\n--\n\n"
         "Mul lhs by rhs and update out with the result");
+    c.def_static<&lincomb_to_sparse_real>(
+        "lincomb_to_sparse_real(cmpnts, coeffs, big_endian)\n--\n\nGet a real-valued operator as a complex sparse "
+        "matrix.");
+    c.def_static<&lincomb_to_sparse_complex>(
+        "lincomb_to_sparse_complex(cmpnts, coeffs, big_endian)\n--\n\nGet a complex-valued operator as a complex "
+        "sparse matrix.");
 }
 
 }  // namespace vemo::py

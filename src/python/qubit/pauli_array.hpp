@@ -28,4 +28,9 @@ std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_im
                                                          const CmpntList& rhs_impl, const ComplexVec& rhs_coeffs,
                                                          CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs);
 
+// Sparse matrices (pauli_array_sparse.cpp).
+Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian);
+Obj lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian);
+Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian);
+
 }  // namespace vemo::py::pauli_array

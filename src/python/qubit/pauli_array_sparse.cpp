@@ -5,15 +5,8 @@
 #include "python/qubit/pauli_array.hpp"
 #include "python/utils/scipy_sparse.hpp"
 
-namespace vemo::py {
+namespace vemo::py::pauli_array {
 namespace {
-
-using qubit::pauli::CmpntList;
-
-Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian) {
-    const uint64_t k = to_py_result(try_py_index(i, self.size()));
-    return to_scipy_sparse(to_py_result(qubit::pauli::to_sparse_matrix(self, k, big_endian)));
-}
 
 template <class C>
 Obj lincomb_to_sparse(const CmpntList& cmpnts, const C& coeffs, bool big_endian) {
@@ -23,18 +16,17 @@ Obj lincomb_to_sparse(const CmpntList& cmpnts, const C& coeffs, bool big_endian)
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(qubit::pauli::CmpntList, 320) {
-    c.def<&cmpnt_to_sparse_matrix>(
-        "cmpnt_to_sparse_matrix($self, i, big_endian)\n--\n\nGet the indexed cmpnt as a complex sparse matrix.");
+Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian) {
+    const uint64_t k = to_py_result(try_py_index(i, self.size()));
+    return to_scipy_sparse(to_py_result(qubit::pauli::to_sparse_matrix(self, k, big_endian)));
 }
 
-VEMO_CLASS_BLOCK(qubit::pauli::CmpntList, 440) {
-    c.def_static<&lincomb_to_sparse<RealVec>>(
-        "lincomb_to_sparse_real(cmpnts, coeffs, big_endian)\n--\n\nGet a real-valued operator as a complex sparse "
-        "matrix.");
-    c.def_static<&lincomb_to_sparse<ComplexVec>>(
-        "lincomb_to_sparse_complex(cmpnts, coeffs, big_endian)\n--\n\nGet a complex-valued operator as a complex "
-        "sparse matrix.");
+Obj lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian) {
+    return lincomb_to_sparse(cmpnts, coeffs, big_endian);
 }
 
-}  // namespace vemo::py
+Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian) {
+    return lincomb_to_sparse(cmpnts, coeffs, big_endian);
+}
+
+}  // namespace vemo::py::pauli_array
