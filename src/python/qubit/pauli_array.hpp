@@ -6,8 +6,12 @@
 #pragma once
 
 #include <expected>
+#include <tuple>
+#include <vector>
 
+#include "core/qubit/mat_elem.hpp"
 #include "core/qubit/pauli_list.hpp"
+#include "core/qubit/state.hpp"
 #include "python/cmpnt/errors.hpp"
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/map.hpp"
@@ -32,5 +36,29 @@ std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_im
 Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian);
 Obj lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian);
 Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian);
+
+// Matrix elements, application to states and projections (pauli_array_states.cpp).
+using StateList = qubit::state::CmpntList;
+using qubit::pauli::MatElemError;
+Obj project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace);
+Obj project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace);
+std::tuple<Obj, Obj> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
+                                           std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
+                                           std::vector<RealVec> subspace_coeffs);
+std::tuple<Obj, Obj> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
+                                              std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
+                                              std::vector<ComplexVec> subspace_coeffs);
+std::expected<void, MatElemError> apply_to_state_real(const CmpntList& self, const RealVec& coeffs,
+                                                      const StateList& state_cmpnts, const RealVec& state_coeffs,
+                                                      StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs);
+std::expected<void, MatElemError> apply_to_state_complex(const CmpntList& self, const ComplexVec& coeffs,
+                                                         const StateList& state_cmpnts, const ComplexVec& state_coeffs,
+                                                         StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs);
+std::expected<double, MatElemError> mat_elem_real(const CmpntList& self, const RealVec& coeffs,
+                                                  const StateList& bra_cmpnts, const RealVec& bra_coeffs,
+                                                  const StateList& ket_cmpnts, const RealVec& ket_coeffs);
+std::expected<Complex, MatElemError> mat_elem_complex(const CmpntList& self, const ComplexVec& coeffs,
+                                                      const StateList& bra_cmpnts, const ComplexVec& bra_coeffs,
+                                                      const StateList& ket_cmpnts, const ComplexVec& ket_coeffs);
 
 }  // namespace vemo::py::pauli_array

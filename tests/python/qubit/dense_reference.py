@@ -27,9 +27,11 @@ def op_matrix(strings, coeffs, n, big_endian=False):
     return m
 
 
-def text_of(strings):
-    """The Pauli text of a list of strings; the identity is written I0."""
-    return ", ".join(" ".join(f"{p}{q}" for q, p in enumerate(s) if p != "I") or "I0" for s in strings)
+def text_of(strings, n):
+    """The Pauli text of a list of strings; the identity is written I0, or as a
+    blank piece on 0 qubits (a final blank piece needs a comma after it)."""
+    pieces = [" ".join(f"{p}{q}" for q, p in enumerate(s) if p != "I") or ("I0" if n else "") for s in strings]
+    return ", ".join(pieces) + (", " if pieces and not pieces[-1] else "")
 
 
 def random_strings(rng, n, count):
@@ -53,7 +55,7 @@ def state_vector(states, coeffs, n):
 
 
 def paulis(v, n, strings):
-    return v.QubitPauliArray(v.Qubits.from_count(n), v.PauliSprings(text_of(strings)) if strings else None)
+    return v.QubitPauliArray(v.Qubits.from_count(n), v.PauliSprings(text_of(strings, n)) if strings else None)
 
 
 def real_vec(v, xs):
@@ -70,3 +72,16 @@ def vec(v, xs, complex_):
 
 def values(vec_):
     return [vec_[i] for i in range(len(vec_))]
+
+
+def random_states(rng, n, count):
+    return [tuple(rng.randrange(2) for _ in range(n)) for _ in range(count)]
+
+
+def states(v, n, rows):
+    text = ", ".join("[" + ", ".join(map(str, r)) + "]" for r in rows)
+    return v.QubitStateArray(v.Qubits.from_count(n), v.BinarySprings(text) if rows else None)
+
+
+def random_coeffs(rng, count, complex_):
+    return [complex(rng.uniform(-1, 1), rng.uniform(-1, 1)) if complex_ else rng.uniform(-1, 1) for _ in range(count)]

@@ -105,8 +105,7 @@ def test_taking_part_terms_and_empty_operators(v):
 
 def test_register_boundaries(v):
     # 0 qubits: the 1 x 1 sum of the coefficients, in either bit order.
-    a = v.QubitPauliArray(v.Qubits.from_count(0), v.PauliSprings(" , , , "))
-    assert len(a) == 3
+    a = paulis(v, 0, [(), (), ()])
     for be in (False, True):
         m = v.QubitPauliArray.lincomb_to_sparse_complex(a, vec(v, [1, 2j, -1], True), be)
         assert entries(m) == {(0, 0): 2j}
