@@ -21,13 +21,7 @@ CmpntList one(const std::vector<P>& ps) {
     return l;
 }
 
-using E = std::vector<std::tuple<uint64_t, uint64_t, cplx>>;
-E entries(const CsrMatrix& m) {
-    E out;
-    for (uint64_t r = 0; r < m.n_rows; ++r)
-        for (uint64_t k = m.indptr[r]; k < m.indptr[r + 1]; ++k) out.emplace_back(r, m.indices[k], m.data[k]);
-    return out;
-}
+using E = Entries;
 
 }  // namespace
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <tuple>
 #include <vector>
 
 #include "core/qubit/num_ops.hpp"
@@ -17,32 +16,7 @@ using namespace vemo::qubit::pauli;
 using namespace vemo::qubit::testing;
 using P = PauliMatrix;
 
-namespace {
-
-using E = std::vector<std::tuple<uint64_t, uint64_t, cplx>>;
-E entries(const CsrMatrix& m) {
-    E out;
-    for (uint64_t r = 0; r < m.n_rows; ++r)
-        for (uint64_t k = m.indptr[r]; k < m.indptr[r + 1]; ++k) out.emplace_back(r, m.indices[k], m.data[k]);
-    return out;
-}
-
-RealVec reals(std::vector<double> v) {
-    RealVec c;
-    for (double x : v) c.push(x);
-    return c;
-}
-
-Dense dense_sum(const CmpntList& l, const RealVec& c) {
-    Dense m(uint64_t{1} << l.n_qubit());
-    for (uint64_t t = 0; t < l.size(); ++t) {
-        const Dense p = dense_of(paulis_of(l, t)).scaled(c.get(t));
-        for (size_t k = 0; k < m.a.size(); ++k) m.a[k] += p.a[k];
-    }
-    return m;
-}
-
-}  // namespace
+using E = Entries;
 
 TEST(NumOps, EqualTheDiagonalOfOccupationCounts) {
     for (uint64_t n : {0, 1, 4, 5}) {
@@ -51,7 +25,7 @@ TEST(NumOps, EqualTheDiagonalOfOccupationCounts) {
             const auto op = odd ? num_op_odd_pos<RealVec>(q) : num_op<RealVec>(q);
             const uint64_t k = odd ? n / 2 : n;
             ASSERT_EQ(op.size(), k == 0 ? 0 : k + 1);
-            const Dense m = dense_sum(op.cmpnts(), op.coeffs());
+            const Dense m = dense_lincomb_of(op.cmpnts(), op.coeffs());
             Dense want(uint64_t{1} << n);
             for (uint64_t s = 0; s < want.dim; ++s)
                 want(s, s) = std::popcount(odd ? s & 0xAAAAAAAAAAAAAAAAULL : s);
@@ -67,7 +41,7 @@ TEST(NumOps, EqualTheDiagonalOfOccupationCounts) {
 
 TEST(PauliSparseLincomb, BasisRestriction) {
     const CmpntList xx = list_of(2, {{P::X, P::X}});
-    const RealVec one = reals({1.0});
+    const RealVec one = real_vec({1.0});
     const LincombView<RealVec> op{xx, one};
     for (bool be : {false, true})
         EXPECT_EQ(entries(*to_sparse_matrix(op, std::vector<uint64_t>{3, 0}, std::nullopt, be)),
@@ -84,7 +58,7 @@ TEST(PauliSparseLincomb, BasisRestriction) {
 
 TEST(PauliSparseLincomb, ConservationFilterDropsNearlyConservedChanges) {
     const CmpntList l = list_of(1, {{P::Z}, {P::X}});
-    const RealVec c = reals({1.0, 1e-12});
+    const RealVec c = real_vec({1.0, 1e-12});
     const LincombView<RealVec> op{l, c};
     EXPECT_EQ(entries(*to_sparse_matrix(op, std::nullopt, 1e-9, false)), (E{{0, 0, 1}, {1, 1, -1}}));
     EXPECT_EQ(entries(*to_sparse_matrix(op, std::nullopt, std::nullopt, false)),
@@ -93,7 +67,7 @@ TEST(PauliSparseLincomb, ConservationFilterDropsNearlyConservedChanges) {
     // X0 X1 + Y0 Y1 conserves the total count exactly, not the odd one: a
     // tolerance drops nothing.
     const CmpntList hop = list_of(2, {{P::X, P::X}, {P::Y, P::Y}});
-    const RealVec ones = reals({1.0, 1.0});
+    const RealVec ones = real_vec({1.0, 1.0});
     for (bool be : {false, true})
         EXPECT_EQ(entries(*to_sparse_matrix(LincombView<RealVec>{hop, ones}, std::nullopt, 1e-9, be)),
                   entries(*to_sparse_matrix(LincombView<RealVec>{hop, ones}, std::nullopt, std::nullopt, be)));
