@@ -5,6 +5,7 @@
 #pragma once
 
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <expected>
 #include <string>
@@ -56,18 +57,27 @@ inline uint64_t count(std::span<const uint64_t> x, std::span<const uint64_t> z, 
     return c;
 }
 
-// The text of one string: its non-identity factors, e.g. "X0 Y3 Z64".
-inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z) {
-    std::string s;
+// Appends the text of one string: its non-identity factors, e.g. "X0 Y3 Z64".
+inline void append_fmt(std::string& out, std::span<const uint64_t> x, std::span<const uint64_t> z) {
     const size_t nw = std::min(x.size(), z.size());
+    bool first = true;
     for (size_t i = 0; i < nw; ++i) {
         for (uint64_t m = x[i] | z[i]; m; m &= m - 1) {
             const unsigned b = static_cast<unsigned>(std::countr_zero(m));
-            if (!s.empty()) s += ' ';
-            s += pauli_char(pauli_from_bits((x[i] >> b) & 1, (z[i] >> b) & 1));
-            s += std::to_string(uint64_t{i} * 64 + b);
+            char token[24];
+            char* p = token;
+            if (!first) *p++ = ' ';
+            first = false;
+            *p++ = pauli_char(pauli_from_bits((x[i] >> b) & 1, (z[i] >> b) & 1));
+            p = std::to_chars(p, token + sizeof token, uint64_t{i} * 64 + b).ptr;
+            out.append(token, p);
         }
     }
+}
+
+inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z) {
+    std::string s;
+    append_fmt(s, x, z);
     return s;
 }
 
@@ -75,6 +85,8 @@ inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z)
 
 class CmpntList {
 public:
+    using mismatch_error = DifferentQubits;
+
     CmpntList() : CmpntList(Qubits()) {}
     // An empty list on the register.
     explicit CmpntList(Qubits qubits)
@@ -199,12 +211,15 @@ public:
     // A copy on Count(n'): unchanged for Count(n'), resized for another
     // Count, moved position by position for Offset and Inds.
     std::expected<CmpntList, OutOfBounds> standardized(uint64_t n) const { return standardized_copy(*this, n); }
+    // In place; on failure the list is unchanged.
+    std::expected<void, OutOfBounds> standardize(uint64_t n) { return standardize_in_place(*this, n); }
 
+    // The strings' texts joined by ", ", written into one string.
     std::string to_string() const {
         std::string s;
         for (uint64_t i = 0; i < size(); ++i) {
             if (i) s += ", ";
-            s += fmt_elem(i);
+            encoding::append_fmt(s, x_part_.row(i), z_part_.row(i));
         }
         return s;
     }
@@ -218,6 +233,9 @@ public:
         if (auto r = z_part_.encode(e); !r) return r;
         return qubits_.encode(e);
     }
+    // Refuses fields that no list has: planes of other shapes or widths, bits
+    // beyond the width, a register with repeated or wrapping indices. A valid
+    // register that is not in canonical form is kept as it is.
     template <class Source>
     static std::expected<CmpntList, bincode::DecodeError> decode(bincode::Decoder<Source>& d) {
         auto x = BitMatrix::decode(d);
@@ -226,6 +244,7 @@ public:
         if (!z) return std::unexpected(z.error());
         auto q = Qubits::decode(d);
         if (!q) return std::unexpected(q.error());
+        if (auto ok = q->check_valid(); !ok) return std::unexpected(bincode::DecodeError::inconsistent(ok.error()));
         auto l = from_parts(std::move(*x), std::move(*z), std::move(*q));
         if (!l) return std::unexpected(bincode::DecodeError::inconsistent(l.error()));
         return std::move(*l);
