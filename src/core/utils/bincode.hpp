@@ -37,6 +37,13 @@ concept ByteSource = requires(S& s, std::span<uint8_t> b) {
     { s.read(b) } -> std::same_as<std::expected<void, IoError>>;
 };
 
+// A buffered source may also hand out the next n bytes in place, consuming
+// them, or null (consuming nothing) when they are not at hand in one piece.
+template <class S>
+concept BufferedByteSource = ByteSource<S> && requires(S& s, size_t n) {
+    { s.take(n) } -> std::same_as<const uint8_t*>;
+};
+
 // Appends to a byte vector; never fails.
 struct VecSink {
     std::vector<uint8_t> bytes;
@@ -55,6 +62,12 @@ struct SpanSource {
         if (!b.empty()) std::memcpy(b.data(), rest.data(), b.size());
         rest = rest.subspan(b.size());
         return {};
+    }
+    const uint8_t* take(size_t n) {
+        if (n > rest.size()) return nullptr;
+        const uint8_t* p = rest.data();
+        rest = rest.subspan(n);
+        return p;
     }
 };
 
@@ -142,6 +155,8 @@ public:
     Source& source() { return *source_; }
 
     std::expected<uint8_t, DecodeError> read_u8() {
+        if constexpr (BufferedByteSource<Source>)
+            if (const uint8_t* p = source_->take(1)) return *p;
         uint8_t b = 0;
         if (auto r = source_->read(std::span<uint8_t>(&b, 1)); !r) return std::unexpected(DecodeError::from_io(r.error()));
         return b;
@@ -173,9 +188,14 @@ private:
     template <size_t N>
     std::expected<uint64_t, DecodeError> payload() {
         std::array<uint8_t, N> b{};
-        if (auto r = source_->read(b); !r) return std::unexpected(DecodeError::from_io(r.error()));
+        const uint8_t* p = nullptr;
+        if constexpr (BufferedByteSource<Source>) p = source_->take(N);
+        if (!p) {
+            if (auto r = source_->read(b); !r) return std::unexpected(DecodeError::from_io(r.error()));
+            p = b.data();
+        }
         uint64_t v = 0;
-        for (size_t k = 0; k < N; ++k) v |= uint64_t{b[k]} << (8 * k);
+        for (size_t k = 0; k < N; ++k) v |= uint64_t{p[k]} << (8 * k);
         return v;
     }
     Source* source_;
