@@ -153,6 +153,15 @@ public:
         return {};
     }
 
+    // Room for the next n bytes in the buffer, taken as written; null when the
+    // buffer lacks it (or a write failed), taking nothing.
+    uint8_t* room(size_t n) {
+        if (failed_ || n > buf_.size() - len_) return nullptr;
+        uint8_t* p = buf_.data() + len_;
+        len_ += n;
+        return p;
+    }
+
     // Writes out the buffered bytes.
     std::expected<void, IoError> flush() {
         if (!fd_.is_open()) return len_ == 0 ? std::expected<void, IoError>() : std::unexpected(IoError{IoError::Write});

@@ -31,6 +31,13 @@ concept ByteSink = requires(S& s, std::span<const uint8_t> b) {
     { s.write(b) } -> std::same_as<std::expected<void, IoError>>;
 };
 
+// A buffered sink may also hand out room for the next n bytes in place, taking
+// them as written, or null (taking nothing) when it has no such room at hand.
+template <class S>
+concept BufferedByteSink = ByteSink<S> && requires(S& s, size_t n) {
+    { s.room(n) } -> std::same_as<uint8_t*>;
+};
+
 // A source either fills the whole span or fails.
 template <class S>
 concept ByteSource = requires(S& s, std::span<uint8_t> b) {
@@ -126,7 +133,14 @@ public:
     explicit Encoder(Sink& sink) : sink_(&sink) {}
     Sink& sink() { return *sink_; }
 
-    std::expected<void, EncodeError> write_u8(uint8_t v) { return sink_->write(std::span<const uint8_t>(&v, 1)); }
+    std::expected<void, EncodeError> write_u8(uint8_t v) {
+        if constexpr (BufferedByteSink<Sink>)
+            if (uint8_t* p = sink_->room(1)) {
+                *p = v;
+                return {};
+            }
+        return sink_->write(std::span<const uint8_t>(&v, 1));
+    }
 
     std::expected<void, EncodeError> write_u64(uint64_t v) {
         if (v < tag_u16) return write_u8(static_cast<uint8_t>(v));
@@ -137,9 +151,15 @@ public:
     std::expected<void, EncodeError> write_u32(uint32_t v) { return write_u64(v); }
 
 private:
-    // The tag and the payload go to the sink as two requests.
+    // The tag and the payload go to the sink as two requests, or into its room at once.
     template <size_t N>
     std::expected<void, EncodeError> tagged(uint8_t tag, uint64_t v) {
+        if constexpr (BufferedByteSink<Sink>)
+            if (uint8_t* p = sink_->room(1 + N)) {
+                p[0] = tag;
+                for (size_t k = 0; k < N; ++k) p[1 + k] = static_cast<uint8_t>(v >> (8 * k));
+                return {};
+            }
         if (auto r = write_u8(tag); !r) return r;
         std::array<uint8_t, N> b;
         for (size_t k = 0; k < N; ++k) b[k] = static_cast<uint8_t>(v >> (8 * k));
