@@ -22,7 +22,10 @@ struct FileOpenError {
     std::error_code code;
     std::string path;
     bool operator==(const FileOpenError&) const = default;
-    std::string message() const { return code.message(); }
+    // As the interpreter words it: "[Errno 2] No such file or directory: 'path'".
+    std::string message() const {
+        return "[Errno " + std::to_string(code.value()) + "] " + code.message() + ": '" + path + "'";
+    }
 };
 
 struct FileError {

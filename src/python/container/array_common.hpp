@@ -1,5 +1,6 @@
 // The methods that every component-list class shares, written once over the
-// list kind L: shape (`resize`, `append_clear`), single components
+// list kind L: the whole object (`len`, `==`, `same_as`), shape (`resize`,
+// `append_clear`), single components
 // (`cmpnt_clear`, `cmpnt_copy_internal`, `cmpnt_copy_external`,
 // `cmpnt_equal`, `cmpnt_to_string`), selections (`cmpnts_clone`,
 // `cmpnts_eq`) and a caller's Map (`refresh_map`, `mapped_insert`,
@@ -27,6 +28,24 @@ namespace vemo::py::array {
 
 // Index i of a list of length n under the Python index rule.
 inline uint64_t index(int64_t i, uint64_t n) { return to_py_result(try_py_index(i, n)); }
+
+// ---- the whole object ----
+
+template <SpacedList L>
+uint64_t len(const L& self) {
+    return self.size();
+}
+
+// By contents and space, in order.
+template <SpacedList L>
+bool eq(const L& a, const L& b) {
+    return a == b;
+}
+
+template <SpacedList L>
+bool same_as(const L& self, const L& other) {
+    return &self == &other;
+}
 
 // ---- shape ----
 
