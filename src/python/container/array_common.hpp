@@ -9,6 +9,9 @@
 //
 //   c.def<&array::cmpnt_clear<L>>("cmpnt_clear($self, i)\n--\n\n...");
 //
+// Groups that stand together, with the same docstrings, in every class's
+// table are bound by one line each: def_copies, def_selections, def_mapped.
+//
 // Each body resolves Python indices (negative ones count from the end) and
 // runs the checks in the order the methods state before it changes anything.
 #pragma once
@@ -144,6 +147,47 @@ template <SpacedList L>
 bool mapped_equal(const L& self, const Map& map, const L& other) {
     to_py_result(check_compatible(self, other));
     return vemo::mapped_equal(SetView<L>(self, map), other);
+}
+
+// ---- groups of methods, bound at a class's table position ----
+
+// cmpnt_copy_internal, cmpnt_copy_external.
+template <SpacedList L>
+void def_copies(ClassDef<L>& c) {
+    c.template def<&cmpnt_copy_internal<L>>(
+        "cmpnt_copy_internal($self, i_dst, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt into the `i_dst` cmpnt "
+        "of `self`.");
+    c.template def<&cmpnt_copy_external<L>>(
+        "cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt of `src` into the "
+        "`i_dst` cmpnt of `self`.");
+}
+
+// cmpnts_clone, cmpnts_eq.
+template <SpacedList L>
+void def_selections(ClassDef<L>& c) {
+    c.template def<&cmpnts_clone<L>>(
+        "cmpnts_clone($self, indices)\n--\n\nTake the indexed cmpnts of `self` and write them contiguously to a new "
+        "instance.");
+    c.template def<&cmpnts_eq<L>>(
+        "cmpnts_eq($self, indices, other, other_indices)\n--\n\nDetermine equality of the two slices.");
+}
+
+// refresh_map, mapped_insert, mapped_lookup, mapped_remove, mapped_equal.
+template <SpacedList L>
+void def_mapped(ClassDef<L>& c) {
+    c.template def<&refresh_map<L>>(
+        "refresh_map($self, map)\n--\n\nClear and repopulate the map to reflect the current contents of `self`.");
+    c.template def<&mapped_insert<L>>(
+        "mapped_insert($self, map, other, index)\n--\n\nInsert into `self` using the map to ensure uniqueness.");
+    c.template def<&mapped_lookup<L>>(
+        "mapped_lookup($self, map, other, index)\n--\n\nFind the index in `self` corresponding to the cmpnt indexed in "
+        "`other` if it exists, else return None.");
+    c.template def<&mapped_remove<L>>(
+        "mapped_remove($self, map, other, index)\n--\n\nFind the element indexed in `other` in `self` and if it "
+        "exists, remove it by swap remove.");
+    c.template def<&mapped_equal<L>>(
+        "mapped_equal($self, map, other)\n--\n\nDetermine equality of `self` with another, order of contents "
+        "insignificant.");
 }
 
 }  // namespace vemo::py::array

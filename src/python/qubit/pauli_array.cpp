@@ -48,36 +48,15 @@ VEMO_CLASS(qubit::pauli::CmpntList) {
     c.def<&cmpnt_get_list>("cmpnt_get_list($self, i)\n--\n\nGet the indexed cmpnt as a list of pauli matrices.");
     c.def<&cmpnt_get_dict>(
         "cmpnt_get_dict($self, i)\n--\n\nGet the indexed cmpnt as a dict from qubit indices to pauli matrices.");
-    c.def<&array::cmpnt_copy_internal<L>>(
-        "cmpnt_copy_internal($self, i_dst, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt into the `i_dst` cmpnt "
-        "of `self`.");
-    c.def<&array::cmpnt_copy_external<L>>(
-        "cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt of `src` into the "
-        "`i_dst` cmpnt of `self`.");
+    array::def_copies(c);
     c.def<&array::cmpnt_equal<L>>(
         "cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\nReturn whether the two referenced cmpnts are equal.");
     c.def<&cmpnt_count>(
         "cmpnt_count($self, i, pauli)\n--\n\nGet the number of occurrences of `pauli` in the indexed cmpnt.");
     c.def<&array::cmpnt_to_string<L>>(
         "cmpnt_to_string($self, i)\n--\n\nGet the string representation of the indexed cmpnt.");
-    c.def<&array::cmpnts_clone<L>>(
-        "cmpnts_clone($self, indices)\n--\n\nTake the indexed cmpnts of `self` and write them contiguously to a new "
-        "instance.");
-    c.def<&array::cmpnts_eq<L>>(
-        "cmpnts_eq($self, indices, other, other_indices)\n--\n\nDetermine equality of the two slices.");
-    c.def<&array::refresh_map<L>>(
-        "refresh_map($self, map)\n--\n\nClear and repopulate the map to reflect the current contents of `self`.");
-    c.def<&array::mapped_insert<L>>(
-        "mapped_insert($self, map, other, index)\n--\n\nInsert into `self` using the map to ensure uniqueness.");
-    c.def<&array::mapped_lookup<L>>(
-        "mapped_lookup($self, map, other, index)\n--\n\nFind the index in `self` corresponding to the cmpnt indexed in "
-        "`other` if it exists, else return None.");
-    c.def<&array::mapped_remove<L>>(
-        "mapped_remove($self, map, other, index)\n--\n\nFind the element indexed in `other` in `self` and if it "
-        "exists, remove it by swap remove.");
-    c.def<&array::mapped_equal<L>>(
-        "mapped_equal($self, map, other)\n--\n\nDetermine equality of `self` with another, order of contents "
-        "insignificant.");
+    array::def_selections(c);
+    array::def_mapped(c);
     c.def_static<&lincomb_mul_real>(
         "lincomb_mul_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs)\n--\n\n"
         "Mul lhs by rhs and update out with the result");
