@@ -5,7 +5,10 @@
 // files and are declared here.
 #pragma once
 
+#include <cstdint>
 #include <expected>
+#include <map>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/map.hpp"
 #include "python/qubit/qubit.hpp"
+#include "python/utils/file_errors.hpp"
 
 VEMO_PY_CLASS(vemo::qubit::pauli::CmpntList, "QubitPauliArray");
 
@@ -60,5 +64,24 @@ std::expected<double, MatElemError> mat_elem_real(const CmpntList& self, const R
 std::expected<Complex, MatElemError> mat_elem_complex(const CmpntList& self, const ComplexVec& coeffs,
                                                       const StateList& bra_cmpnts, const ComplexVec& bra_coeffs,
                                                       const StateList& ket_cmpnts, const ComplexVec& ket_coeffs);
+
+// Reading and writing single strings (pauli_array_edit.cpp).
+std::expected<void, OutOfBounds> cmpnt_set_pauli(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit,
+                                                 qubit::PauliMatrix pauli);
+qubit::PauliMatrix cmpnt_get_pauli(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit);
+std::expected<void, OutOfBounds> cmpnt_set_from_list(CmpntList& self, int64_t i, std::vector<qubit::PauliMatrix> paulis);
+std::expected<void, OutOfBounds> cmpnt_set_from_dict(CmpntList& self, int64_t i,
+                                                     std::map<uint64_t, qubit::PauliMatrix> paulis);
+std::expected<ComplexSign, ParseError> cmpnt_set_from_spring(CmpntList& self, int64_t i, const qubit::pauli::Springs& src,
+                                                             uint64_t i_src);
+std::vector<qubit::PauliMatrix> cmpnt_get_list(const CmpntList& self, int64_t i);
+std::map<uint64_t, qubit::PauliMatrix> cmpnt_get_dict(const CmpntList& self, int64_t i);
+uint64_t cmpnt_count(const CmpntList& self, int64_t i, qubit::PauliMatrix pauli);
+
+// The dict form and the binary file (pauli_array_file.cpp).
+Obj to_dict(const CmpntList& self);
+CmpntList from_dict(PyObject* dict);
+std::expected<void, FileError> save_to_file(const CmpntList& self, std::string path);
+std::expected<CmpntList, FileError> load_from_file(std::string path);
 
 }  // namespace vemo::py::pauli_array
