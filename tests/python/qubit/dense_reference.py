@@ -58,20 +58,11 @@ def paulis(v, n, strings):
     return v.QubitPauliArray(v.Qubits.from_count(n), v.PauliSprings(text_of(strings, n)) if strings else None)
 
 
-def real_vec(v, xs):
-    return v.RealVec.from_array(np.array(xs, dtype=float))
-
-
-def complex_vec(v, xs):
-    return v.ComplexVec.from_array(np.array(xs, dtype=complex))
-
-
 def vec(v, xs, complex_):
-    return complex_vec(v, xs) if complex_ else real_vec(v, xs)
+    """A ComplexVec or RealVec of the values."""
+    return (v.ComplexVec if complex_ else v.RealVec).from_array(np.array(xs, dtype=complex if complex_ else float))
 
 
-def values(vec_):
-    return [vec_[i] for i in range(len(vec_))]
 
 
 def random_states(rng, n, count):
