@@ -24,6 +24,7 @@
 #include <boost/unordered/unordered_flat_map.hpp>
 
 #include "core/container/coeff_len.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/quicksort.hpp"
@@ -39,7 +40,7 @@ namespace vemo::qubit::pauli {
 // vector that does not fit its list, different registers, a repeated basis
 // state in an orthonormal subspace.
 struct MatElemError {
-    std::variant<OutOfBounds, CoeffLenError, DifferentQubits, SubspaceNonorthogonal> v;
+    std::variant<OutOfBounds, ShortCoeffs, UnequalCoeffs, DifferentQubits, SubspaceNonorthogonal> v;
 
     bool operator==(const MatElemError&) const = default;
     std::string message() const {
@@ -63,7 +64,7 @@ std::expected<void, MatElemError> check_one_word(const L& l) {
 }
 
 inline std::expected<void, MatElemError> check_cover(uint64_t n_coeffs, uint64_t n_cmpnts) {
-    if (auto r = check_coeffs_cover(n_coeffs, n_cmpnts); !r) return std::unexpected(MatElemError{r.error()});
+    if (auto r = check_one_coeff_each(n_coeffs, n_cmpnts); !r) return std::unexpected(MatElemError{r.error()});
     return {};
 }
 
@@ -200,7 +201,7 @@ std::expected<void, MatElemError> apply(const LincombView<C>& op, const StatesVi
     using namespace mat_elem_detail;
     if (!same_qubits(op.cmpnts, state.cmpnts) || !same_qubits(state.cmpnts, out.cmpnts))
         return std::unexpected(MatElemError{DifferentQubits{}});
-    if (auto r = check_coeffs_match(out.coeffs.size(), out.cmpnts.size()); !r)
+    if (auto r = check_one_coeff_exactly(out.coeffs.size(), out.cmpnts.size()); !r)
         return std::unexpected(MatElemError{r.error()});
     if (&out.cmpnts == &state.cmpnts) internal_failure("apply: the output list is also the state list");
     state::CmpntList scratch = state::CmpntList::elem(state.cmpnts.qubits());

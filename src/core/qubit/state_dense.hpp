@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "core/container/coeff_len.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/map.hpp"
@@ -113,10 +113,10 @@ std::expected<void, OutOfBounds> assign_from_dense(CmpntList& cmpnts, Map& map, 
 // <lhs|rhs>, the left side conjugated and found through its map. Each side's
 // coefficients must cover its states.
 template <FieldVec C>
-std::expected<typename C::Scalar, CoeffLenError> vdot(const TermSetView<CmpntList, C>& lhs,
+std::expected<typename C::Scalar, ShortCoeffs> vdot(const TermSetView<CmpntList, C>& lhs,
                                                       const TermsView<CmpntList, C>& rhs) {
-    if (auto r = check_coeffs_cover(lhs.coeffs.size(), lhs.cmpnts.size()); !r) return std::unexpected(r.error());
-    if (auto r = check_coeffs_cover(rhs.coeffs.size(), rhs.cmpnts.size()); !r) return std::unexpected(r.error());
+    if (auto r = check_one_coeff_each(lhs.coeffs.size(), lhs.cmpnts.size()); !r) return std::unexpected(r.error());
+    if (auto r = check_one_coeff_each(rhs.coeffs.size(), rhs.cmpnts.size()); !r) return std::unexpected(r.error());
     return vemo::vdot(lhs.cmpnts, lhs.map, lhs.coeffs, rhs.cmpnts, rhs.coeffs);
 }
 

@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "core/container/coeff_len.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/qubit/state.hpp"
 #include "python/cmpnt/binary_springs.hpp"
 #include "python/container/coeffs/classes.hpp"
@@ -48,9 +48,9 @@ std::expected<void, OutOfBounds> from_dense_real(CmpntList& self, Map& map, Real
                                                  std::vector<double> source, bool big_endian);
 std::expected<void, OutOfBounds> from_dense_complex(CmpntList& self, Map& map, ComplexVec& coeffs,
                                                     std::vector<Complex> source, bool big_endian);
-std::expected<double, CoeffLenError> vdot_real(const CmpntList& self, const Map& map, const RealVec& coeffs,
+std::expected<double, ShortCoeffs> vdot_real(const CmpntList& self, const Map& map, const RealVec& coeffs,
                                                const CmpntList& rhs_cmpnts, const RealVec& rhs_coeffs);
-std::expected<Complex, CoeffLenError> vdot_complex(const CmpntList& self, const Map& map, const ComplexVec& coeffs,
+std::expected<Complex, ShortCoeffs> vdot_complex(const CmpntList& self, const Map& map, const ComplexVec& coeffs,
                                                    const CmpntList& rhs_cmpnts, const ComplexVec& rhs_coeffs);
 
 }  // namespace vemo::py::state_array

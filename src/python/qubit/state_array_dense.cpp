@@ -25,7 +25,7 @@ std::expected<void, OutOfBounds> from_dense(CmpntList& self, Map& map, C& coeffs
 }
 
 template <class C>
-std::expected<typename C::Scalar, CoeffLenError> vdot(const CmpntList& self, const Map& map, const C& coeffs,
+std::expected<typename C::Scalar, ShortCoeffs> vdot(const CmpntList& self, const Map& map, const C& coeffs,
                                                       const CmpntList& rhs_cmpnts, const C& rhs_coeffs) {
     return lc::vdot(TermSetView<CmpntList, C>{self, map, coeffs}, TermsView<CmpntList, C>{rhs_cmpnts, rhs_coeffs});
 }
@@ -50,11 +50,11 @@ std::expected<void, OutOfBounds> from_dense_complex(CmpntList& self, Map& map, C
     return from_dense(self, map, coeffs, source, big_endian);
 }
 
-std::expected<double, CoeffLenError> vdot_real(const CmpntList& self, const Map& map, const RealVec& coeffs,
+std::expected<double, ShortCoeffs> vdot_real(const CmpntList& self, const Map& map, const RealVec& coeffs,
                                                const CmpntList& rhs_cmpnts, const RealVec& rhs_coeffs) {
     return vdot(self, map, coeffs, rhs_cmpnts, rhs_coeffs);
 }
-std::expected<Complex, CoeffLenError> vdot_complex(const CmpntList& self, const Map& map, const ComplexVec& coeffs,
+std::expected<Complex, ShortCoeffs> vdot_complex(const CmpntList& self, const Map& map, const ComplexVec& coeffs,
                                                    const CmpntList& rhs_cmpnts, const ComplexVec& rhs_coeffs) {
     return vdot(self, map, coeffs, rhs_cmpnts, rhs_coeffs);
 }
