@@ -99,6 +99,11 @@ struct GroupedTerms {
 
     // The accumulated entry of group g in the column of state s, if any.
     [[gnu::always_inline]] bool value(uint64_t g, uint64_t s, Complex& out) const {
+        if (beg[g + 1] - beg[g] == 1) {  // the common group of one term
+            const uint64_t t = beg[g];
+            out = term_value((base[t] + 2 * static_cast<uint32_t>(std::popcount(z[t] & s))) & 3, c[t]);
+            return true;
+        }
         bool has = false;
         Complex acc;
         for (uint64_t t = beg[g], e = beg[g + 1]; t < e; ++t) {
@@ -233,7 +238,8 @@ struct RowOrder {
     }
 };
 
-template <FieldVec C>
+// Filtered: whether the filter drops anything (else its test is compiled out).
+template <bool Filtered, FieldVec C>
 CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
@@ -262,7 +268,7 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
                 for (uint64_t j = order.bucket_beg[b], e = order.bucket_beg[b + 1]; j < e; ++j) {
                     const uint64_t g = slots[j];
                     const uint64_t col = r ^ gt.x[g];
-                    if (!filter.keeps(col, gt.x[g])) continue;
+                    if (Filtered && !filter.keeps(col, gt.x[g])) continue;
                     Complex v;
                     if (!gt.value(g, col, v)) continue;
                     m.indices.push_back(col);
@@ -331,7 +337,8 @@ std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op,
     const sparse_detail::GroupedTerms<C> gt(op, n, big_endian);
     const auto filter = sparse_detail::conservation_filter(op, atol, n, big_endian);
     if (basis) return sparse_detail::basis_matrix(gt, filter, n, big_endian, std::move(*basis));
-    return sparse_detail::full_matrix(gt, filter, n);
+    if (filter.total || filter.odd) return sparse_detail::full_matrix<true>(gt, filter, n);
+    return sparse_detail::full_matrix<false>(gt, filter, n);
 }
 
 template <FieldVec C>
