@@ -196,6 +196,11 @@ def test_maps_that_do_not_describe_the_list(v, kind):
     a.resize(1)
     with pytest.raises(BaseException, match="beyond its list"):  # refused before the list is read
         a.mapped_lookup(stale, kind.make(v.Qubits.from_count(3), [(kind.symbols[0],) * 3]), 0)
+    # A method that writes self cannot read it as `other` or `src`; reading it twice is fine.
+    for call in [lambda: a.mapped_insert(stale, a, 0), lambda: a.cmpnt_copy_external(0, a, 0)]:
+        with pytest.raises(RuntimeError, match="Already mutably borrowed"):
+            call()
+    assert a.mapped_equal(v.Map(), a) is False and a.cmpnts_eq(None, a, None)
 
 
 @pytest.mark.parametrize("indices, other_indices, result", [
