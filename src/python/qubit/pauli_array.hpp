@@ -113,6 +113,7 @@ Obj to_dict(const CmpntList& self);
 CmpntList from_dict(PyObject* dict);
 std::expected<void, FileError> save_to_file(const CmpntList& self, std::string path);
 std::expected<CmpntList, FileError> load_from_file(std::string path);
+
 // Products, commutation, compatibility, centralizer and Clifford conjugation
 // of components (pauli_array_algebra.cpp).
 std::expected<std::pair<CmpntList, ComplexSign>, DifferentQubits> cmpnt_mul(const CmpntList& self, int64_t i_lhs,
