@@ -174,9 +174,10 @@ struct XTrie {
             return at;
         }
         const unsigned bit = 63 - static_cast<unsigned>(std::countl_zero(x[lo] ^ x[hi - 1]));
-        const auto first = x.begin() + static_cast<std::ptrdiff_t>(lo), last = x.begin() + static_cast<std::ptrdiff_t>(hi);
+        const auto at_lo = x.begin() + static_cast<std::ptrdiff_t>(lo);
+        const auto at_hi = x.begin() + static_cast<std::ptrdiff_t>(hi);
         const uint64_t mid = static_cast<uint64_t>(
-            std::partition_point(first, last, [&](uint64_t w) { return ((w >> bit) & 1) == 0; }) - x.begin());
+            std::partition_point(at_lo, at_hi, [&](uint64_t w) { return ((w >> bit) & 1) == 0; }) - x.begin());
         nodes.push_back({bit, 0, 0});
         const uint32_t l = build(x, lo, mid);
         const uint32_t h = build(x, mid, hi);

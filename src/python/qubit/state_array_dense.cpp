@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/qubit/state_dense.hpp"
-#include "python/qubit/op_errors.hpp"
 #include "python/qubit/state_array.hpp"
 
 namespace vemo::py::state_array {

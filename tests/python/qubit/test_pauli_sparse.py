@@ -36,7 +36,8 @@ def model_entries(strings, coeffs, n, be):
 
 def entries(m):
     assert all(list(m.indices[a:b]) == sorted(set(m.indices[a:b])) for a, b in zip(m.indptr, m.indptr[1:]))
-    return {(r, int(m.indices[k])): complex(m.data[k]) for r in range(m.shape[0]) for k in range(m.indptr[r], m.indptr[r + 1])}
+    rows = range(m.shape[0])
+    return {(r, int(m.indices[k])): complex(m.data[k]) for r in rows for k in range(m.indptr[r], m.indptr[r + 1])}
 
 
 @pytest.mark.parametrize("complex_", [False, True])
