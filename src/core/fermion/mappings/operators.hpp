@@ -1,0 +1,242 @@
+// The fermion-to-qubit mapping engine. Built once for a qubit register and a
+// mapping kind, it holds the two Majorana strings c_j and d_j of every mode j
+// (one mode per qubit of the register), with which the ladder operators are
+//   creation a+_j = (c_j - i d_j) / 2,  annihilation a_j = (c_j + i d_j) / 2.
+//
+// A product of L ladder operators is loaded into a work area of 2^L Pauli
+// terms, each with a power of i: bit k of a term's index says whether
+// operator k contributed c (clear) or d (set), and the product is the sum of
+// the terms divided by 2^L. The loaded product stays until the next load and
+// can be contributed, scaled, into any number of Pauli linear combinations.
+//
+// Checked operations validate everything before they change anything and
+// then call their _unchecked twins.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <expected>
+#include <new>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "core/container/coeffs/coeffs.hpp"
+#include "core/container/errors.hpp"
+#include "core/container/terms.hpp"
+#include "core/fermion/mappings/sets.hpp"
+#include "core/qubit/pauli_list.hpp"
+#include "core/qubit/products.hpp"
+#include "core/qubit/traits.hpp"
+
+namespace vemo::fermion::mappings {
+
+// One factor of a product: a mode and whether the operator creates.
+struct LadderOp {
+    uint64_t mode = 0;
+    bool is_creation = false;
+    bool operator==(const LadderOp&) const = default;
+};
+
+// A mode ordering with fewer entries than the register has qubits.
+struct ShortModeOrdering {
+    uint64_t len = 0;
+    uint64_t n = 0;
+    bool operator==(const ShortModeOrdering&) const = default;
+    std::string message() const {
+        return "Mode ordering of " + std::to_string(len) + " entries is shorter than the register of " +
+               std::to_string(n) + " qubits.";
+    }
+};
+
+// A refused mode ordering: too short, or an entry at or above the qubit count (kind Mode).
+struct ModeOrderingError {
+    std::variant<OutOfBounds, ShortModeOrdering> v;
+    bool operator==(const ModeOrderingError&) const = default;
+    std::string message() const {
+        return std::visit([](const auto& e) { return e.message(); }, v);
+    }
+};
+
+namespace operators {
+
+using qubit::Qubits;
+using qubit::pauli::CmpntList;
+
+// The output of a contribution: a Pauli list kept unique by its Map.
+template <FieldVec C>
+using LincombMutView = TermSetMutView<CmpntList, C>;
+
+class Operators {
+public:
+    // The engine of a kind given by its position sets. `ordering`, when given,
+    // moves mapping position x to register position ordering[x]; it needs at
+    // least n entries, each below n (repeats are allowed).
+    template <traits::UpdateParityRho M>
+    static std::expected<Operators, ModeOrderingError> make(Qubits qubits, const std::vector<uint64_t>* ordering) {
+        if (auto e = check_ordering(qubits.size(), ordering)) return std::unexpected(*e);
+        Operators ops(std::move(qubits));
+        const uint64_t n = ops.n_modes();
+        for (uint64_t j = 0; j < n; ++j) {
+            auto at = [&](uint64_t x) { return ordering ? (*ordering)[x] : x; };
+            for (uint64_t u : M::update_set(j, n)) {
+                ops.c_.set_pauli_unchecked(j, at(u), qubit::PauliMatrix::X);
+                ops.d_.set_pauli_unchecked(j, at(u), qubit::PauliMatrix::X);
+            }
+            for (uint64_t p : M::parity_set(j)) ops.c_.set_pauli_unchecked(j, at(p), qubit::PauliMatrix::Z);
+            for (uint64_t r : M::rho_set(j)) ops.d_.set_pauli_unchecked(j, at(r), qubit::PauliMatrix::Z);
+            ops.c_.set_pauli_unchecked(j, at(j), qubit::PauliMatrix::X);
+            ops.d_.set_pauli_unchecked(j, at(j), qubit::PauliMatrix::Y);
+        }
+        return ops;
+    }
+
+    // c_j = X and d_j = Y on mode j's own position, nothing elsewhere.
+    static std::expected<Operators, ModeOrderingError> paraparticular(Qubits qubits,
+                                                                      const std::vector<uint64_t>* ordering) {
+        struct Local {
+            static std::vector<uint64_t> update_set(uint64_t, uint64_t) { return {}; }
+            static std::vector<uint64_t> parity_set(uint64_t) { return {}; }
+            static std::vector<uint64_t> rho_set(uint64_t) { return {}; }
+        };
+        return make<Local>(std::move(qubits), ordering);
+    }
+
+    const Qubits& qubits() const { return c_.qubits(); }
+    uint64_t n_modes() const { return c_.n_qubit(); }
+    const CmpntList& c() const { return c_; }
+    const CmpntList& d() const { return d_; }
+    // The loaded product's terms and their powers of i.
+    const Terms<CmpntList, ComplexSignVec>& work() const { return work_; }
+
+    // Refuses a mode at or above the qubit count (kind Mode) and leaves the
+    // work area as it was; std::bad_alloc when the 2^L terms cannot be held.
+    std::expected<void, OutOfBounds> load_product(std::span<const LadderOp> ops) {
+        for (const LadderOp& op : ops)
+            if (op.mode >= n_modes()) return std::unexpected(OutOfBounds{op.mode, n_modes(), OutOfBoundsKind::Mode});
+        load_product_unchecked(ops);
+        return {};
+    }
+
+    // The work area becomes the product's 2^L terms. Its storage is reserved
+    // for all of them before it is emptied, so that a product too large to
+    // hold fails before anything changes and the doubling never reallocates.
+    void load_product_unchecked(std::span<const LadderOp> ops) {
+        const uint64_t l = ops.size();
+        if (l >= 64) throw std::bad_alloc();
+        const uint64_t total = uint64_t{1} << l;
+        CmpntList& list = work_.cmpnts;
+        ComplexSignVec& powers = work_.coeffs;
+        list.reserve(total);
+        powers.reserve(total);
+        list.resize(0);
+        powers.resize(0);
+        if (l == 0) {
+            list.resize(1);
+            powers.resize(1);
+            return;
+        }
+        const uint64_t w = list.words_per_row();
+        list.resize(2);
+        powers.resize(2);
+        std::ranges::copy(c_.words(ops[0].mode).x, list.words_mut(0).x.begin());
+        std::ranges::copy(c_.words(ops[0].mode).z, list.words_mut(0).z.begin());
+        std::ranges::copy(d_.words(ops[0].mode).x, list.words_mut(1).x.begin());
+        std::ranges::copy(d_.words(ops[0].mode).z, list.words_mut(1).z.begin());
+        powers.set(1, ComplexSign(d_power(ops[0])));
+        for (uint64_t k = 1; k < l; ++k) {
+            const uint64_t n = list.size(), m = ops[k].mode;
+            // Terms n..2n-1 repeat terms 0..n-1, whole words at a time.
+            list.resize(2 * n);
+            powers.resize(2 * n);
+            for (auto* part : {&list.x_part_mut(), &list.z_part_mut()}) {
+                const auto words = part->data_mut();
+                std::copy_n(words.begin(), n * w, words.begin() + n * w);
+            }
+            TwoBitVec& bits = powers.bits_mut();
+            for (uint64_t t = 0; t < n; ++t) bits.set(n + t, bits.get(t));
+            // The first half takes c_m on the right, the second half d_m.
+            const qubit::pauli::PauliWords cm = c_.words(m), dm = d_.words(m);
+            const uint8_t dp = d_power(ops[k]);
+            for (uint64_t t = 0; t < n; ++t)
+                bits.add_unchecked(t, static_cast<uint8_t>(qubit::pauli::imul(list.words_mut(t), cm)));
+            for (uint64_t t = n; t < 2 * n; ++t)
+                bits.add_unchecked(t, static_cast<uint8_t>(qubit::pauli::imul(list.words_mut(t), dm) + dp));
+        }
+        if (list.size() != total) internal_failure("load_product: the work area does not hold 2^L terms");
+    }
+
+    // out += scalar * (loaded product). The real version adds the real part
+    // only: terms with a factor of +i or -i add nothing. Refuses an output on
+    // another register before adding anything.
+    template <FieldVec C>
+    std::expected<void, qubit::DifferentQubits> contribute(const LincombMutView<C>& out,
+                                                           const typename C::Scalar& scalar) const {
+        if (auto r = qubit::check_same(out.cmpnts.qubits(), qubits()); !r) return r;
+        contribute_unchecked(out, scalar);
+        return {};
+    }
+    std::expected<void, qubit::DifferentQubits> contribute_real(const LincombMutView<RealVec>& out,
+                                                                double scalar) const {
+        return contribute(out, scalar);
+    }
+    std::expected<void, qubit::DifferentQubits> contribute_complex(const LincombMutView<ComplexVec>& out,
+                                                                   Complex scalar) const {
+        return contribute(out, scalar);
+    }
+
+    template <FieldVec C>
+    void contribute_unchecked(const LincombMutView<C>& out, const typename C::Scalar& scalar) const {
+        const uint64_t n = work_.size();
+        if (n == 0) return;
+        // n = 2^L with L < 64: exact as a double.
+        const double divisor = static_cast<double>(n);
+        const ComplexSignVec& powers = work_.coeffs;
+        if constexpr (std::same_as<C, RealVec>) {
+            const double a = scalar / divisor;
+            scaled_iadd_each(out, work_.cmpnts, n, [&](uint64_t t) -> std::optional<double> {
+                switch (powers.get(t).value()) {
+                    case 0: return 1.0 * a;
+                    case 2: return -1.0 * a;
+                    default: return std::nullopt;
+                }
+            });
+        } else {
+            // i^k with signed zeros, so that every coefficient is (a R - b I, a I + b R).
+            static constexpr double re[4] = {1.0, 0.0, -1.0, -0.0}, im[4] = {0.0, 1.0, -0.0, -1.0};
+            const double a = scalar.real() / divisor, b = scalar.imag() / divisor;
+            scaled_iadd_each(out, work_.cmpnts, n, [&](uint64_t t) {
+                const uint8_t k = powers.get(t).value();
+                return std::optional(Complex(a * re[k] - b * im[k], a * im[k] + b * re[k]));
+            });
+        }
+    }
+
+private:
+    explicit Operators(Qubits qubits) : c_(qubits), d_(qubits), work_{CmpntList(std::move(qubits)), {}} {
+        c_.resize(n_modes());
+        d_.resize(n_modes());
+    }
+
+    static std::optional<ModeOrderingError> check_ordering(uint64_t n, const std::vector<uint64_t>* ordering) {
+        if (!ordering) return std::nullopt;
+        if (ordering->size() < n) return ModeOrderingError{ShortModeOrdering{ordering->size(), n}};
+        for (uint64_t x : *ordering)
+            if (x >= n) return ModeOrderingError{OutOfBounds{x, n, OutOfBoundsKind::Mode}};
+        return std::nullopt;
+    }
+
+    // The power of i that a ladder operator puts on its d term: -i creates, +i annihilates.
+    static uint8_t d_power(const LadderOp& op) { return op.is_creation ? 3 : 1; }
+
+    CmpntList c_;
+    CmpntList d_;
+    Terms<CmpntList, ComplexSignVec> work_;
+};
+
+}  // namespace operators
+
+}  // namespace vemo::fermion::mappings
