@@ -122,8 +122,9 @@ public:
     }
 
     // The work area becomes the product's 2^L terms. Its storage is reserved
-    // for all of them before it is emptied, so that a product too large to
-    // hold fails before anything changes and the doubling never reallocates.
+    // for all of them before anything changes, so that a product too large
+    // to hold fails first and the doubling never reallocates; every term is
+    // written before it is read, so the area is sized once, not emptied.
     void load_product_unchecked(std::span<const LadderOp> ops) {
         const uint64_t l = ops.size();
         if (l >= 64) throw std::bad_alloc();
@@ -132,39 +133,41 @@ public:
         ComplexSignVec& powers = work_.coeffs;
         list.reserve(total);
         powers.reserve(total);
-        list.resize(0);
-        powers.resize(0);
+        phases_.reserve(total);
+        list.resize(total);
+        powers.resize(total);
         if (l == 0) {
-            list.resize(1);
-            powers.resize(1);
+            list.x_part_mut().clear_row(0);
+            list.z_part_mut().clear_row(0);
+            powers.set(0, ComplexSign(0));
             return;
         }
         const uint64_t w = list.words_per_row();
-        list.resize(2);
-        powers.resize(2);
-        std::ranges::copy(c_.words(ops[0].mode).x, list.words_mut(0).x.begin());
-        std::ranges::copy(c_.words(ops[0].mode).z, list.words_mut(0).z.begin());
-        std::ranges::copy(d_.words(ops[0].mode).x, list.words_mut(1).x.begin());
-        std::ranges::copy(d_.words(ops[0].mode).z, list.words_mut(1).z.begin());
-        powers.set(1, ComplexSign(d_power(ops[0])));
-        for (uint64_t k = 1; k < l; ++k) {
-            const uint64_t n = list.size(), m = ops[k].mode;
+        uint64_t* const x = list.x_part_mut().data_mut().data();
+        uint64_t* const z = list.z_part_mut().data_mut().data();
+        copy_row(list, 0, c_, ops[0].mode);
+        copy_row(list, 1, d_, ops[0].mode);
+        // The powers are counted in bytes (unreduced) and packed at the end.
+        phases_.resize(total);
+        uint8_t* const ph = phases_.data();
+        ph[0] = 0;
+        ph[1] = d_power(ops[0]);
+        for (uint64_t k = 1, n = 2; k < l; ++k, n *= 2) {
+            const uint64_t m = ops[k].mode;
             // Terms n..2n-1 repeat terms 0..n-1, whole words at a time.
-            list.resize(2 * n);
-            powers.resize(2 * n);
-            for (auto* part : {&list.x_part_mut(), &list.z_part_mut()}) {
-                const auto words = part->data_mut();
-                std::copy_n(words.begin(), n * w, words.begin() + n * w);
-            }
-            TwoBitVec& bits = powers.bits_mut();
-            for (uint64_t t = 0; t < n; ++t) bits.set(n + t, bits.get(t));
+            std::copy_n(x, n * w, x + n * w);
+            std::copy_n(z, n * w, z + n * w);
+            std::copy_n(ph, n, ph + n);
             // The first half takes c_m on the right, the second half d_m.
-            const qubit::pauli::PauliWords cm = c_.words(m), dm = d_.words(m);
-            const uint8_t dp = d_power(ops[k]);
-            for (uint64_t t = 0; t < n; ++t)
-                bits.add_unchecked(t, static_cast<uint8_t>(qubit::pauli::imul(list.words_mut(t), cm)));
-            for (uint64_t t = n; t < 2 * n; ++t)
-                bits.add_unchecked(t, static_cast<uint8_t>(qubit::pauli::imul(list.words_mut(t), dm) + dp));
+            mul_rows(x, z, ph, 0, n, w, c_.words(m), 0);
+            mul_rows(x, z, ph, n, 2 * n, w, d_.words(m), d_power(ops[k]));
+        }
+        // Packed 32 to a word, entry t at bits 2(t % 32) of word t / 32.
+        const std::span<uint64_t> words = powers.bits_mut().words_mut();
+        for (uint64_t i = 0; i < words.size(); ++i) {
+            uint64_t word = 0;
+            for (uint64_t t = 32 * i, e = std::min(total, t + 32); t < e; ++t) word |= uint64_t{ph[t] & 3u} << (2 * (t % 32));
+            words[i] = word;
         }
         if (list.size() != total) internal_failure("load_product: the work area does not hold 2^L terms");
     }
@@ -229,12 +232,37 @@ private:
         return std::nullopt;
     }
 
+    static void copy_row(CmpntList& dst, uint64_t i, const CmpntList& src, uint64_t j) {
+        std::ranges::copy(src.words(j).x, dst.words_mut(i).x.begin());
+        std::ranges::copy(src.words(j).z, dst.words_mut(i).z.begin());
+    }
+
+    // Terms t in [from, to) of w words per plane times `row` on the right,
+    // each power raised by the product's phase and by `extra`.
+    static void mul_rows(uint64_t* x, uint64_t* z, uint8_t* powers, uint64_t from, uint64_t to, uint64_t w,
+                         qubit::pauli::PauliWords row, uint8_t extra) {
+        const uint64_t* const rx = row.x.data();
+        const uint64_t* const rz = row.z.data();
+        for (uint64_t t = from; t < to; ++t) {
+            uint64_t* const tx = x + t * w;
+            uint64_t* const tz = z + t * w;
+            uint32_t sum = extra;
+            for (uint64_t i = 0; i < w; ++i) {
+                sum += qubit::pauli::mul_op_op_phase_u64(tx[i], tz[i], rx[i], rz[i]);
+                tx[i] ^= rx[i];
+                tz[i] ^= rz[i];
+            }
+            powers[t] = static_cast<uint8_t>(powers[t] + sum);
+        }
+    }
+
     // The power of i that a ladder operator puts on its d term: -i creates, +i annihilates.
     static uint8_t d_power(const LadderOp& op) { return op.is_creation ? 3 : 1; }
 
     CmpntList c_;
     CmpntList d_;
     Terms<CmpntList, ComplexSignVec> work_;
+    std::vector<uint8_t> phases_;  // scratch of load_product_unchecked
 };
 
 }  // namespace operators
