@@ -22,11 +22,6 @@ constexpr const char* module_classes[] = {
 // missing at import. Remove a name when its class lands.
 constexpr std::string_view not_yet_built[] = {
     "QubitStateArray",
-    "Mapper",
-    "JordanWignerMapper",
-    "BravyiKitaevMapper",
-    "ParityMapper",
-    "ParaparticularMapper",
     "FermionStateArray",
     "NormalFermionOperatorArray",
     "GeneralFermionOperatorArray",

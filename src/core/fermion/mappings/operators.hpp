@@ -267,4 +267,9 @@ private:
 
 }  // namespace operators
 
+// What a Python mapper object holds: its engine, built by the subclass's kind.
+struct Mapper {
+    operators::Operators ops;
+};
+
 }  // namespace vemo::fermion::mappings
