@@ -7,17 +7,23 @@
 
 #include <cstdint>
 #include <expected>
+#include <map>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <variant>
 #include <vector>
 
 #include "core/qubit/canonical.hpp"
+#include "core/qubit/mat_elem.hpp"
 #include "core/qubit/pauli_array_algebra.hpp"
 #include "core/qubit/pauli_list.hpp"
+#include "core/qubit/state.hpp"
 #include "python/cmpnt/errors.hpp"
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/map.hpp"
 #include "python/qubit/qubit.hpp"
+#include "python/utils/file_errors.hpp"
 
 VEMO_PY_CLASS(vemo::qubit::pauli::CmpntList, "QubitPauliArray");
 
@@ -59,6 +65,54 @@ std::expected<void, DifferentQubits> lincomb_mul_real(const CmpntList& lhs_impl,
 std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_impl, const ComplexVec& lhs_coeffs,
                                                          const CmpntList& rhs_impl, const ComplexVec& rhs_coeffs,
                                                          CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs);
+
+// Sparse matrices (pauli_array_sparse.cpp).
+Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian);
+Obj lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian);
+Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian);
+
+// Matrix elements, application to states and projections (pauli_array_states.cpp).
+using StateList = qubit::state::CmpntList;
+using qubit::pauli::MatElemError;
+Obj project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace);
+Obj project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace);
+std::tuple<Obj, Obj> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
+                                           std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
+                                           std::vector<RealVec> subspace_coeffs);
+std::tuple<Obj, Obj> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
+                                              std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
+                                              std::vector<ComplexVec> subspace_coeffs);
+std::expected<void, MatElemError> apply_to_state_real(const CmpntList& self, const RealVec& coeffs,
+                                                      const StateList& state_cmpnts, const RealVec& state_coeffs,
+                                                      StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs);
+std::expected<void, MatElemError> apply_to_state_complex(const CmpntList& self, const ComplexVec& coeffs,
+                                                         const StateList& state_cmpnts, const ComplexVec& state_coeffs,
+                                                         StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs);
+std::expected<double, MatElemError> mat_elem_real(const CmpntList& self, const RealVec& coeffs,
+                                                  const StateList& bra_cmpnts, const RealVec& bra_coeffs,
+                                                  const StateList& ket_cmpnts, const RealVec& ket_coeffs);
+std::expected<Complex, MatElemError> mat_elem_complex(const CmpntList& self, const ComplexVec& coeffs,
+                                                      const StateList& bra_cmpnts, const ComplexVec& bra_coeffs,
+                                                      const StateList& ket_cmpnts, const ComplexVec& ket_coeffs);
+
+// Reading and writing single strings (pauli_array_edit.cpp).
+std::expected<void, OutOfBounds> cmpnt_set_pauli(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit,
+                                                 qubit::PauliMatrix pauli);
+qubit::PauliMatrix cmpnt_get_pauli(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit);
+std::expected<void, OutOfBounds> cmpnt_set_from_list(CmpntList& self, int64_t i, std::vector<qubit::PauliMatrix> paulis);
+std::expected<void, OutOfBounds> cmpnt_set_from_dict(CmpntList& self, int64_t i,
+                                                     std::map<uint64_t, qubit::PauliMatrix> paulis);
+std::expected<ComplexSign, ParseError> cmpnt_set_from_spring(CmpntList& self, int64_t i, const qubit::pauli::Springs& src,
+                                                             uint64_t i_src);
+std::vector<qubit::PauliMatrix> cmpnt_get_list(const CmpntList& self, int64_t i);
+std::map<uint64_t, qubit::PauliMatrix> cmpnt_get_dict(const CmpntList& self, int64_t i);
+uint64_t cmpnt_count(const CmpntList& self, int64_t i, qubit::PauliMatrix pauli);
+
+// The dict form and the binary file (pauli_array_file.cpp).
+Obj to_dict(const CmpntList& self);
+CmpntList from_dict(PyObject* dict);
+std::expected<void, FileError> save_to_file(const CmpntList& self, std::string path);
+std::expected<CmpntList, FileError> load_from_file(std::string path);
 
 // Products, commutation, compatibility, centralizer and Clifford conjugation
 // of components (pauli_array_algebra.cpp).
