@@ -178,7 +178,7 @@ def test_refused_loads_keep_the_loaded_product(v):
     before = Out(v, 3).add(m, [(1, True)]).terms()
     with pytest.raises(IndexError, match="^Mode index 3 is out-of-bounds for component list with 3 modes per"):
         m.op_load_product([(0, True), (3, False)])
-    for many in (64, 70, 61):
+    for many in (40, 61, 64, 70):
         with pytest.raises(MemoryError):
             m.op_load_product([(0, True)] * many)
     assert Out(v, 3).add(m, None).terms() == before

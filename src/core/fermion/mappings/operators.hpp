@@ -31,6 +31,7 @@
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/products.hpp"
 #include "core/qubit/traits.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::fermion::mappings {
 
@@ -113,7 +114,8 @@ public:
     const Terms<CmpntList, ComplexSignVec>& work() const { return work_; }
 
     // Refuses a mode at or above the qubit count (kind Mode) and leaves the
-    // work area as it was; std::bad_alloc when the 2^L terms cannot be held.
+    // work area as it was; std::bad_alloc, before anything is allocated, when
+    // the 2^L terms need more than the machine's memory.
     std::expected<void, OutOfBounds> load_product(std::span<const LadderOp> ops) {
         for (const LadderOp& op : ops)
             if (op.mode >= n_modes()) return std::unexpected(OutOfBounds{op.mode, n_modes(), OutOfBoundsKind::Mode});
@@ -121,13 +123,14 @@ public:
         return {};
     }
 
-    // The work area becomes the product's 2^L terms. Its storage is reserved
-    // for all of them before anything changes, so that a product too large
-    // to hold fails first and the doubling never reallocates; every term is
-    // written before it is read, so the area is sized once, not emptied.
+    // The work area becomes the product's 2^L terms. A product beyond the
+    // machine's memory is refused first; the storage for all terms is then
+    // reserved before anything changes, so that an allocation that fails
+    // leaves the loaded product, and the doubling never reallocates. Every
+    // term is written before it is read, so the area is sized once, not emptied.
     void load_product_unchecked(std::span<const LadderOp> ops) {
         const uint64_t l = ops.size();
-        if (l >= 64) throw std::bad_alloc();
+        if (!can_hold(l)) throw std::bad_alloc();
         const uint64_t total = uint64_t{1} << l;
         CmpntList& list = work_.cmpnts;
         ComplexSignVec& powers = work_.coeffs;
@@ -230,6 +233,16 @@ private:
         for (uint64_t x : *ordering)
             if (x >= n) return ModeOrderingError{OutOfBounds{x, n, OutOfBoundsKind::Mode}};
         return std::nullopt;
+    }
+
+    // Whether a work area of 2^l terms fits in the machine's memory: x and z
+    // words, a byte of phase and a quarter byte of power per term.
+    bool can_hold(uint64_t l) const {
+        if (l >= 64) return false;
+        uint64_t per_term = 0, bytes = 0;
+        if (__builtin_mul_overflow(work_.cmpnts.words_per_row(), uint64_t{16}, &per_term)) return false;
+        if (__builtin_mul_overflow(uint64_t{1} << l, per_term + 2, &bytes)) return false;
+        return bytes <= physical_memory_bytes();
     }
 
     static void copy_row(CmpntList& dst, uint64_t i, const CmpntList& src, uint64_t j) {
