@@ -169,7 +169,8 @@ public:
         const std::span<uint64_t> words = powers.bits_mut().words_mut();
         for (uint64_t i = 0; i < words.size(); ++i) {
             uint64_t word = 0;
-            for (uint64_t t = 32 * i, e = std::min(total, t + 32); t < e; ++t) word |= uint64_t{ph[t] & 3u} << (2 * (t % 32));
+            for (uint64_t t = 32 * i, e = std::min(total, t + 32); t < e; ++t)
+                word |= uint64_t{ph[t] & 3u} << (2 * (t % 32));
             words[i] = word;
         }
         if (list.size() != total) internal_failure("load_product: the work area does not hold 2^L terms");
