@@ -241,6 +241,8 @@ MAKERS = [
     lambda: v.FermionSprings("F0 F1^, F2"), lambda: v.BinarySprings("[0, 1], [1]"),
     lambda: v.PauliSprings("X0 Y1, Z2"), lambda: v.CliffordGateList.from_iterable([(v.CliffordGate.H, 0)]),
     lambda: v.PauliMatrix.Y, lambda: v.SymplecticPart.X, lambda: v.CliffordGate.CX,
+    lambda: v.JordanWignerMapper(v.Qubits.from_count(3), None), lambda: v.ParityMapper(v.Qubits.from_count(4), [1, 0, 3, 2]),
+    lambda: v.BravyiKitaevMapper(v.Qubits.from_count(5), None), lambda: v.ParaparticularMapper(v.Qubits.from_count(2)),
 ]
 
 
@@ -323,6 +325,11 @@ DUNDERS = ["__len__", "__getitem__", "__setitem__", "__eq__", "__ne__", "__str__
            "__rmul__", "__pow__", "__neg__", "__int__", "__iter__", "__contains__"]
 
 
+def n_params(f):
+    sig = (getattr(f, "__text_signature__", None) or "()").strip("()")
+    return sum(1 for p in sig.split(",") if p.strip() not in ("", "$self", "/", "*"))
+
+
 def call_random(rng, objs, depth=0):
     obj = rng.choice(objs)
     target = obj if rng.random() < 0.8 else type(obj)
@@ -332,9 +339,7 @@ def call_random(rng, objs, depth=0):
     f = getattr(target, rng.choice(names))
     if not callable(f):
         return
-    sig = getattr(f, "__text_signature__", None) or "()"
-    n = sig.count(",") + 1 - sig.count("$self") if sig != "()" else 0
-    n = max(0, n + rng.choice([0, 0, 0, 0, -1, 1]))
+    n = max(0, n_params(f) + rng.choice([0, 0, 0, 0, -1, 1]))
     args = [an_arg(rng, objs, depth) for _ in range(n)]
     if rng.random() < 0.05 and args:
         f(*args[:-1], **{rng.choice(["index", "i", "n", "other", "qubits", "x"]): args[-1]})
@@ -359,12 +364,11 @@ def t_ints(rng):
     if not objs:
         return
     obj = rng.choice(objs)
-    names = [n for n in dir(obj) if not n.startswith("_") and n not in NEVER and callable(getattr(obj, n))]
-    if not names:
-        return
+    names = [n for n in dir(obj) if (not n.startswith("_") or n in DUNDERS) and n not in NEVER]
     f = getattr(obj, rng.choice(names))
-    sig = getattr(f, "__text_signature__", None) or "()"
-    n = sig.count(",") + 1 - sig.count("$self") if sig != "()" else 0
+    if not callable(f):
+        return
+    n = n_params(f)
     args = [rng.choice(BOUNDS) if rng.random() < 0.6 else rng.choice(SMALL) for _ in range(n)]
     for k in range(n):
         if rng.random() < 0.3:
