@@ -1,14 +1,17 @@
-// Mode spaces and packed mode-index rows. Lengths, equality of kinds and the
-// worked Fock-space dimensions are checked from Python (Modes); here the
-// 64-bit edges, brute force and the bit layout of packed rows.
+// Mode spaces, packed mode-index rows and the text form's storage. Lengths,
+// equality of kinds, the Fock-space dimensions, the whole-text parser and its
+// messages are checked from Python (Modes, FermionSprings); here the 64-bit
+// edges, the bit layout of packed rows and the stored tokens.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/fermion/mode.hpp"
 #include "core/fermion/mode_inds.hpp"
+#include "core/fermion/springs.hpp"
 
 using namespace vemo::fermion;
 
@@ -20,30 +23,20 @@ TEST(Modes, CountsEqualityAndOverflow) {
     EXPECT_EQ(Modes::try_pairs(ModesKind::SpinMinorPairs, Modes::max_pair_count)->len(), UINT64_MAX - 1);
     EXPECT_FALSE(Modes::try_pairs(ModesKind::SpinMajorPairs, Modes::max_pair_count + 1).has_value());
     EXPECT_TRUE(Modes::try_pairs(ModesKind::Count, UINT64_MAX).has_value());
+    // Dimension 0 (refused by the Python method, which is tested with the other values) and 2^63.
+    EXPECT_EQ(Modes::from_fock_space_dim(0), Modes::count(0));
+    EXPECT_EQ(Modes::from_fock_space_dim(uint64_t{1} << 63), Modes::count(63));
 
     auto r = check_same_space(Modes::count(3), Modes::count(4));
     ASSERT_FALSE(r.has_value());
     EXPECT_EQ(r.error().message(), "Qubits-based objects are based on different qubit spaces.");
 }
 
-TEST(Modes, FockSpaceDimensionIsCeilLog2) {
-    // The worked values are checked from Python; here the edges and brute force.
-    for (auto [d, n] : {std::pair<uint64_t, uint64_t>{0, 0}, {uint64_t{1} << 63, 63}})
-        EXPECT_EQ(Modes::from_fock_space_dim(d), Modes::count(n)) << d;
-    // Brute force: the smallest k with 2^k >= d.
-    for (uint64_t d = 1; d < 5000; ++d) {
-        uint64_t k = 0;
-        while ((uint64_t{1} << k) < d) ++k;
-        ASSERT_EQ(Modes::from_fock_space_dim(d).len(), k) << d;
-    }
-}
-
 TEST(PackedModeInds, Geometry) {
     struct Case {
         uint64_t modes, bits, per_word;
     };
-    for (auto c : {Case{0, 1, 64}, Case{2, 1, 64}, Case{3, 2, 32}, Case{5, 3, 21}, Case{10, 4, 16}, Case{65536, 16, 4},
-                   Case{65537, 17, 3}, Case{UINT64_MAX, 64, 1}}) {
+    for (auto c : {Case{0, 1, 64}, Case{3, 2, 32}, Case{5, 3, 21}, Case{65537, 17, 3}, Case{UINT64_MAX, 64, 1}}) {
         ModeInds m(c.modes, 10);
         EXPECT_EQ(m.n_bits(), c.bits) << c.modes;
         EXPECT_EQ(m.slots_per_word(), c.per_word) << c.modes;
@@ -87,5 +80,43 @@ TEST(PackedModeInds, SlotLayoutAcrossWordBoundaries) {
                 for (uint64_t t = 0; t < b; ++t)
                     EXPECT_EQ((p.row(r)[j / k] >> ((j % k) * b + t)) & 1, (v[j] >> t) & 1);
         }
+    }
+}
+
+TEST(FermionSprings, PushStrStoresWrittenOrder) {
+    Springs s;
+    ASSERT_TRUE(s.push_str("F1^ F0").has_value());
+    EXPECT_EQ(s.inds.indices, (std::vector<uint16_t>{1, 0}));
+    EXPECT_TRUE(s.get_setting(0));
+    EXPECT_FALSE(s.get_setting(1));
+
+    // Blank and empty pieces are the identity product.
+    ASSERT_TRUE(s.push_str("  ").has_value());
+    ASSERT_TRUE(s.push_str("").has_value());
+    EXPECT_EQ(s.to_string(), "F1^ F0, , ");
+
+    // Repeats stay, leading zeros are read, any Unicode blank separates tokens.
+    ASSERT_TRUE(s.push_str("\tF007 F0^\nF0\u00a0F3 ").has_value());
+    EXPECT_EQ(s.get_ops(3), (std::vector<LadderOp>{{7, false}, {0, true}, {0, false}, {3, false}}));
+    EXPECT_EQ(s.to_string_ind(3), "F7 F0^ F0 F3");
+    EXPECT_EQ(s.max_string_len(), 4u);
+
+    Springs t;
+    t.push_ops(std::vector<LadderOp>{{1, true}, {0, false}});
+    EXPECT_EQ(t.to_string(), "F1^ F0");
+}
+
+TEST(FermionSprings, BadTokensStoreNothingAndQuoteThemselves) {
+    // Indices above 65535 cannot be stored in 16 bits and are refused, not wrapped.
+    for (std::string tok : {"F1^2", "F99999999999999999999"}) {
+        Springs s;
+        ASSERT_TRUE(s.push_str("F0").has_value());
+        auto r = s.push_str("F1 " + tok + " F2");
+        ASSERT_FALSE(r.has_value()) << tok;
+        EXPECT_EQ(r.error().message(),
+                  "Bad parse: \"" + tok + "\" is not a valid fermionic ladder operator in a sparse string.");
+        EXPECT_EQ(s.n_strings(), 1u);
+        EXPECT_EQ(s.inds.indices.size(), 1u);
+        EXPECT_EQ(s.is_creation.size(), 1u);
     }
 }
