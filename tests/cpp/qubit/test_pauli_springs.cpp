@@ -24,12 +24,6 @@ Springs part(std::string_view text) {
     return s;
 }
 
-Springs parsed(std::string_view text) {
-    auto s = from_str<Springs>(text);
-    EXPECT_TRUE(s) << text;
-    return *s;
-}
-
 }  // namespace
 
 TEST(PauliSprings, TokensAndEntries) {
@@ -80,12 +74,4 @@ TEST(PauliSetSpring, MultipliesFactorsInTextOrder) {
         ASSERT_TRUE(k) << text;
         EXPECT_EQ(dense_of(paulis_of(r, 0)).scaled(ipow(k->value())), prod) << text;
     }
-}
-
-TEST(PauliFromSprings, BoundsAndWidestDefaultRegister) {
-    EXPECT_EQ(from_springs(Qubits::from_count(2), parsed("X0, X2")).error(),
-              ParseError(OutOfBounds{2, 2, OutOfBoundsKind::Mode}));
-    // Identity tokens never fail, even past the register.
-    EXPECT_EQ(from_springs(Qubits::from_count(2), parsed("I5"))->first.to_string(), "");
-    EXPECT_EQ(from_springs_default(parsed("X65535")).first.n_qubit(), 65536u);
 }

@@ -42,6 +42,7 @@ def test_springs_two_components():
     # Written order is kept; coefficients are skipped; empty components are identities.
     t = FermionSprings("(0.5, F3 F1^ F3^), (-1, F007),,F0 F0^,")
     assert str(t) == "F3 F1^ F3^, F7, , F0 F0^"
+    assert FermionSprings("\tF1^\u00a0F1\u3000F1 ").get_ops(0) == [(1, True), (1, False), (1, False)]
     assert t.get_ops(2) == []
     assert FermionSprings(",").default_n_mode() == 0
     assert FermionSprings("F65535^").default_n_mode() == 65536

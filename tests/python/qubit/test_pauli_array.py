@@ -56,6 +56,8 @@ def test_constructor(v, Q):
     assert len(a) == 1 and a.qubits == v.Qubits.from_count(3)
     assert a == arr(v, "Y2 X0", 3)
     assert arr(v, "X0, I6").qubits == v.Qubits.from_count(7)
+    assert arr(v, "X65535").qubits == v.Qubits.from_count(65536)
+    assert arr(v, "X1, I5", 2) == arr(v, "X1, I0", 2)  # identity tokens never fail
     # Positions index the register.
     with pytest.raises(IndexError, match="2"):
         arr(v, "Z2", 2)

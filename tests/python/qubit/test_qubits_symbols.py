@@ -32,6 +32,7 @@ def test_lengths_and_errors():
 def test_hilbert_space_dim():
     for d, k in [(2, 1), (3, 2), (4, 2), (5, 3), (6, 3), (8, 3), (9, 4), (2**63, 63), (2**63 + 1, 64), (2**64 - 1, 64)]:
         assert Qubits.from_hilbert_space_dim(d) == C(k), d
+    assert [len(Qubits.from_hilbert_space_dim(d)) for d in range(1, 3000)] == [(d - 1).bit_length() for d in range(1, 3000)]
     with pytest.raises(ValueError, match=r"^Hilbert space dimension must be non-zero$"):
         Qubits.from_hilbert_space_dim(0)
 
