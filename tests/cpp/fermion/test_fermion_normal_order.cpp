@@ -63,21 +63,6 @@ TEST(FermionNormalOrder, WorkedProducts) {
     EXPECT_EQ(show(ordered(l, reals({3}))), "(: 3), (F0^ F0: -3)");
 }
 
-// a0 c0 a1 c1 ... a5 c5 = prod (1 - c_m a_m): for each set S of modes the term
-// (-1)^|S| c_m1 a_m1 c_m2 a_m2 ..., which in canonical order gains (-1)^(|S|(|S|-1)/2).
-TEST(FermionNormalOrder, ManyTermsPerProduct) {
-    general::CmpntList l(12, Modes::count(6));
-    l.push_ops(ops("F0 F0^ F1 F1^ F2 F2^ F3 F3^ F4 F4^ F5 F5^"));
-    const auto r = ordered(l, reals({1}));
-    ASSERT_EQ(r.size(), 64u);
-    for (uint64_t i = 0; i < r.size(); ++i) {
-        const uint64_t s = r.cmpnts().cre_row(i)[0];
-        EXPECT_EQ(r.cmpnts().ann_row(i)[0], s);
-        const int k = std::popcount(s);
-        EXPECT_EQ(r.coeffs().get(i), (k + k * (k - 1) / 2) % 2 ? -1.0 : 1.0);
-    }
-}
-
 template <class C>
 class FermionNormalOrderTyped : public ::testing::Test {};
 using CoeffKinds = ::testing::Types<RealVec, ComplexVec>;
