@@ -111,6 +111,8 @@ TEST(ScaledIadd, ElementOrderSwapRemovalAndCollisions) {
     EXPECT_TRUE(std::isnan(z.coeffs.get(0).real()));
     EXPECT_EQ(z.coeffs.get(0).imag(), inf);
     EXPECT_EQ(z.coeffs.get(1), Complex(-4, 0.5));
+    z.add_all(list_of({B}), vec<ComplexVec>({{4, -0.5}}), Complex(0, 1));  // i (4 - 0.5i) onto an existing term
+    EXPECT_EQ(z.coeffs.get(1), Complex(-3.5, 4.5));
 }
 
 TEST(ScaledIadd, BatchesMatchTermByTermAdditionAndAReference) {

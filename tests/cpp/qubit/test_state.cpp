@@ -77,6 +77,12 @@ TEST(StateList, FromSpringsAndStandardize) {
     const CmpntList w = CmpntList::from_springs_default(springs_of(t + "]"));
     EXPECT_EQ(w.n_qubit(), 65536u);
     EXPECT_EQ(w.count(0, true), 2u);
+    const CmpntList c = states(Qubits::from_count(4), "[1, 0, 0, 1], [0, 1, 1, 1]");
+    EXPECT_EQ(c.standardized(2)->to_string(), "[1, 0], [0, 1]");
+    EXPECT_EQ(*c.standardized(4), c);
+    CmpntList o = states(expect_ok(Qubits::from_offset(2, 2), "o"), "[1, 1]");
+    ASSERT_TRUE(o.standardize(5).has_value());
+    EXPECT_EQ(o.to_string(), "[0, 0, 1, 1, 0]");
     // Index register [3, 1]: position 0 moves to qubit 3, position 1 to qubit 1.
     auto s = states(inds({3, 1}), "[1, 0], [0, 1], [1, 1]").standardized(4);
     EXPECT_EQ(s->to_string(), "[0, 0, 0, 1], [0, 1, 0, 0], [0, 1, 0, 1]");
