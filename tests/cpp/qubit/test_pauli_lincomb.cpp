@@ -60,15 +60,6 @@ C vec(std::vector<typename C::Scalar> v) {
     return out;
 }
 
-Dense dense_lincomb(const CmpntList& l, const ComplexVec& c) {
-    Dense m(uint64_t{1} << l.n_qubit());
-    for (uint64_t i = 0; i < std::min(l.size(), c.size()); ++i) {
-        const Dense t = dense_of(paulis_of(l, i)).scaled(c.get(i));
-        for (size_t k = 0; k < m.a.size(); ++k) m.a[k] += t.a[k];
-    }
-    return m;
-}
-
 // m strings on n qubits whose non-identity positions lie below `active` (few
 // active positions: many coinciding products), with small coefficients whose
 // sums are exact; a few are zero (appended and removed at once).
@@ -150,7 +141,7 @@ TEST(PauliLincombCommute, AgreesWithDenseCommutators) {
         ComplexVec ca, cb;
         for (int k = 0; k < 1 + trial % 3; ++k) push_paulis(a, random_paulis(rng, n)), ca.push({1.0, 0.0});
         for (int k = 0; k < 1 + trial % 2; ++k) push_paulis(b, random_paulis(rng, n)), cb.push({0.0, 2.0});
-        const Dense A = dense_lincomb(a, ca), B = dense_lincomb(b, cb);
+        const Dense A = dense_lincomb_of(a, ca), B = dense_lincomb_of(b, cb);
         const bool want = A * B == B * A;
         EXPECT_EQ(commute(LincombView<ComplexVec>{a, ca}, LincombView<ComplexVec>{b, cb}, 1e-12), want) << trial;
         ++seen[want];

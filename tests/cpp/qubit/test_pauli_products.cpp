@@ -55,8 +55,7 @@ TEST(PauliProduct, RandomStringsMatchDenseMatrices) {
                 const CsrMatrix m = *to_sparse_matrix(l, 0, be);
                 ASSERT_EQ(m.indptr.size(), A.dim + 1);
                 Dense got(A.dim);
-                for (uint64_t r = 0; r < m.n_rows; ++r)
-                    for (uint64_t j = m.indptr[r]; j < m.indptr[r + 1]; ++j) got(r, m.indices[j]) = m.data[j];
+                for (auto [r, c, x] : entries(m)) got(r, c) = x;
                 EXPECT_EQ(got, dense_of(a, be));
                 EXPECT_EQ(m.data.size(), A.dim);  // one nonzero per row
             }

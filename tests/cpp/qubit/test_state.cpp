@@ -90,7 +90,7 @@ TEST(StateList, FromSpringsAndStandardize) {
     const CmpntList before = x;
     EXPECT_EQ(x.standardize(3).error(), (OutOfBounds{3, 3, OutOfBoundsKind::Mode}));
     EXPECT_EQ(x, before);
-    // Offset(2, 3) holds index 4, the first not below 4, even where its bit is 0.
+    // Offset(2, 3) holds index 4, its largest, even where its bit is 0.
     CmpntList z(expect_ok(Qubits::from_offset(2, 3), "offset"));
     z.resize(1);
     EXPECT_EQ(z.standardized(4).error(), (OutOfBounds{4, 4, OutOfBoundsKind::Mode}));

@@ -7,7 +7,7 @@ import random
 import numpy as np
 import pytest
 
-from reference import dense, model_mul, text_of
+from reference import model_mul, op_matrix, text_of
 
 # ---------------------------------------------------------------- helpers
 
@@ -22,7 +22,7 @@ def arr(v, text, n=None):
 
 
 def array(v, n, strings):
-    return v.QubitPauliArray(v.Qubits.from_count(n), v.PauliSprings(text_of(strings)) if strings else None)
+    return v.QubitPauliArray(v.Qubits.from_count(n), v.PauliSprings(text_of(strings, n)) if strings else None)
 
 
 def real_vec(v, xs):
@@ -198,4 +198,4 @@ def test_mul_random_operators_against_model_and_dense(v, Q, n):
         assert coeffs_of(oc) == coeffs
         assert len(m) == len(out) == len(oc)
         if n <= 5:
-            np.testing.assert_allclose(dense(strings, coeffs, n), dense(lhs, lc, n) @ dense(rhs, rc, n), atol=1e-12)
+            np.testing.assert_allclose(op_matrix(strings, coeffs, n), op_matrix(lhs, lc, n) @ op_matrix(rhs, rc, n), atol=1e-12)
