@@ -1,0 +1,106 @@
+// Occupation-number basis states: one state per row of a bit matrix of n bits
+// per row, on one fermion mode space. Mode q is occupied when bit q % 64 of
+// word q / 64 is set; bits at n and above stay zero; new rows are the vacuum.
+// A row occupying m1 < ... < mr stands for c_m1 ... c_mr applied to the
+// vacuum, the lowest creator leftmost. An element's words are its row.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <expected>
+#include <span>
+#include <string>
+
+#include "core/cmpnt/join.hpp"
+#include "core/cmpnt/state_springs.hpp"
+#include "core/container/bit_matrix.hpp"
+#include "core/container/errors.hpp"
+#include "core/container/word_iters.hpp"
+#include "core/fermion/mode.hpp"
+
+namespace vemo::fermion::state {
+
+class CmpntList {
+public:
+    CmpntList() : CmpntList(Modes()) {}
+    // An empty list on the space.
+    explicit CmpntList(Modes modes) : bits_(0, modes.len()), modes_(modes) {}
+
+    // A one-row list holding the vacuum: the work row of operator application.
+    static CmpntList elem(Modes modes) {
+        CmpntList l(modes);
+        l.resize(1);
+        return l;
+    }
+
+    // One row per string, with the positions written 1 occupied. A position at
+    // or beyond n fails (kind Bit) and builds nothing; zeros beyond n are fine.
+    static std::expected<CmpntList, OutOfBounds> from_springs(Modes modes, const BinarySprings& springs) {
+        CmpntList l(modes);
+        const size_t n_str = springs.n_strings();
+        l.reserve(n_str);
+        for (size_t s = 0; s < n_str; ++s) {
+            l.resize(s + 1);
+            if (auto r = set_spring(l.bits_.row_mut_ref(s), springs, s); !r) return std::unexpected(r.error());
+        }
+        return l;
+    }
+
+    // As from_springs on Count(m), m one more than the largest position the
+    // text writes (zeros included, 65536 for position 65535), 0 for none.
+    static CmpntList from_springs_default(const BinarySprings& springs) {
+        return expect_ok(from_springs(Modes::count(springs.default_n_qubit()), springs),
+                         "state list from springs on their own space");
+    }
+
+    const Modes& modes() const { return modes_; }
+    uint64_t n_modes() const { return bits_.n_bits(); }
+    uint64_t words_per_row() const { return bits_.words_per_row(); }
+    const BitMatrix& bits() const { return bits_; }
+    // The writable matrix for row-level editing; callers keep bits at n and above zero.
+    BitMatrix& bits_mut() { return bits_; }
+
+    // ---- component-list operations ----
+    uint64_t size() const { return bits_.n_rows(); }
+    Words elem_u64it(uint64_t i) const { return Words(bits_.row(i)); }
+    MutWords elem_u64it_mut(uint64_t i) { return MutWords(bits_.row_mut(i)); }
+    void resize(uint64_t m) { bits_.resize(m); }
+    void reserve(uint64_t m) { bits_.reserve(m); }
+    void pop_and_swap(uint64_t i) { bits_.pop_and_swap(i); }
+    std::string fmt_elem(uint64_t i) const { return bits_.fmt_elem(i); }
+    CmpntList empty_clone() const { return CmpntList(modes_); }
+    bool compatible_with(const CmpntList& o) const { return modes_ == o.modes_; }
+
+    std::span<const uint64_t> row(uint64_t i) const { return bits_.row(i); }
+    std::span<uint64_t> row_mut(uint64_t i) { return bits_.row_mut(i); }
+
+    // The number of modes of state i whose occupation equals `occupied`.
+    uint64_t count(uint64_t i, bool occupied) const {
+        uint64_t ones = 0;
+        for (uint64_t w : row(i)) ones += static_cast<uint64_t>(std::popcount(w));
+        return occupied ? ones : n_modes() - ones;
+    }
+
+    // Occupies, in state i, every position written 1 in string i_src; other
+    // modes keep their occupation. Checks the string index (kind String) and
+    // every position (kind Bit, the first refused in stored order) before
+    // anything is written.
+    std::expected<void, OutOfBounds> or_spring(uint64_t i, const BinarySprings& springs, uint64_t i_src) {
+        if (auto r = check_bounds(i_src, springs.n_strings(), OutOfBoundsKind::String); !r) return r;
+        return set_spring(bits_.row_mut_ref(i), springs, i_src);
+    }
+
+    std::string to_string() const {
+        return join_texts(size(), ", ", [&](uint64_t i) { return fmt_elem(i); });
+    }
+
+    bool operator==(const CmpntList&) const = default;
+
+private:
+    BitMatrix bits_;
+    Modes modes_;
+};
+
+static_assert(WordIters<CmpntList>);
+
+}  // namespace vemo::fermion::state
