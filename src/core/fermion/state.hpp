@@ -5,26 +5,22 @@
 // vacuum, the lowest creator leftmost. An element's words are its row.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <expected>
-#include <span>
-#include <string>
 
-#include "core/cmpnt/join.hpp"
 #include "core/cmpnt/state_springs.hpp"
-#include "core/container/bit_matrix.hpp"
+#include "core/container/bit_rows.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/mode.hpp"
 
 namespace vemo::fermion::state {
 
-class CmpntList {
+class CmpntList : public BitRowList<Modes> {
 public:
     CmpntList() : CmpntList(Modes()) {}
     // An empty list on the space.
-    explicit CmpntList(Modes modes) : bits_(0, modes.len()), modes_(modes) {}
+    explicit CmpntList(Modes modes) : BitRowList(modes, modes.len()) {}
 
     // A one-row list holding the vacuum: the work row of operator application.
     static CmpntList elem(Modes modes) {
@@ -53,52 +49,20 @@ public:
                          "state list from springs on their own space");
     }
 
-    const Modes& modes() const { return modes_; }
+    const Modes& modes() const { return space_; }
     uint64_t n_modes() const { return bits_.n_bits(); }
-    uint64_t words_per_row() const { return bits_.words_per_row(); }
-    const BitMatrix& bits() const { return bits_; }
-    // The writable matrix for row-level editing; callers keep bits at n and above zero.
-    BitMatrix& bits_mut() { return bits_; }
-
-    // ---- component-list operations ----
-    uint64_t size() const { return bits_.n_rows(); }
-    Words elem_u64it(uint64_t i) const { return Words(bits_.row(i)); }
-    MutWords elem_u64it_mut(uint64_t i) { return MutWords(bits_.row_mut(i)); }
-    void resize(uint64_t m) { bits_.resize(m); }
-    void reserve(uint64_t m) { bits_.reserve(m); }
-    void pop_and_swap(uint64_t i) { bits_.pop_and_swap(i); }
-    std::string fmt_elem(uint64_t i) const { return bits_.fmt_elem(i); }
-    CmpntList empty_clone() const { return CmpntList(modes_); }
-    bool compatible_with(const CmpntList& o) const { return modes_ == o.modes_; }
-
-    std::span<const uint64_t> row(uint64_t i) const { return bits_.row(i); }
-    std::span<uint64_t> row_mut(uint64_t i) { return bits_.row_mut(i); }
-
-    // The number of modes of state i whose occupation equals `occupied`.
-    uint64_t count(uint64_t i, bool occupied) const {
-        uint64_t ones = 0;
-        for (uint64_t w : row(i)) ones += static_cast<uint64_t>(std::popcount(w));
-        return occupied ? ones : n_modes() - ones;
-    }
+    CmpntList empty_clone() const { return CmpntList(space_); }
+    bool compatible_with(const CmpntList& o) const { return space_ == o.space_; }
 
     // Occupies, in state i, every position written 1 in string i_src; other
-    // modes keep their occupation. Checks the string index (kind String) and
-    // every position (kind Bit, the first refused in stored order) before
-    // anything is written.
+    // modes keep their occupation. The string index (kind String) and every
+    // position (kind Bit) are checked before anything is written.
     std::expected<void, OutOfBounds> or_spring(uint64_t i, const BinarySprings& springs, uint64_t i_src) {
         if (auto r = check_bounds(i_src, springs.n_strings(), OutOfBoundsKind::String); !r) return r;
         return set_spring(bits_.row_mut_ref(i), springs, i_src);
     }
 
-    std::string to_string() const {
-        return join_texts(size(), ", ", [&](uint64_t i) { return fmt_elem(i); });
-    }
-
     bool operator==(const CmpntList&) const = default;
-
-private:
-    BitMatrix bits_;
-    Modes modes_;
 };
 
 static_assert(WordIters<CmpntList>);

@@ -24,6 +24,7 @@
 #include "core/container/terms.hpp"
 #include "core/fermion/mode.hpp"
 #include "core/fermion/normal.hpp"
+#include "core/fermion/product.hpp"
 #include "core/fermion/state.hpp"
 
 namespace vemo::fermion::state {
@@ -33,21 +34,9 @@ enum class Action : uint8_t { Plus = 0, Minus = 1, Zero = 2 };
 
 namespace detail {
 
-// Bit m of the result is the parity of the bits of w below m.
-constexpr uint64_t parity_below(uint64_t w) {
-    w <<= 1;
-    w ^= w << 1;
-    w ^= w << 2;
-    w ^= w << 4;
-    w ^= w << 8;
-    w ^= w << 16;
-    w ^= w << 32;
-    return w;
-}
-
 // Parity of sum over m in `ops` of |occ below m|, over whole rows.
 constexpr uint64_t pairs_below(uint64_t occ, uint64_t ops, uint64_t occ_carry) {
-    return (static_cast<uint64_t>(std::popcount(parity_below(occ) & ops)) ^
+    return (static_cast<uint64_t>(std::popcount(normal::detail::parity_below(occ) & ops)) ^
             (occ_carry & static_cast<uint64_t>(std::popcount(ops)))) &
            1;
 }
