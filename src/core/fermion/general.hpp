@@ -23,7 +23,7 @@ namespace vemo::fermion::general {
 
 // A raw product that cannot go into a list; a ValueError in Python.
 struct ProductError {
-    enum class Kind : uint8_t { LengthMismatch, TooLong, ModeOutOfBounds };
+    enum class Kind : uint8_t { LengthMismatch, TooLong, ModeOutOfBounds, NotOneCanonical };
     Kind kind = Kind::LengthMismatch;
 
     bool operator==(const ProductError&) const = default;
@@ -32,6 +32,7 @@ struct ProductError {
             case Kind::LengthMismatch: return "modes and adj must have the same length";
             case Kind::TooLong: return "operator product is longer than max_len";
             case Kind::ModeOutOfBounds: return "mode index out of bounds";
+            case Kind::NotOneCanonical: return "Fermion string does not normal-order to exactly one positive component";
         }
         return {};
     }
