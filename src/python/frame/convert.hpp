@@ -91,6 +91,18 @@ struct FromPy<std::string> {
     }
 };
 
+// An object of a bound class taken by value: a copy, made under a shared
+// borrow while the plain arguments are converted (so in parameter order).
+template <Bound T>
+struct FromPy<T> {
+    static T convert(PyObject* o) {
+        auto* inst = instance_cast<T>(o);
+        if (!inst) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be cast as '" + PyClass<T>::name + "'");
+        SharedBorrow<T> g(inst);
+        return g.get();
+    }
+};
+
 // A borrowed reference, passed through unchanged.
 template <>
 struct FromPy<PyObject*> {
