@@ -27,9 +27,6 @@ constexpr std::string_view not_yet_built[] = {
     "BravyiKitaevMapper",
     "ParityMapper",
     "ParaparticularMapper",
-    "FermionStateArray",
-    "NormalFermionOperatorArray",
-    "GeneralFermionOperatorArray",
 };
 
 PyModuleDef module_def = {

@@ -82,11 +82,24 @@ public:
             internal_failure("modes and adj must have the same length");
         check_fits(n);
         open_row();
-        write_ops(0, inds, flags);
+        write_ops(size(), 0, inds, flags);
         lens_.push_back(n);
     }
     void push(std::span<const uint64_t> inds, std::initializer_list<bool> flags) {
         push(inds, std::span<const bool>(flags.begin(), flags.size()));
+    }
+    // Element i becomes the product (inds, flags), under push's preconditions.
+    template <std::ranges::random_access_range Inds, std::ranges::random_access_range Flags>
+    void assign(uint64_t i, const Inds& inds, const Flags& flags) {
+        const auto n = static_cast<uint64_t>(std::ranges::size(inds));
+        if (n != static_cast<uint64_t>(std::ranges::size(flags)))
+            internal_failure("modes and adj must have the same length");
+        check_elem(i);
+        check_fits(n);
+        std::ranges::fill(mode_inds_.row_mut(i), uint64_t{0});
+        adj_.clear_row(i);
+        write_ops(i, 0, inds, flags);
+        lens_[i] = n;
     }
     // Appends the lhs operators followed by the rhs operators.
     template <class LI, class LF, class RI, class RF>
@@ -99,8 +112,8 @@ public:
             internal_failure("rhs modes and adj must have the same length");
         if (p > max_len_ || q > max_len_ - p) internal_failure("push_concat: product longer than max_len");
         open_row();
-        write_ops(0, lhs_inds, lhs_flags);
-        write_ops(p, rhs_inds, rhs_flags);
+        write_ops(size(), 0, lhs_inds, lhs_flags);
+        write_ops(size(), p, rhs_inds, rhs_flags);
         lens_.push_back(p + q);
     }
     // Appends element j of `lhs` followed by element k of `rhs`, slot by slot
@@ -198,7 +211,9 @@ public:
         check_elem(i);
         return MutWords(mode_inds_.row_mut(i), adj_.row_mut(i), std::span<uint64_t>(&lens_[i], 1));
     }
+    // Every part makes room first, so a size refused by any changes none.
     void resize(uint64_t n) {
+        reserve(n);
         mode_inds_.resize(n);
         adj_.resize(n);
         lens_.resize(n, 0);
@@ -248,8 +263,7 @@ private:
         adj_.push_zero_row();
     }
     template <class Inds, class Flags>
-    void write_ops(uint64_t at, const Inds& inds, const Flags& flags) {
-        const uint64_t r = size();
+    void write_ops(uint64_t r, uint64_t at, const Inds& inds, const Flags& flags) {
         auto row = mode_inds_.row_mut(r);
         auto f = adj_.row_mut(r);
         const auto n = static_cast<uint64_t>(std::ranges::size(inds));

@@ -94,7 +94,10 @@ public:
     uint64_t size() const { return cre_.size(); }
     Words elem_u64it(uint64_t i) const { return Words(cre_.row(i), ann_.row(i)); }
     MutWords elem_u64it_mut(uint64_t i) { return MutWords(cre_.row_mut(i), ann_.row_mut(i)); }
+    // Both planes make room first, so a size refused by either changes neither.
     void resize(uint64_t n) {
+        cre_.reserve(n);
+        ann_.reserve(n);
         cre_.resize(n);
         ann_.resize(n);
     }

@@ -145,6 +145,19 @@ struct FromPy<std::set<T>> {
     }
 };
 
+// A Python tuple of two items.
+template <class A, class B>
+struct FromPy<std::pair<A, B>> {
+    static std::pair<A, B> convert(PyObject* o) {
+        if (!PyTuple_Check(o)) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyTuple'");
+        if (PyTuple_Size(o) != 2)
+            raise(PyExc_ValueError,
+                  "expected tuple of length 2, but got tuple of length " + std::to_string(PyTuple_Size(o)));
+        A a = FromPy<A>::convert(PyTuple_GetItem(o, 0));
+        return {std::move(a), FromPy<B>::convert(PyTuple_GetItem(o, 1))};
+    }
+};
+
 // ---------------------------------------------------------------- results
 
 Obj to_py_str(std::string_view s);
@@ -192,8 +205,18 @@ struct ToPy<std::vector<T>> {
     static Obj convert(std::vector<T>&& v) {
         Obj list = check(PyList_New(static_cast<Py_ssize_t>(v.size())));
         for (size_t i = 0; i < v.size(); ++i)
-            PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(std::move(v[i])).release());
+            PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(T(std::move(v[i]))).release());
         return list;
+    }
+};
+
+template <class T>
+struct ToPy<std::set<T>> {
+    static Obj convert(std::set<T>&& v) {
+        Obj set = check(PySet_New(nullptr));
+        for (const T& x : v)
+            if (PySet_Add(set.get(), to_py(T(x)).get()) < 0) throw ErrorAlreadySet{};
+        return set;
     }
 };
 
