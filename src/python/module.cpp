@@ -21,7 +21,6 @@ constexpr const char* module_classes[] = {
 // Module classes whose bindings do not exist yet: the only names that may be
 // missing at import. Remove a name when its class lands.
 constexpr std::string_view not_yet_built[] = {
-    "QubitStateArray",
     "Mapper",
     "JordanWignerMapper",
     "BravyiKitaevMapper",

@@ -54,6 +54,8 @@ std::expected<void, ProductError> check_general_ops(const Modes& modes, const In
 
 class CmpntList {
 public:
+    using mismatch_error = DifferentSpaces;
+
     CmpntList() : CmpntList(0, Modes()) {}
     CmpntList(uint64_t max_len, Modes modes)
         : modes_(modes), mode_inds_(modes.len(), max_len), adj_(0, max_len), max_len_(max_len) {}

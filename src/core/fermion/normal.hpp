@@ -26,6 +26,8 @@ constexpr bool reversal_parity(uint64_t k) { return (k & 2) != 0; }
 
 class CmpntList {
 public:
+    using mismatch_error = DifferentSpaces;
+
     CmpntList() : CmpntList(Modes()) {}
     explicit CmpntList(Modes modes) : cre_(modes, true), ann_(modes, false) {}
 

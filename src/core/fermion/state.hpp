@@ -18,6 +18,8 @@ namespace vemo::fermion::state {
 
 class CmpntList : public BitRowList<Modes> {
 public:
+    using mismatch_error = DifferentSpaces;
+
     CmpntList() : CmpntList(Modes()) {}
     // An empty list on the space.
     explicit CmpntList(Modes modes) : BitRowList(modes, modes.len()) {}
@@ -37,7 +39,7 @@ public:
         l.reserve(n_str);
         for (size_t s = 0; s < n_str; ++s) {
             l.resize(s + 1);
-            if (auto r = set_spring(l.bits_.row_mut_ref(s), springs, s); !r) return std::unexpected(r.error());
+            if (auto r = l.set_spring(s, springs, s); !r) return std::unexpected(r.error());
         }
         return l;
     }
@@ -53,14 +55,6 @@ public:
     uint64_t n_modes() const { return bits_.n_bits(); }
     CmpntList empty_clone() const { return CmpntList(space_); }
     bool compatible_with(const CmpntList& o) const { return space_ == o.space_; }
-
-    // Occupies, in state i, every position written 1 in string i_src; other
-    // modes keep their occupation. The string index (kind String) and every
-    // position (kind Bit) are checked before anything is written.
-    std::expected<void, OutOfBounds> or_spring(uint64_t i, const BinarySprings& springs, uint64_t i_src) {
-        if (auto r = check_bounds(i_src, springs.n_strings(), OutOfBoundsKind::String); !r) return r;
-        return set_spring(bits_.row_mut_ref(i), springs, i_src);
-    }
 
     bool operator==(const CmpntList&) const = default;
 };

@@ -27,6 +27,8 @@ namespace vemo::qubit::state {
 
 class CmpntList : public BitRowList<Qubits> {
 public:
+    using mismatch_error = DifferentQubits;
+
     CmpntList() : CmpntList(Qubits()) {}
     // An empty list on the register.
     explicit CmpntList(Qubits qubits) : BitRowList(qubits, qubits.size()) {}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/fermion/normal_order.hpp"
+#include "python/container/array_common.hpp"
 #include "python/fermion/arrays.hpp"
 #include "python/fermion/normal_array_algebra.hpp"
 
@@ -28,18 +29,9 @@ std::expected<CmpntList, ProductError> array_new(const Modes* modes, const fermi
     return out;
 }
 
-uint64_t array_len(const CmpntList& l) { return l.size(); }
-bool array_eq(const CmpntList& a, const CmpntList& b) { return a == b; }
-bool same_as(const CmpntList& self, const CmpntList& other) { return &self == &other; }
-void append_clear(CmpntList& self) { self.push_identity(); }
 
 uint64_t index_of(const CmpntList& self, int64_t i) { return to_py_result(try_py_index(i, self.size())); }
 uint64_t mode_of(const CmpntList& self, int64_t m) { return to_py_result(try_py_index(m, self.n_modes())); }
-
-void cmpnt_clear(CmpntList& self, int64_t i) {
-    const std::set<uint64_t> none;
-    self.assign_sets_unchecked(index_of(self, i), none, none);
-}
 
 std::expected<void, OutOfBounds> cmpnt_set_from_sets(CmpntList& self, int64_t i, std::set<uint64_t> cre,
                                                      std::set<uint64_t> ann) {
@@ -85,7 +77,6 @@ bool cmpnt_get_mode(const CmpntList& self, int64_t i_cmpnt, int64_t i_mode) {
     return ((cre ? self.cre_row(i) : self.ann_row(i))[m / 64] >> (m % 64)) & 1;
 }
 
-std::string cmpnt_to_string(const CmpntList& self, int64_t i) { return self.fmt_elem(index_of(self, i)); }
 uint64_t cmpnt_count_n_body(const CmpntList& self, int64_t i) { return self.count_n_body(index_of(self, i)); }
 int64_t cmpnt_particle_number_change(const CmpntList& self, int64_t i) {
     return self.particle_number_change(index_of(self, i));
@@ -95,19 +86,20 @@ int64_t cmpnt_particle_number_change(const CmpntList& self, int64_t i) {
 
 VEMO_CLASS(fermion::normal::CmpntList) {
     using namespace normal_array;
+    using L = CmpntList;
     c.doc("NormalFermionOperatorArray(modes=None, springs=None)\n--\n\n"
           "A list of normal-ordered fermion ladder-operator products.");
     c.init<&array_new>();
-    c.len<&array_len>();
-    c.eq<&array_eq>();
+    c.len<&array::len<L>>();
+    c.eq<&array::eq<L>>();
     c.def_static<&from_ladder_product>(
         "from_ladder_product(modes, ops)\n--\n\n"
         "Create from a single arbitrary ladder-operator product, returning normal-ordered terms.");
-    c.def<&same_as>("same_as($self, other)\n--\n\n");
-    c.def<&CmpntList::resize>("resize($self, n)\n--\n\n");
+    c.def<&array::same_as<L>>("same_as($self, other)\n--\n\n");
+    c.def<&array::resize<L>>("resize($self, n)\n--\n\n");
     c.prop<&CmpntList::modes>("modes", nullptr);
-    c.def<&append_clear>("append_clear($self)\n--\n\n");
-    c.def<&cmpnt_clear>("cmpnt_clear($self, i)\n--\n\n");
+    c.def<&array::append_clear<L>>("append_clear($self)\n--\n\n");
+    c.def<&array::cmpnt_clear<L>>("cmpnt_clear($self, i)\n--\n\n");
     c.def<&cmpnt_set_from_sets>("cmpnt_set_from_sets($self, i, cre, ann)\n--\n\n");
     c.def<&cmpnt_set_from_lists>("cmpnt_set_from_lists($self, i, cre, ann)\n--\n\n");
     c.def<&cmpnt_set_from_spring>("cmpnt_set_from_spring($self, i_cmpnt, src, i_src)\n--\n\n");
@@ -116,11 +108,21 @@ VEMO_CLASS(fermion::normal::CmpntList) {
     c.def<&cmpnt_set_mode<false>>("cmpnt_set_ann($self, i_cmpnt, i_mode, value)\n--\n\n");
     c.def<&cmpnt_get_mode<true>>("cmpnt_get_cre($self, i_cmpnt, i_mode)\n--\n\n");
     c.def<&cmpnt_get_mode<false>>("cmpnt_get_ann($self, i_cmpnt, i_mode)\n--\n\n");
-    c.def<&cmpnt_to_string>("cmpnt_to_string($self, i)\n--\n\n");
+    c.def<&array::cmpnt_to_string<L>>("cmpnt_to_string($self, i)\n--\n\n");
     c.def<&cmpnt_count_n_body>("cmpnt_count_n_body($self, i)\n--\n\n");
     c.def<&cmpnt_particle_number_change>("cmpnt_particle_number_change($self, i)\n--\n\n");
     c.def<&CmpntList::dagger_get_signs>("dagger_get_signs($self)\n--\n\n");
+    c.def<&array::cmpnt_copy_internal<L>>("cmpnt_copy_internal($self, i_dst, i_src)\n--\n\n");
+    c.def<&array::cmpnt_copy_external<L>>("cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\n");
+    c.def<&array::cmpnt_equal<L>>("cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\n");
     c.def<&cmpnt_mul>("cmpnt_mul($self, i_lhs, rhs, i_rhs)\n--\n\n");
+    c.def<&array::cmpnts_clone<L>>("cmpnts_clone($self, indices)\n--\n\n");
+    c.def<&array::cmpnts_eq<L>>("cmpnts_eq($self, indices, other, other_indices)\n--\n\n");
+    c.def<&array::refresh_map<L>>("refresh_map($self, map)\n--\n\n");
+    c.def<&array::mapped_insert<L>>("mapped_insert($self, map, other, index)\n--\n\n");
+    c.def<&array::mapped_lookup<L>>("mapped_lookup($self, map, other, index)\n--\n\n");
+    c.def<&array::mapped_remove<L>>("mapped_remove($self, map, other, index)\n--\n\n");
+    c.def<&array::mapped_equal<L>>("mapped_equal($self, map, other)\n--\n\n");
     c.def_static<&lincomb_mul<RealVec>>("lincomb_mul_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
     c.def_static<&lincomb_mul<ComplexVec>>("lincomb_mul_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
     c.def_static<&lincomb_commutator<RealVec>>(

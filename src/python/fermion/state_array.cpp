@@ -2,11 +2,12 @@
 // member list in the order of its method table, single states, dense vectors
 // and inner products.
 #include <cstdint>
-#include <set>
 #include <vector>
 
 #include "core/fermion/state_dense.hpp"
 #include "core/utils/vdot.hpp"
+#include "python/container/array_common.hpp"
+#include "python/container/bit_rows_methods.hpp"
 #include "python/fermion/arrays.hpp"
 
 namespace vemo::py {
@@ -22,46 +23,6 @@ std::expected<CmpntList, OutOfBounds> array_new(const Modes* modes, const Binary
     if (!modes) return CmpntList::from_springs_default(s);
     return CmpntList::from_springs(*modes, s);
 }
-
-uint64_t array_len(const CmpntList& l) { return l.size(); }
-bool array_eq(const CmpntList& a, const CmpntList& b) { return a == b; }
-bool same_as(const CmpntList& self, const CmpntList& other) { return &self == &other; }
-void append_clear(CmpntList& self) { self.resize(self.size() + 1); }
-
-uint64_t index_of(const CmpntList& self, int64_t i) { return to_py_result(try_py_index(i, self.size())); }
-uint64_t mode_of(const CmpntList& self, int64_t m) { return to_py_result(try_py_index(m, self.n_modes())); }
-
-void cmpnt_clear(CmpntList& self, int64_t i) { self.bits_mut().clear_row(index_of(self, i)); }
-void cmpnt_set_bit(CmpntList& self, int64_t i_cmpnt, int64_t i_mode, bool bit) {
-    const uint64_t i = index_of(self, i_cmpnt);
-    self.bits_mut().set_bit_unchecked(i, mode_of(self, i_mode), bit);
-}
-bool cmpnt_get_bit(const CmpntList& self, int64_t i_cmpnt, int64_t i_mode) {
-    const uint64_t i = index_of(self, i_cmpnt);
-    return self.bits().get_bit_unchecked(i, mode_of(self, i_mode));
-}
-std::expected<void, OutOfBounds> cmpnt_set_from_list(CmpntList& self, int64_t i, std::vector<bool> bits) {
-    return self.bits_mut().assign_vec(index_of(self, i), bits);
-}
-std::expected<void, OutOfBounds> cmpnt_set_from_set(CmpntList& self, int64_t i, std::set<uint64_t> bits) {
-    return self.bits_mut().assign_set(index_of(self, i), bits);
-}
-std::expected<void, OutOfBounds> cmpnt_set_from_spring(CmpntList& self, int64_t i, const BinarySprings& src,
-                                                       uint64_t i_src) {
-    return self.or_spring(index_of(self, i), src, i_src);
-}
-std::vector<bool> cmpnt_get_list(const CmpntList& self, int64_t i) {
-    const uint64_t k = index_of(self, i);
-    std::vector<bool> out(self.n_modes());
-    for (uint64_t m = 0; m < out.size(); ++m) out[m] = self.bits().get_bit_unchecked(k, m);
-    return out;
-}
-std::set<uint64_t> cmpnt_get_set(const CmpntList& self, int64_t i) {
-    const auto v = self.bits().row_ref(index_of(self, i)).to_set();
-    return {v.begin(), v.end()};
-}
-uint64_t cmpnt_count(const CmpntList& self, int64_t i, bool bit) { return self.count(index_of(self, i), bit); }
-std::string cmpnt_to_string(const CmpntList& self, int64_t i) { return self.fmt_elem(index_of(self, i)); }
 
 template <class C>
 std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const CmpntList& self, const C& coeffs,
@@ -81,33 +42,53 @@ typename C::Scalar vdot_of(const CmpntList& self, const Map& map, const C& coeff
 }  // namespace
 
 VEMO_CLASS(fermion::state::CmpntList) {
+    using L = CmpntList;
     c.doc("FermionStateArray(modes=None, springs=None)\n--\n\n"
           "A list of fermionic occupation-number basis state strings.");
     c.init<&array_new>();
-    c.len<&array_len>();
-    c.eq<&array_eq>();
-    c.prop<&CmpntList::modes>("modes", "Get the mode space on which this array is based.");
-    c.def<&same_as>("same_as($self, other)\n--\n\nReturn whether the two instances are the same.");
-    c.def<&CmpntList::resize>(
+    c.len<&array::len<L>>();
+    c.eq<&array::eq<L>>();
+    c.prop<&L::modes>("modes", "Get the mode space on which this array is based.");
+    c.def<&array::same_as<L>>("same_as($self, other)\n--\n\nReturn whether the two instances are the same.");
+    c.def<&array::resize<L>>(
         "resize($self, n)\n--\n\nSet the number of occupation-number basis strings in `self`.");
-    c.def<&append_clear>("append_clear($self)\n--\n\nAppend a vacuum state string to the end of `self`.");
-    c.def<&cmpnt_clear>("cmpnt_clear($self, i)\n--\n\nSet the indexed component to the vacuum state string.");
-    c.def<&cmpnt_set_bit>("cmpnt_set_bit($self, i_cmpnt, i_mode, bit)\n--\n\nSet the occupation on a single mode.");
-    c.def<&cmpnt_get_bit>("cmpnt_get_bit($self, i_cmpnt, i_mode)\n--\n\nGet the occupation on a single mode.");
-    c.def<&cmpnt_set_from_list>("cmpnt_set_from_list($self, i, bits)\n--\n\n"
-                                "Set the indexed component to the given sequence of occupation flags.");
-    c.def<&cmpnt_set_from_set>("cmpnt_set_from_set($self, i, bits)\n--\n\n"
-                               "Set the indexed component from the set of occupied mode indices.");
-    c.def<&cmpnt_set_from_spring>("cmpnt_set_from_spring($self, i, src, i_src)\n--\n\n"
-                                  "Set the indexed component with the indexed parsed spring.");
-    c.def<&cmpnt_get_list>(
+    c.def<&array::append_clear<L>>("append_clear($self)\n--\n\nAppend a vacuum state string to the end of `self`.");
+    c.def<&array::cmpnt_clear<L>>("cmpnt_clear($self, i)\n--\n\nSet the indexed component to the vacuum state string.");
+    c.def<&array::cmpnt_set_bit<L>>(
+        "cmpnt_set_bit($self, i_cmpnt, i_mode, bit)\n--\n\nSet the occupation on a single mode.");
+    c.def<&array::cmpnt_get_bit<L>>("cmpnt_get_bit($self, i_cmpnt, i_mode)\n--\n\nGet the occupation on a single mode.");
+    c.def<&array::cmpnt_set_from_list<L>>("cmpnt_set_from_list($self, i, bits)\n--\n\n"
+                                         "Set the indexed component to the given sequence of occupation flags.");
+    c.def<&array::cmpnt_set_from_set<L>>("cmpnt_set_from_set($self, i, bits)\n--\n\n"
+                                        "Set the indexed component from the set of occupied mode indices.");
+    c.def<&array::cmpnt_set_from_spring<L>>("cmpnt_set_from_spring($self, i, src, i_src)\n--\n\n"
+                                           "Set the indexed component with the indexed parsed spring.");
+    c.def<&array::cmpnt_get_list<L>>(
         "cmpnt_get_list($self, i)\n--\n\nGet the indexed component as a list of occupation flags.");
-    c.def<&cmpnt_get_set>(
+    c.def<&array::cmpnt_get_set<L>>(
         "cmpnt_get_set($self, i)\n--\n\nGet the indexed component as a set of occupied mode indices.");
-    c.def<&cmpnt_count>(
+    c.def<&array::cmpnt_copy_internal<L>>("cmpnt_copy_internal($self, i_dst, i_src)\n--\n\nCopy a component within `self`.");
+    c.def<&array::cmpnt_copy_external<L>>(
+        "cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\nCopy a component from another array.");
+    c.def<&array::cmpnt_equal<L>>(
+        "cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\nReturn whether the two referenced components are equal.");
+    c.def<&array::cmpnt_count<L>>(
         "cmpnt_count($self, i, bit)\n--\n\nGet the number of occurrences of `bit` in the indexed component.");
-    c.def<&cmpnt_to_string>(
+    c.def<&array::cmpnt_to_string<L>>(
         "cmpnt_to_string($self, i)\n--\n\nGet the string representation of the indexed component.");
+    c.def<&array::cmpnts_clone<L>>("cmpnts_clone($self, indices)\n--\n\nClone selected components into a new array.");
+    c.def<&array::cmpnts_eq<L>>(
+        "cmpnts_eq($self, indices, other, other_indices)\n--\n\nDetermine equality of two slices.");
+    c.def<&array::refresh_map<L>>(
+        "refresh_map($self, map)\n--\n\nClear and repopulate the map to reflect the current contents of `self`.");
+    c.def<&array::mapped_insert<L>>(
+        "mapped_insert($self, map, other, index)\n--\n\nInsert into `self` using the map to ensure uniqueness.");
+    c.def<&array::mapped_lookup<L>>("mapped_lookup($self, map, other, index)\n--\n\n"
+                                   "Find the index in `self` corresponding to the component indexed in `other`.");
+    c.def<&array::mapped_remove<L>>("mapped_remove($self, map, other, index)\n--\n\n"
+                                   "Remove the component indexed in `other` from `self`, if present.");
+    c.def<&array::mapped_equal<L>>("mapped_equal($self, map, other)\n--\n\n"
+                                  "Determine equality of `self` with another, ignoring order of contents.");
     c.def<&to_dense<RealVec>>("to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector.");
     c.def<&to_dense<ComplexVec>>(
         "to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector.");

@@ -6,6 +6,7 @@
 #include <concepts>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -158,6 +159,24 @@ struct FromPy<std::pair<A, B>> {
     }
 };
 
+// A Python dict (or a subclass); each key and value converted in the dict's order.
+template <class K, class V>
+struct FromPy<std::map<K, V>> {
+    static std::map<K, V> convert(PyObject* o) {
+        if (!PyDict_Check(o)) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyDict'");
+        std::map<K, V> out;
+        // A snapshot of the pairs: a conversion may run Python code that changes the dict.
+        Obj items = check(PyDict_Items(o));
+        const Py_ssize_t n = PyList_Size(items.get());
+        for (Py_ssize_t k = 0; k < n; ++k) {
+            PyObject* pair = PyList_GetItem(items.get(), k);
+            out.insert_or_assign(FromPy<K>::convert(PyTuple_GetItem(pair, 0)),
+                                 FromPy<V>::convert(PyTuple_GetItem(pair, 1)));
+        }
+        return out;
+    }
+};
+
 // ---------------------------------------------------------------- results
 
 Obj to_py_str(std::string_view s);
@@ -204,8 +223,12 @@ template <class T>
 struct ToPy<std::vector<T>> {
     static Obj convert(std::vector<T>&& v) {
         Obj list = check(PyList_New(static_cast<Py_ssize_t>(v.size())));
-        for (size_t i = 0; i < v.size(); ++i)
-            PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(T(std::move(v[i]))).release());
+        for (size_t i = 0; i < v.size(); ++i) {
+            if constexpr (std::same_as<T, bool>)  // vector<bool> hands out proxies
+                PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(static_cast<bool>(v[i])).release());
+            else
+                PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(std::move(v[i])).release());
+        }
         return list;
     }
 };
@@ -217,6 +240,16 @@ struct ToPy<std::set<T>> {
         for (const T& x : v)
             if (PySet_Add(set.get(), to_py(T(x)).get()) < 0) throw ErrorAlreadySet{};
         return set;
+    }
+};
+
+template <class K, class V>
+struct ToPy<std::map<K, V>> {
+    static Obj convert(std::map<K, V>&& m) {
+        Obj dict = check(PyDict_New());
+        for (auto& [k, v] : m)
+            if (PyDict_SetItem(dict.get(), to_py(K(k)).get(), to_py(std::move(v)).get()) < 0) throw ErrorAlreadySet{};
+        return dict;
     }
 };
 

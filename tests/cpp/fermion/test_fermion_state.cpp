@@ -180,10 +180,10 @@ TEST(FermionStateText, SpringsAndTheirChecks) {
     state::CmpntList m(Modes::count(2));
     m.resize(1);
     const BinarySprings wide = springs("[1, 0, 1]");
-    EXPECT_EQ(m.or_spring(0, wide, 0).error(), (OutOfBounds{2, 2, OutOfBoundsKind::Bit}));
+    EXPECT_EQ(m.set_spring(0, wide, 0).error(), (OutOfBounds{2, 2, OutOfBoundsKind::Bit}));
     EXPECT_EQ(m.row(0)[0], 0u);  // nothing written
-    EXPECT_EQ(m.or_spring(0, wide, 1).error(), (OutOfBounds{1, 1, OutOfBoundsKind::String}));
-    ASSERT_TRUE(m.or_spring(0, sp, 0));
+    EXPECT_EQ(m.set_spring(0, wide, 1).error(), (OutOfBounds{1, 1, OutOfBoundsKind::String}));
+    ASSERT_TRUE(m.set_spring(0, sp, 0));
     EXPECT_EQ(m.to_string(), "[0, 1]");
 }
 

@@ -4,17 +4,20 @@ Basis index bit m is the occupation of mode m; c_m|s> = (-1)^(occupied modes
 below m) |s + m>, and a_m is its transpose.
 """
 
+import functools
+
 import numpy as np
 
 from vemo._vemo import ComplexVec, Modes, NormalFermionOperatorArray, RealVec
 
 
+@functools.cache
 def ladder(n, m, creation):
+    s = np.arange(1 << n)
+    src = s[((s >> m) & 1) != creation]
+    below = np.array([bin(x & ((1 << m) - 1)).count("1") % 2 for x in src])
     d = np.zeros((1 << n, 1 << n))
-    for s in range(1 << n):
-        if ((s >> m) & 1) == creation:
-            continue
-        d[s ^ (1 << m), s] = -1.0 if bin(s & ((1 << m) - 1)).count("1") % 2 else 1.0
+    d[src ^ (1 << m), src] = 1.0 - 2.0 * below
     return d
 
 
