@@ -213,12 +213,19 @@ public:
         check_elem(i);
         return MutWords(mode_inds_.row_mut(i), adj_.row_mut(i), std::span<uint64_t>(&lens_[i], 1));
     }
-    // Every part makes room first, so a size refused by any changes none.
+    // A size refused by any part (bad_alloc, length_error) changes none: the
+    // parts already resized shrink back, which cannot fail.
     void resize(uint64_t n) {
-        reserve(n);
+        const uint64_t old = size();
         mode_inds_.resize(n);
-        adj_.resize(n);
-        lens_.resize(n, 0);
+        try {
+            adj_.resize(n);
+            lens_.resize(n, 0);
+        } catch (...) {
+            mode_inds_.resize(old);
+            adj_.resize(old);
+            throw;
+        }
     }
     void pop_and_swap(uint64_t i) {
         check_elem(i);

@@ -96,12 +96,17 @@ public:
     uint64_t size() const { return cre_.size(); }
     Words elem_u64it(uint64_t i) const { return Words(cre_.row(i), ann_.row(i)); }
     MutWords elem_u64it_mut(uint64_t i) { return MutWords(cre_.row_mut(i), ann_.row_mut(i)); }
-    // Both planes make room first, so a size refused by either changes neither.
+    // A size refused by either plane (bad_alloc, length_error) changes neither:
+    // the creation plane shrinks back, which cannot fail.
     void resize(uint64_t n) {
-        cre_.reserve(n);
-        ann_.reserve(n);
+        const uint64_t old = size();
         cre_.resize(n);
-        ann_.resize(n);
+        try {
+            ann_.resize(n);
+        } catch (...) {
+            cre_.resize(old);
+            throw;
+        }
     }
     void reserve(uint64_t n) {
         cre_.reserve(n);
