@@ -319,21 +319,25 @@ void scaled_iadd_u64it(TermSet<T, C>& lhs, const BasicWords<W>& w, const typenam
     scaled_iadd_u64it(lhs.mut_view(), w, c);
 }
 
-// lhs += s * rhs, term by term in rhs's index order (complex: s scales each
-// rhs coefficient in the written-out order). rhs must not share lhs's list.
-template <WordIters T, FieldVec C>
-void scaled_iadd(const TermSetMutView<T, C>& lhs, const TermsView<T, C>& rhs, const typename C::Scalar& s) {
+// lhs += coeff_of(k) * (element k of rhs) for k = 0..n-1 in order; a term
+// whose coeff_of(k) is empty adds nothing. rhs must not be lhs's list.
+template <WordIters T, FieldVec C, class CoeffOf>
+void scaled_iadd_each(const TermSetMutView<T, C>& lhs, const T& rhs, uint64_t n, CoeffOf coeff_of) {
     // Terms go in batches: the hashes and map look-ups of a whole batch come
     // first, so their cache misses overlap, and the hinted elements and
     // coefficients are prefetched before the terms are added one by one in order.
     constexpr uint64_t batch = 16;
-    const uint64_t n = rhs.cmpnts.size();
     uint64_t hashes[batch], hints[batch];
+    std::optional<typename C::Scalar> coeffs[batch];
     for (uint64_t base = 0; base < n; base += batch) {
         const uint64_t m = std::min(batch, n - base);
-        for (uint64_t k = 0; k < m; ++k) hashes[k] = hash_u64it(Words(rhs.cmpnts.elem_u64it(base + k)));
+        for (uint64_t k = 0; k < m; ++k) {
+            coeffs[k] = coeff_of(base + k);
+            if (coeffs[k]) hashes[k] = hash_u64it(Words(rhs.elem_u64it(base + k)));
+        }
         const uint64_t size = lhs.cmpnts.size();
         for (uint64_t k = 0; k < m; ++k) {
+            if (!coeffs[k]) continue;
             const MapLookup r = lhs.map.lookup(hashes[k]);
             hints[k] = r.is_single() ? r.single : r.is_multiple() ? r.multiple.front() : detail::no_hint;
             if (hints[k] < size) {
@@ -343,12 +347,19 @@ void scaled_iadd(const TermSetMutView<T, C>& lhs, const TermsView<T, C>& rhs, co
             }
         }
         bool inserted = false;
-        for (uint64_t k = 0; k < m; ++k) {
-            const auto c = num_mul(s, rhs.coeffs.get(base + k));
-            inserted |= detail::scaled_iadd_hashed(lhs, Words(rhs.cmpnts.elem_u64it(base + k)), hashes[k], c,
-                                                   hints[k], !inserted);
-        }
+        for (uint64_t k = 0; k < m; ++k)
+            if (coeffs[k])
+                inserted |= detail::scaled_iadd_hashed(lhs, Words(rhs.elem_u64it(base + k)), hashes[k], *coeffs[k],
+                                                       hints[k], !inserted);
     }
+}
+
+// lhs += s * rhs, term by term in rhs's index order (complex: s scales each
+// rhs coefficient in the written-out order). rhs must not share lhs's list.
+template <WordIters T, FieldVec C>
+void scaled_iadd(const TermSetMutView<T, C>& lhs, const TermsView<T, C>& rhs, const typename C::Scalar& s) {
+    scaled_iadd_each(lhs, rhs.cmpnts, rhs.cmpnts.size(),
+                     [&](uint64_t k) { return std::optional(num_mul(s, rhs.coeffs.get(k))); });
 }
 template <WordIters T, FieldVec C>
 void scaled_iadd(TermSet<T, C>& lhs, const TermsView<T, C>& rhs, const typename C::Scalar& s) {

@@ -243,9 +243,8 @@ public:
             case 2: {
                 auto len = d.read_u64();
                 if (!len) return std::unexpected(len.error());
+                // Grows as entries arrive: no allocation is sized by a length read from the input.
                 std::vector<uint64_t> v;
-                // Grow as entries arrive: a length field alone must not allocate.
-                v.reserve(std::min<uint64_t>(*len, uint64_t{1} << 16));
                 for (uint64_t k = 0; k < *len; ++k) {
                     auto i = d.read_u64();
                     if (!i) return std::unexpected(i.error());

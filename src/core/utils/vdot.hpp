@@ -15,8 +15,8 @@ namespace vemo {
 
 // sum over right components i of conj(left coefficient of the same component)
 // * right coefficient i. Each side takes part with its first min(components,
-// coefficients) terms: a component without a coefficient adds nothing. Costs one hash lookup per right component; the left
-// list is never scanned. Real sums start at -0.0, so an empty right side gives
+// coefficients) terms: a component without a coefficient adds nothing. Costs
+// one hash lookup per right component; the left list is never scanned. Real sums start at -0.0, so an empty right side gives
 // -0.0; complex sums start at 0+0i.
 template <WordIters L, class V>
     requires(std::same_as<V, RealVec> || std::same_as<V, ComplexVec>)

@@ -1,6 +1,5 @@
 // The Python names of the fermion array classes (normal-ordered and raw
-// operator products, occupation-number states) and the errors their methods
-// raise. Each class's member list is in its own file; the bodies of the
+// operator products, occupation-number states). Each class's member list is in its own file; the bodies of the
 // normal-ordered operators' algebra are in normal_array_algebra.hpp.
 #pragma once
 
@@ -17,12 +16,3 @@
 VEMO_PY_CLASS(vemo::fermion::normal::CmpntList, "NormalFermionOperatorArray");
 VEMO_PY_CLASS(vemo::fermion::general::CmpntList, "GeneralFermionOperatorArray");
 VEMO_PY_CLASS(vemo::fermion::state::CmpntList, "FermionStateArray");
-
-namespace vemo::py {
-
-template <>
-struct ErrorToException<fermion::normal::lincomb::ShortCoeffs> {
-    static PyObject* type(const fermion::normal::lincomb::ShortCoeffs&) { return PyExc_ValueError; }
-};
-
-}  // namespace vemo::py

@@ -29,8 +29,14 @@ inline constexpr int property_key = -1;
 void bind_signature(Signature& slot, bool& bound, Signature sig);
 
 template <class R>
+inline constexpr bool is_expected = false;
+template <class X, class E>
+inline constexpr bool is_expected<std::expected<X, E>> = true;
+
+// A constructor's value, or its error raised.
+template <class R>
 decltype(auto) unwrap_result(R&& r) {
-    if constexpr (requires { r.error(); }) return to_py_result(std::move(r));
+    if constexpr (is_expected<std::remove_cvref_t<R>>) return to_py_result(std::move(r));
     else return std::forward<R>(r);
 }
 

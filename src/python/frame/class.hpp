@@ -79,6 +79,7 @@ struct Instance {
     T value;
 };
 
+// The type of the class registered under `name`: null when none is, SystemError when two are.
 PyTypeObject* type_object_by_name(const char* name);
 
 template <Declared T>

@@ -267,9 +267,13 @@ std::vector<Registered>& registry() {
 void register_class(const char* name, PyTypeObject* (*get)()) { registry().push_back({name, get}); }
 
 PyTypeObject* type_object_by_name(const char* name) {
-    for (auto& r : registry())
-        if (std::strcmp(r.name, name) == 0) return r.get();
-    return nullptr;
+    const Registered* found = nullptr;
+    for (auto& r : registry()) {
+        if (std::strcmp(r.name, name) != 0) continue;
+        if (found) raise(PyExc_SystemError, std::string("two classes are named '") + name + "'");
+        found = &r;
+    }
+    return found ? found->get() : nullptr;
 }
 
 }  // namespace vemo::py

@@ -31,17 +31,6 @@ void kind_attrs(PyTypeObject* tp) {
 
 CliffordGateList list_new() { return {}; }
 
-// The push methods hold the list exclusively before their positions are
-// converted: a conversion that reaches back into the list finds it borrowed.
-uint64_t position_arg(const char* name, PyObject* o) {
-    return with_argument_name(name, [&] { return FromPy<uint64_t>::convert(o); });
-}
-void push_h(CliffordGateList& l, PyObject* i_qubit) { l.push_h(position_arg("i_qubit", i_qubit)); }
-void push_s(CliffordGateList& l, PyObject* i_qubit) { l.push_s(position_arg("i_qubit", i_qubit)); }
-std::expected<void, IndistinctError> push_cx(CliffordGateList& l, PyObject* i_control, PyObject* i_target) {
-    const uint64_t control = position_arg("i_control", i_control);
-    return l.push_cx(control, position_arg("i_target", i_target));
-}
 uint64_t list_len(const CliffordGateList& l) { return l.size(); }
 
 // A non-negative 64-bit integer, or nothing (the conversion error is discarded).
@@ -115,9 +104,11 @@ VEMO_CLASS(qubit::clifford::GateKind) {
 VEMO_CLASS(qubit::clifford::CliffordGateList) {
     c.doc("CliffordGateList()\n--\n\nA python wrapper for a list of Clifford gates");
     c.init<&list_new>();
-    c.def<&push_h>("push_h($self, i_qubit)\n--\n\nPush a Hadamard gate to the end of this vector of Clifford gates.");
-    c.def<&push_s>("push_s($self, i_qubit)\n--\n\nPush a phase gate to the end of this vector of Clifford gates.");
-    c.def<&push_cx>(
+    c.def<&CliffordGateList::push_h>(
+        "push_h($self, i_qubit)\n--\n\nPush a Hadamard gate to the end of this vector of Clifford gates.");
+    c.def<&CliffordGateList::push_s>(
+        "push_s($self, i_qubit)\n--\n\nPush a phase gate to the end of this vector of Clifford gates.");
+    c.def<&CliffordGateList::push_cx>(
         "push_cx($self, i_control, i_target)\n--\n\nPush a CNOT gate to the end of this vector of Clifford gates.");
     c.def<&CliffordGateList::pop>("pop($self)\n--\n\nRemove the last-pushed gate if this vector is non-empty.");
     c.def_static<&from_iterable>(

@@ -9,9 +9,16 @@
 #include <expected>
 #include <map>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <variant>
 #include <vector>
 
+#include "core/qubit/canonical.hpp"
+#include "core/qubit/mat_elem.hpp"
+#include "core/qubit/pauli_array_algebra.hpp"
 #include "core/qubit/pauli_list.hpp"
+#include "core/qubit/state.hpp"
 #include "python/cmpnt/errors.hpp"
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/map.hpp"
@@ -19,6 +26,32 @@
 #include "python/utils/file_errors.hpp"
 
 VEMO_PY_CLASS(vemo::qubit::pauli::CmpntList, "QubitPauliArray");
+
+namespace vemo::py {
+
+template <>
+struct ErrorToException<qubit::pauli::PairwiseMulError> {
+    static PyObject* type(const qubit::pauli::PairwiseMulError&) { return PyExc_ValueError; }
+};
+template <>
+struct ErrorToException<qubit::pauli::CanonicalError> {
+    static PyObject* type(const qubit::pauli::CanonicalError& e) {
+        return std::holds_alternative<OutOfBounds>(e.v) ? PyExc_IndexError : PyExc_ValueError;
+    }
+};
+
+// One mode-order item as given: a 2-tuple (qubit position, SymplecticPart),
+// the position still subject to the Python index rule.
+struct PyModeEntry {
+    int64_t qubit = 0;
+    qubit::SymplecticPart part = qubit::SymplecticPart::X;
+};
+template <>
+struct FromPy<PyModeEntry> {
+    static PyModeEntry convert(PyObject* o);
+};
+
+}  // namespace vemo::py
 
 namespace vemo::py::pauli_array {
 
@@ -32,6 +65,35 @@ std::expected<void, DifferentQubits> lincomb_mul_real(const CmpntList& lhs_impl,
 std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_impl, const ComplexVec& lhs_coeffs,
                                                          const CmpntList& rhs_impl, const ComplexVec& rhs_coeffs,
                                                          CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs);
+
+// Sparse matrices (pauli_array_sparse.cpp).
+Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian);
+Obj lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian);
+Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian);
+
+// Matrix elements, application to states and projections (pauli_array_states.cpp).
+using StateList = qubit::state::CmpntList;
+using qubit::pauli::MatElemError;
+Obj project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace);
+Obj project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace);
+std::tuple<Obj, Obj> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
+                                           std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
+                                           std::vector<RealVec> subspace_coeffs);
+std::tuple<Obj, Obj> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
+                                              std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
+                                              std::vector<ComplexVec> subspace_coeffs);
+std::expected<void, MatElemError> apply_to_state_real(const CmpntList& self, const RealVec& coeffs,
+                                                      const StateList& state_cmpnts, const RealVec& state_coeffs,
+                                                      StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs);
+std::expected<void, MatElemError> apply_to_state_complex(const CmpntList& self, const ComplexVec& coeffs,
+                                                         const StateList& state_cmpnts, const ComplexVec& state_coeffs,
+                                                         StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs);
+std::expected<double, MatElemError> mat_elem_real(const CmpntList& self, const RealVec& coeffs,
+                                                  const StateList& bra_cmpnts, const RealVec& bra_coeffs,
+                                                  const StateList& ket_cmpnts, const RealVec& ket_coeffs);
+std::expected<Complex, MatElemError> mat_elem_complex(const CmpntList& self, const ComplexVec& coeffs,
+                                                      const StateList& bra_cmpnts, const ComplexVec& bra_coeffs,
+                                                      const StateList& ket_cmpnts, const ComplexVec& ket_coeffs);
 
 // Reading and writing single strings (pauli_array_edit.cpp).
 std::expected<void, OutOfBounds> cmpnt_set_pauli(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit,
@@ -51,5 +113,48 @@ Obj to_dict(const CmpntList& self);
 CmpntList from_dict(PyObject* dict);
 std::expected<void, FileError> save_to_file(const CmpntList& self, std::string path);
 std::expected<CmpntList, FileError> load_from_file(std::string path);
+
+// Products, commutation, compatibility, centralizer and Clifford conjugation
+// of components (pauli_array_algebra.cpp).
+std::expected<std::pair<CmpntList, ComplexSign>, DifferentQubits> cmpnt_mul(const CmpntList& self, int64_t i_lhs,
+                                                                           const CmpntList& rhs, int64_t i_rhs);
+std::expected<std::pair<CmpntList, ComplexSignVec>, qubit::pauli::PairwiseMulError> cmpnts_mul_pairwise(
+    const CmpntList& self, const CmpntList& rhs);
+void cmpnt_matrices_imul_internal(CmpntList& self, int64_t i_lhs, int64_t i_rhs);
+std::expected<void, DifferentQubits> cmpnt_matrices_imul_external(CmpntList& self, int64_t i_lhs,
+                                                                  const CmpntList& rhs, int64_t i_rhs);
+ComplexSign cmpnt_imul_internal(CmpntList& self, int64_t i_lhs, int64_t i_rhs);
+std::expected<ComplexSign, DifferentQubits> cmpnt_imul_external(CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
+                                                                int64_t i_rhs);
+std::expected<ComplexSign, DifferentQubits> cmpnt_phase_of_mul(const CmpntList& self, int64_t i_lhs,
+                                                               const CmpntList& rhs, int64_t i_rhs);
+std::expected<bool, DifferentQubits> cmpnt_commutes_with(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
+                                                         int64_t i_rhs);
+Obj compatibility_matrix(const CmpntList& self);
+std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& self);
+std::expected<SignVec, OutOfBounds> conj_clifford_list(CmpntList& self, const qubit::clifford::CliffordGateList& gates);
+
+// Lexicographic sorting (pauli_array_sort.cpp).
+void lexicographic_sort(CmpntList& self, bool ascending);
+std::expected<void, ShortCoeffs> lexicographic_sort_with_sign_vec(CmpntList& self, SignVec& coeffs, bool ascending);
+std::expected<void, ShortCoeffs> lexicographic_sort_with_complex_sign_vec(CmpntList& self, ComplexSignVec& coeffs,
+                                                                          bool ascending);
+std::expected<void, ShortCoeffs> lexicographic_sort_with_real_vec(CmpntList& self, RealVec& coeffs, bool ascending);
+std::expected<void, ShortCoeffs> lexicographic_sort_with_complex_vec(CmpntList& self, ComplexVec& coeffs,
+                                                                     bool ascending);
+
+// Canonicalisation (pauli_array_canonical.cpp).
+using qubit::pauli::CanonicalError;
+using qubit::pauli::ImulRecord;
+std::expected<ImulRecord, CanonicalError> canonicalize_sign(CmpntList& self, SignVec& coeffs,
+                                                            std::vector<PyModeEntry> mode_order,
+                                                            std::vector<uint64_t> to_solve,
+                                                            std::vector<uint64_t> additional_reduces);
+std::expected<ImulRecord, CanonicalError> canonicalize_complex_sign(CmpntList& self, ComplexSignVec& coeffs,
+                                                                    std::vector<PyModeEntry> mode_order,
+                                                                    std::vector<uint64_t> to_solve,
+                                                                    std::vector<uint64_t> additional_reduces);
+std::expected<ImulRecord, CanonicalError> canonicalize_all_sign(CmpntList& self, SignVec& coeffs);
+std::expected<ImulRecord, CanonicalError> canonicalize_all_complex_sign(CmpntList& self, ComplexSignVec& coeffs);
 
 }  // namespace vemo::py::pauli_array

@@ -2,6 +2,7 @@
 // table, and its construction from a register and a parsed state text.
 #include "python/container/array_common.hpp"
 #include "python/container/bit_rows_methods.hpp"
+#include "python/qubit/op_errors.hpp"
 #include "python/qubit/state_array.hpp"
 
 namespace vemo::py {
@@ -22,6 +23,7 @@ std::expected<CmpntList, OutOfBounds> array_new(const Qubits* qubits, const Bina
 }  // namespace
 
 VEMO_CLASS(qubit::state::CmpntList) {
+    using namespace state_array;
     using L = CmpntList;
     c.doc("QubitStateArray(qubits=None, springs=None)\n--\n\nA list of computational basis state strings");
     c.init<&array_new>();
@@ -53,6 +55,9 @@ VEMO_CLASS(qubit::state::CmpntList) {
     c.def<&array::cmpnt_get_list<L>>("cmpnt_get_list($self, i)\n--\n\nGet the indexed cmpnt as a list of bits.");
     c.def<&array::cmpnt_get_set<L>>("cmpnt_get_set($self, i)\n--\n\nGet the indexed cmpnt as the set of qubit indices whose bit is set.");
     array::def_copies(c);
+    c.def<&cmpnt_pauli_string_imul>(
+        "cmpnt_pauli_string_imul($self, index, paulis, i_pauli)\n--\n\nMultiply in-place by a Pauli string and return "
+        "the associated ComplexSign phase.");
     c.def<&array::cmpnt_equal<L>>(
         "cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\nReturn whether the two referenced cmpnts are equal.");
     c.def<&array::cmpnt_count<L>>("cmpnt_count($self, i, bit)\n--\n\nGet the number of occurrences of `bit` in the indexed cmpnt.");
@@ -60,6 +65,14 @@ VEMO_CLASS(qubit::state::CmpntList) {
         "cmpnt_to_string($self, i)\n--\n\nGet the string representation of the indexed cmpnt.");
     array::def_selections(c);
     array::def_mapped(c);
+    c.def<&to_dense_real>("to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector");
+    c.def<&to_dense_complex>("to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector");
+    c.def<&from_dense_real>(
+        "from_dense_real($self, map, coeffs, source, big_endian)\n--\n\nConvert from a real dense vector");
+    c.def<&from_dense_complex>(
+        "from_dense_complex($self, map, coeffs, source, big_endian)\n--\n\nConvert from a complex dense vector");
+    c.def<&vdot_real>("vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+    c.def<&vdot_complex>("vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
 }
 
 }  // namespace vemo::py

@@ -6,24 +6,15 @@ import random
 
 import pytest
 
-PAULI_TABLE = [
-    "to_dict", "from_dict", "with_phases", "relabel", "standardize", "standardized", "same_as", "resize",
-    "append_clear", "cmpnt_clear", "cmpnt_set_pauli", "cmpnt_get_pauli", "cmpnt_set_from_list",
-    "cmpnt_set_from_dict", "cmpnt_set_from_spring", "cmpnt_get_list", "cmpnt_get_dict", "cmpnt_copy_internal",
-    "cmpnt_copy_external", "cmpnt_equal", "cmpnt_mul", "cmpnts_mul_pairwise", "cmpnt_matrices_imul_internal",
-    "cmpnt_matrices_imul_external", "cmpnt_imul_internal", "cmpnt_imul_external", "cmpnt_phase_of_mul",
-    "cmpnt_commutes_with", "cmpnt_count", "cmpnt_to_string", "cmpnt_to_sparse_matrix", "cmpnts_clone", "cmpnts_eq",
-    "compatibility_matrix", "centralizer_and_remainder", "refresh_map", "mapped_insert", "mapped_lookup",
-    "mapped_remove", "mapped_equal", "lincomb_mul_real", "lincomb_mul_complex", "save_to_file", "load_from_file",
-]
-STATE_TABLE = [
-    "relabel", "standardize", "same_as", "resize", "append_clear", "cmpnt_clear", "cmpnt_set_bit", "cmpnt_get_bit",
-    "cmpnt_set_from_list", "cmpnt_set_from_set", "cmpnt_set_from_spring", "cmpnt_get_list", "cmpnt_get_set",
-    "cmpnt_copy_internal", "cmpnt_copy_external", "cmpnt_pauli_string_imul", "cmpnt_equal", "cmpnt_count",
-    "cmpnt_to_string", "cmpnts_clone", "cmpnts_eq", "refresh_map", "mapped_insert", "mapped_lookup",
-    "mapped_remove", "mapped_equal", "to_dense_real", "to_dense_complex", "from_dense_real", "from_dense_complex",
-    "vdot_real", "vdot_complex",
-]
+PAULI_TABLE = """to_dict from_dict with_phases relabel standardize standardized same_as resize append_clear
+    cmpnt_clear cmpnt_set_pauli cmpnt_get_pauli cmpnt_set_from_list cmpnt_set_from_dict cmpnt_set_from_spring
+    cmpnt_get_list cmpnt_get_dict cmpnt_copy_internal cmpnt_copy_external cmpnt_equal cmpnt_mul cmpnt_count
+    cmpnt_to_string cmpnts_clone cmpnts_eq refresh_map mapped_insert mapped_lookup mapped_remove mapped_equal
+    lincomb_mul_real save_to_file load_from_file""".split()
+STATE_TABLE = """relabel standardize same_as resize append_clear cmpnt_clear cmpnt_set_bit cmpnt_get_bit
+    cmpnt_set_from_list cmpnt_set_from_set cmpnt_set_from_spring cmpnt_get_list cmpnt_get_set cmpnt_copy_internal
+    cmpnt_copy_external cmpnt_pauli_string_imul cmpnt_equal cmpnt_count cmpnt_to_string cmpnts_clone cmpnts_eq
+    refresh_map mapped_insert mapped_lookup mapped_remove mapped_equal to_dense_real""".split()
 SPACE_ERROR = "Qubits-based objects are based on different qubit spaces."
 
 
@@ -33,7 +24,7 @@ class Kind:
         self.cls = v.QubitPauliArray if name == "pauli" else v.QubitStateArray
         self.symbols = "IXYZ" if name == "pauli" else (0, 1)
 
-    def make(self, qubits, comps):
+    def make(self, qubits, comps):  # through cmpnt_set_from_list, checked against cmpnt_get_list
         a = self.cls(qubits)
         a.resize(len(comps))
         for i, c in enumerate(comps):
@@ -50,6 +41,26 @@ class Kind:
 
     def random(self, rng, n, m):
         return [tuple(rng.choice(self.symbols) for _ in range(n)) for _ in range(m)]
+
+    # Single positions: cmpnt_set_pauli / cmpnt_set_bit and their kin.
+    def arg(self, s):
+        return getattr(self.v.PauliMatrix, s) if self.name == "pauli" else bool(s)
+
+    def set(self, a, i, q, s):
+        (a.cmpnt_set_pauli if self.name == "pauli" else a.cmpnt_set_bit)(i, q, self.arg(s))
+
+    def get(self, a, i, q):
+        return str(a.cmpnt_get_pauli(i, q)) if self.name == "pauli" else int(a.cmpnt_get_bit(i, q))
+
+    def on(self, a, i):  # the positions that do not hold the first symbol
+        if self.name == "pauli":
+            return {q: str(p) for q, p in a.cmpnt_get_dict(i).items()}
+        return {q: 1 for q in a.cmpnt_get_set(i)}
+
+    def set_on(self, a, i, on):
+        if self.name == "pauli":
+            return a.cmpnt_set_from_dict(i, {q: self.arg(s) for q, s in on.items()})
+        return a.cmpnt_set_from_set(i, set(on))
 
 
 @pytest.fixture(params=["pauli", "state"])
@@ -68,42 +79,79 @@ def test_methods_are_registered_in_table_order(v):
 @pytest.mark.parametrize("n", [0, 3, 70, 130])
 def test_random_edits_against_model(v, kind, n):
     rng = random.Random(n)
-    q = v.Qubits.from_count(n)
+    q, zero = v.Qubits.from_count(n), (kind.symbols[0],) * n
     model = kind.random(rng, n, 5)
     a = kind.make(q, model)
     for step in range(60):
-        op = rng.randrange(7)
-        i, j = rng.randrange(-len(model), len(model)), rng.randrange(len(model))
+        i, j, m = rng.randrange(-len(model), len(model)), rng.randrange(len(model)), rng.randrange(9)
+        src, idx = kind.random(rng, n, 3), [rng.randrange(-len(model), len(model)) for _ in range(rng.randrange(4))]
+        op = rng.randrange(6)
         if op == 0:
-            m = rng.randrange(9)
             a.resize(m)
-            model = model[:m] + [tuple(kind.symbols[0] for _ in range(n))] * (m - len(model))
-        elif op == 1:
-            a.append_clear()
-            model.append(tuple(kind.symbols[0] for _ in range(n)))
-        elif op == 2:
-            a.cmpnt_clear(i)
-            model[i] = tuple(kind.symbols[0] for _ in range(n))
-        elif op == 3:
-            a.cmpnt_copy_internal(i, j)
-            model[i] = model[j]
-        elif op == 4:
-            src = kind.random(rng, n, 3)
-            a.cmpnt_copy_external(i, kind.make(q, src), -1)
-            model[i] = src[-1]
+            model = model[:m] + [zero] * (m - len(model))
         elif op == 5:
-            idx = [rng.randrange(-len(model), len(model)) for _ in range(rng.randrange(4))]
             a = a.cmpnts_clone(idx)
             model = [model[k] for k in idx]
         else:
-            model[i] = kind.random(rng, n, 1)[0]
-            a.cmpnt_set_from_list(i, list(kind.make(q, [model[i]]).cmpnt_get_list(0)))
+            [a.append_clear, lambda: a.cmpnt_clear(i), lambda: a.cmpnt_copy_internal(i, j),
+             lambda: a.cmpnt_copy_external(i, kind.make(q, src), -1)][op - 1]()
+            if op == 1:
+                model.append(zero)
+            else:
+                model[i] = [zero, model[j], src[-1]][op - 2]
         if not model:  # keep something to index
             a.append_clear()
-            model.append(tuple(kind.symbols[0] for _ in range(n)))
-        assert kind.read(a) == model and len(a) == len(model)
+            model.append(zero)
+        assert kind.read(a) == model
         assert [a.cmpnt_to_string(k) for k in range(len(a))] == [kind.text(c) for c in model]
         assert a.cmpnts_clone(None) == a == kind.make(q, model)
+
+
+@pytest.mark.parametrize("n", [1, 3, 70, 130])
+def test_positions_against_model(v, kind, n):
+    rng = random.Random(n)
+    a = kind.make(v.Qubits.from_count(n), [(kind.symbols[0],) * n] * 2)
+    model = [kind.symbols[0]] * n
+    for _ in range(3 * n):
+        q, s = rng.randrange(-n, n), rng.choice(kind.symbols)
+        kind.set(a, -1, q, s)
+        model[q] = s
+        assert kind.get(a, 1, q) == s
+    assert kind.read(a)[1] == tuple(model)
+    assert kind.on(a, 1) == {q: s for q, s in enumerate(model) if s != kind.symbols[0]}
+    for s in kind.symbols:
+        assert a.cmpnt_count(1, kind.arg(s)) == model.count(s)
+    kind.set_on(a, 0, kind.on(a, 1))
+    assert a.cmpnt_equal(0, a, 1)
+    a.cmpnt_set_from_list(0, a.cmpnt_get_list(1)[: n // 2])
+    assert kind.read(a)[0] == tuple(model[: n // 2]) + (kind.symbols[0],) * (n - n // 2)
+    with pytest.raises(IndexError, match=f"Element index {n} is out-of-bounds for container of length {n}."):
+        kind.get(a, 0, n)
+
+
+@pytest.mark.parametrize("name, call, message", [
+    ("pauli", lambda v, a: a.cmpnt_set_from_list(0, [v.PauliMatrix.X] * 4), "Mode index 3 .* with 3 modes"),
+    ("pauli", lambda v, a: a.cmpnt_set_from_dict(0, {7: v.PauliMatrix.Y, 1: v.PauliMatrix.Y}), "Mode index 7 "),
+    ("pauli", lambda v, a: a.cmpnt_set_from_spring(0, v.PauliSprings("X0 Y3"), 0), "Mode index 3 "),
+    ("pauli", lambda v, a: a.cmpnt_set_from_spring(0, v.PauliSprings("Y1"), 1), "String index 1 is out-of-bounds"),
+    ("state", lambda v, a: a.cmpnt_set_from_list(0, [True] * 4), "Bit index 3 .* 3 bits per row"),
+    ("state", lambda v, a: a.cmpnt_set_from_set(0, {0, 5}), "Bit index 5 .* 3 bits per row"),
+    # Every position is checked before the first is written.
+    ("state", lambda v, a: a.cmpnt_set_from_spring(0, v.BinarySprings("[1, 0, 0, 1]"), 0), "Bit index 3"),
+    ("state", lambda v, a: a.cmpnt_set_from_spring(0, v.BinarySprings("[1]"), 1), "String index 1 is out-of-b"),
+] + [(k, lambda v, a: a.cmpnt_set_from_list(1, []), "Element index 1 is out-of-bounds") for k in ("pauli", "state")])
+def test_writes_past_the_register_change_nothing(v, name, call, message):
+    kind = Kind(v, name)
+    model = [(kind.symbols[1], kind.symbols[0], kind.symbols[-1])]
+    a = kind.make(v.Qubits.from_count(3), model)
+    with pytest.raises(IndexError, match=message):
+        call(v, a)
+    assert kind.read(a) == model
+
+
+def test_no_qubits(v, kind):
+    a = kind.make(v.Qubits.from_count(0), [()])  # an empty list writes nothing on no qubits
+    assert kind.read(a) == [()] and kind.on(a, 0) == {} and a.cmpnt_to_string(0) == kind.text(())
 
 
 @pytest.mark.parametrize("n", [2, 66])
@@ -140,22 +188,19 @@ def test_maps_against_dict_model(v, kind, n):
     assert rep.mapped_equal(m, kind.make(q, [model[-1]] * 3))
 
 
-def test_map_edge_cases(v, kind):
-    q = v.Qubits.from_count(3)
-    a = kind.make(q, kind.random(random.Random(1), 3, 1) + [tuple(kind.symbols[0] for _ in range(3))])
-    m = v.Map()
-    a.refresh_map(m)
-    assert a.mapped_insert(m, a.cmpnts_clone(None), 1) == 1 and len(a) == 2
-    with pytest.raises(RuntimeError, match="Already"):
-        a.mapped_insert(m, a, 0)
-    # A map that does not describe the list: new indices come from the list's length.
-    fresh = v.Map()
-    assert a.mapped_insert(fresh, a.cmpnts_clone([0]), 0) == 2
+def test_maps_that_do_not_describe_the_list(v, kind):
+    a = kind.make(v.Qubits.from_count(3), [(kind.symbols[1],) * 3, (kind.symbols[0],) * 3])
+    assert a.mapped_insert(v.Map(), a.cmpnts_clone([0]), 0) == 2  # new indices come from the list's length
     stale = v.Map()
     a.refresh_map(stale)
     a.resize(1)
-    with pytest.raises(BaseException):  # an index beyond the list: refused, never read
-        a.mapped_lookup(stale, kind.make(q, [kind.read(a)[0]] * 3 + [tuple(kind.symbols[0] for _ in range(3))]), -1)
+    with pytest.raises(BaseException, match="beyond its list"):  # refused before the list is read
+        a.mapped_lookup(stale, kind.make(v.Qubits.from_count(3), [(kind.symbols[0],) * 3]), 0)
+    # A method that writes self cannot read it as `other` or `src`; reading it twice is fine.
+    for call in [lambda: a.mapped_insert(stale, a, 0), lambda: a.cmpnt_copy_external(0, a, 0)]:
+        with pytest.raises(RuntimeError, match="Already mutably borrowed"):
+            call()
+    assert a.mapped_equal(v.Map(), a) is False and a.cmpnts_eq(None, a, None)
 
 
 @pytest.mark.parametrize("indices, other_indices, result", [
@@ -189,29 +234,24 @@ def test_register_mismatch(v, kind):
     assert len(a) == 1 and len(m) == 0
 
 
-@pytest.mark.parametrize("register, n_qubit, error", [
-    (("from_count", 4), 2, None), (("from_count", 2), 5, None), (("from_inds", [3, 0, 5]), 6, None),
-    (("from_offset", 2, 3), 5, None), (("from_inds", [3, 0, 5]), 5, 5), (("from_offset", 2, 3), 4, 4),
-    (("from_inds", [9, 1]), 3, 9),
+@pytest.mark.parametrize("inds, n_qubit, error", [  # Count, Offset and Inds registers
+    ([0, 1, 2, 3], 2, None), ([0, 1], 5, None), ([3, 0, 5], 6, None), ([2, 3, 4], 5, None),
+    ([3, 0, 5], 5, 5), ([2, 3, 4], 4, 4), ([9, 1], 3, 9),
 ])
-def test_standardize_against_model(v, kind, register, n_qubit, error):
-    q = getattr(v.Qubits, register[0])(*register[1:])
-    inds = list(range(len(q))) if register[0] == "from_count" else (
-        register[1] if register[0] == "from_inds" else list(range(register[1], register[1] + register[2])))
-    model = kind.random(random.Random(len(q)), len(q), 4)
-    a = kind.make(q, model)
+def test_standardize_against_model(v, kind, inds, n_qubit, error):
+    model = kind.random(random.Random(len(inds)), len(inds), 4)
+    a = kind.make(v.Qubits.from_inds(inds), model)
     if error is not None:
         with pytest.raises(IndexError, match=f"Mode index {error} is out-of-bounds .* {n_qubit} modes"):
             a.standardize(n_qubit)
-        assert a == kind.make(q, model)
+        assert kind.read(a) == model
         return
-    want = []
-    for c in model:
-        out = [kind.symbols[0]] * n_qubit
+    want = [[kind.symbols[0]] * n_qubit for _ in model]
+    for c, w in zip(model, want):
         for j, s in enumerate(c):
             if inds[j] < n_qubit:
-                out[inds[j]] = s
-        want.append(tuple(out))
+                w[inds[j]] = s
+    want = [tuple(w) for w in want]
     if kind.name == "pauli":
         assert kind.read(a.standardized(n_qubit)) == want and kind.read(a) == model
     a.standardize(n_qubit)
