@@ -44,9 +44,13 @@ def test_products_and_commutators_match_dense(complex_, _, n):
     arr, coeffs = lincomb("adjoint", complex_)(a, ca)
     assert len(arr) == len(a)
     np.testing.assert_array_equal(of_normal(arr, coeffs, n), da.conj().T)
-    arr, coeffs = lincomb("to_general", complex_)(a, Map(), ca)
-    assert isinstance(arr, GeneralFermionOperatorArray)
-    np.testing.assert_array_equal(of_general(arr, coeffs, n), da)
+    ga, gca = lincomb("to_general", complex_)(a, Map(), ca)
+    gb, gcb = lincomb("to_general", complex_)(b, Map(), cb)
+    assert isinstance(ga, GeneralFermionOperatorArray)
+    np.testing.assert_array_equal(of_general(ga, gca, n), da)
+    raw, craw = getattr(GeneralFermionOperatorArray, f"lincomb_mul_{_}")(ga, gca, gb, gcb)
+    arr, coeffs = getattr(GeneralFermionOperatorArray, f"lincomb_to_normal_order_{_}")(raw, craw)
+    np.testing.assert_array_equal(of_normal(arr, coeffs, n), da @ db)
 
 
 @pytest.mark.parametrize("complex_,_", KINDS)
