@@ -93,14 +93,21 @@ def t_pauli(rng):
 def t_fermion(rng):
     s = v.FermionSprings(text(rng, "fermion"))
     str(s), s.default_n_mode()
+    modes = rng.choice([None, v.Modes.from_count(rng.choice([1, 4, 70]))])
+    if hasattr(v, "NormalFermionOperatorArray"):
+        (v.NormalFermionOperatorArray(modes, s) if rng.random() < 0.5
+         else v.GeneralFermionOperatorArray(modes, rng.choice([None, 0, 2, 2**64 - 1]), s))
     s.get_ops(an_int(rng))
 
 
 def t_binary(rng):
     s = v.BinarySprings(text(rng, "binary"))
     str(s), s.default_n_qubit()
-    if hasattr(v, "QubitStateArray"):
-        v.QubitStateArray(rng.choice([None, v.Qubits.from_count(rng.choice([1, 4, 70]))]), s)
+    n = rng.choice([1, 4, 70])
+    if rng.random() < 0.5:
+        v.QubitStateArray(rng.choice([None, v.Qubits.from_count(n)]), s)
+    elif hasattr(v, "FermionStateArray"):
+        v.FermionStateArray(rng.choice([None, v.Modes.from_count(n)]), s)
 
 
 def t_coeffs(rng):
@@ -222,9 +229,10 @@ def t_numpy(rng):
         rng.choice([v.SignVec, v.ComplexSignVec]).from_phases(a)
     elif call == 2:
         v.Qubits.from_inds(a)
-    elif hasattr(v, "QubitStateArray"):
+    else:
         n = rng.choice([1, 2, 3])
-        s = v.QubitStateArray(v.Qubits.from_count(n))
+        s = (v.QubitStateArray(v.Qubits.from_count(n)) if rng.random() < 0.5 or not hasattr(v, "FermionStateArray")
+             else v.FermionStateArray(v.Modes.from_count(n)))
         f = s.from_dense_real if call == 3 else s.from_dense_complex
         f(v.Map(), (v.RealVec if call == 3 else v.ComplexVec)(), a, rng.random() < 0.5)
 
@@ -243,6 +251,9 @@ MAKERS = [
     lambda: v.PauliMatrix.Y, lambda: v.SymplecticPart.X, lambda: v.CliffordGate.CX,
     lambda: v.JordanWignerMapper(v.Qubits.from_count(3), None), lambda: v.ParityMapper(v.Qubits.from_count(4), [1, 0, 3, 2]),
     lambda: v.BravyiKitaevMapper(v.Qubits.from_count(5), None), lambda: v.ParaparticularMapper(v.Qubits.from_count(2)),
+    lambda: v.FermionStateArray(v.Modes.from_count(4), v.BinarySprings("[0, 1, 1], [1, 0]")),
+    lambda: v.NormalFermionOperatorArray(v.Modes.from_count(4), v.FermionSprings("F1^ F0, F2^ F2, F3")),
+    lambda: v.GeneralFermionOperatorArray(v.Modes.from_count(3), 4, v.FermionSprings("F0 F1^, F2, F0^ F0")),
 ]
 
 
