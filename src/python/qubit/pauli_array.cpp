@@ -3,7 +3,7 @@
 #include <tuple>
 #include <utility>
 
-#include "core/qubit/pauli_array_new.hpp"
+#include "core/qubit/pauli_list_from_text.hpp"
 #include "python/qubit/pauli_array.hpp"
 
 namespace vemo::py {

@@ -13,7 +13,7 @@
 
 #include "core/cmpnt/springs.hpp"
 #include "core/qubit/lincomb.hpp"
-#include "core/qubit/pauli_array_new.hpp"
+#include "core/qubit/pauli_list_from_text.hpp"
 #include "dense_pauli.hpp"
 
 using namespace vemo;
