@@ -7,7 +7,6 @@
 // Only the first min(strings, coefficients) terms of an input take part.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <expected>
 
@@ -26,11 +25,6 @@ template <FieldVec C>
 using LincombSetMutView = TermSetMutView<CmpntList, C>;
 // Products always accumulate complex coefficients.
 using ProductMutView = TermSetMutView<CmpntList, ComplexVec>;
-
-template <FieldVec C>
-uint64_t taking_part(const LincombView<C>& v) {
-    return std::min<uint64_t>(v.cmpnts.size(), v.coeffs.size());
-}
 
 // out := lhs * rhs without the register check (see product_kernel.hpp). out
 // must not share a list with lhs or rhs, and all three must have rows of one
