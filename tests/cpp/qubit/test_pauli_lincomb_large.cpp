@@ -4,6 +4,8 @@
 // same order, same coefficients bit for bit (also after exact cancellations,
 // which remove strings from the middle of the list), a map that describes
 // the list, and the same result in an output that held an earlier product.
+// The compiled loops are also called one by one: the portable loop and the
+// AVX2 loop (where the processor has AVX2), specialised and generic widths.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "core/qubit/lincomb.hpp"
+#include "core/qubit/product_kernel.hpp"
 #include "dense_pauli.hpp"
 
 using namespace vemo;
@@ -79,7 +82,59 @@ void expect_same(const Out& p, const Out& ref) {
     for (uint64_t i = 0; i < p.cmpnts.size(); ++i) ASSERT_EQ(set.lookup(p.cmpnts.elem_u64it(i)), i);
 }
 
+RealVec real_parts(const ComplexVec& c) {
+    RealVec r;
+    for (uint64_t i = 0; i < c.size(); ++i) r.push(c.get(i).real());
+    return r;
+}
+
+// Each compiled loop for rows of W words (0: any), run on its own into a
+// fresh output without reserve (so that it grows): all equal `ref`.
+template <size_t W, FieldVec C>
+void expect_loops_give(const CmpntList& a, const C& ca, const CmpntList& b, const C& cb, const Out& ref) {
+    const LincombView<C> l{a, ca}, r{b, cb};
+    Out p(a.n_qubit());
+    mul_pairs<W>(p.view(), l, r, a.size(), b.size(), 0);
+    expect_same(p, ref);
+#if defined(VEMO_HAVE_SIP13_X4)
+    if (cpu_has_avx2()) {
+        Out q(a.n_qubit());
+        mul_pairs_avx2<W>(q.view(), l, r, a.size(), b.size(), 0);
+        expect_same(q, ref);
+    }
+#endif
+}
+
+template <size_t W>
+void expect_all_loops(std::mt19937_64& rng, uint64_t n, uint64_t active, int m) {
+    const CmpntList a = random_list(rng, n, active, m), b = random_list(rng, n, active, m);
+    const ComplexVec ca = small_coeffs(rng, m), cb = small_coeffs(rng, m);
+    SCOPED_TRACE(::testing::Message() << "n=" << n << " active=" << active << " W=" << W);
+    const Out ref = reference(a, ca, b, cb);
+    expect_loops_give<W>(a, ca, b, cb, ref);
+    expect_loops_give<0>(a, ca, b, cb, ref);
+    // Real coefficients: every loop gives what the dispatched product gives.
+    const RealVec ra = real_parts(ca), rb = real_parts(cb);
+    Out real_ref(n);
+    ASSERT_TRUE(assign_from_mul(real_ref.view(), LincombView<RealVec>{a, ra}, LincombView<RealVec>{b, rb}));
+    expect_loops_give<W>(a, ra, b, rb, real_ref);
+    expect_loops_give<0>(a, ra, b, rb, real_ref);
+}
+
 }  // namespace
+
+TEST(PauliLincombMulLarge, EveryCompiledLoopGivesTheSameResult) {
+    std::mt19937_64 rng(29);
+    expect_all_loops<1>(rng, 10, 7, 300);
+    expect_all_loops<1>(rng, 64, 64, 150);
+    expect_all_loops<2>(rng, 100, 7, 300);
+    expect_all_loops<0>(rng, 130, 130, 100);
+#if defined(VEMO_HAVE_SIP13_X4)
+    if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2 on this processor: only the portable loops ran";
+#else
+    GTEST_SKIP() << "built without the AVX2 loops: only the portable loops ran";
+#endif
+}
 
 TEST(PauliLincombMulLarge, EqualsPairByPairAccumulation) {
     std::mt19937_64 rng(23);
