@@ -18,7 +18,7 @@ fi
 
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=ON \
+cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD_TESTS=ON -DVEMO_WERROR=ON \
   -DVEMO_STAGE_DIR="$build/stage" -DPython_EXECUTABLE="$(command -v python3)" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 

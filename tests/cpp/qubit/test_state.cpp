@@ -145,8 +145,7 @@ TEST(StatePauliAction, AgreesWithDenseMatrices) {
     for (uint64_t n = 1; n <= 6; ++n) {
         for (int trial = 0; trial < 40; ++trial) {
             const auto ps = random_paulis(rng, n);
-            pauli::CmpntList ops(Qubits::from_count(n));
-            push_paulis(ops, ps);
+            const pauli::CmpntList ops = list_of(n, {ps});
             const Dense m = dense_of(ps);
             CmpntList l(Qubits::from_count(n));
             push_random(l, rng);
@@ -164,8 +163,7 @@ TEST(StatePauliAction, LongStringsAgreeQubitByQubit) {
     const uint64_t n = 150;
     for (int trial = 0; trial < 50; ++trial) {
         const auto ps = random_paulis(rng, n);
-        pauli::CmpntList ops(Qubits::from_count(n));
-        push_paulis(ops, ps);
+        const pauli::CmpntList ops = list_of(n, {ps});
         CmpntList l(Qubits::from_count(n));
         const auto b = push_random(l, rng);
         CmpntList dst(Qubits::from_count(n));
