@@ -1,4 +1,8 @@
 // The extension module: creates `_vemo` and adds its classes in a fixed order.
+#include <algorithm>
+#include <string>
+#include <string_view>
+
 #include "python/frame/bind.hpp"
 
 namespace {
@@ -12,6 +16,19 @@ constexpr const char* module_classes[] = {
     "FermionStateArray", "NormalFermionOperatorArray", "GeneralFermionOperatorArray", "BinarySprings",
     "CliffordGateList", "CliffordGate",  "PauliSprings",       "Qubits",
     "PauliMatrix",   "SymplecticPart",
+};
+
+// Module classes whose bindings do not exist yet: the only names that may be
+// missing at import. Remove a name when its class lands.
+constexpr std::string_view not_yet_built[] = {
+    "Mapper",
+    "JordanWignerMapper",
+    "BravyiKitaevMapper",
+    "ParityMapper",
+    "ParaparticularMapper",
+    "FermionStateArray",
+    "NormalFermionOperatorArray",
+    "GeneralFermionOperatorArray",
 };
 
 PyModuleDef module_def = {
@@ -29,7 +46,8 @@ PyObject* create_module() {
         PyTypeObject* tp = type_object_by_name(name);
         if (!tp) {
             if (PyErr_Occurred()) throw ErrorAlreadySet{};
-            continue;  // not part of this build
+            if (std::ranges::find(not_yet_built, name) != std::end(not_yet_built)) continue;
+            raise(PyExc_ImportError, std::string("vemo._vemo: no binding defines the module class '") + name + "'");
         }
         if (!all) {
             all = check(PyList_New(0));

@@ -64,6 +64,27 @@ uint64_t lomuto_partition(L& list, V& coeffs, bool ascending, uint64_t lo, uint6
     return i;
 }
 
+// A partition in which every element passes the test (its pivot is the
+// range's largest element, or smallest when descending) moves nothing and
+// leaves the pivot at hi; the next one works on lo..hi-1. With E the first
+// occurrence of that extreme value in lo..hi, every partition whose pivot is
+// an element after E equal to it is such a one, so they are skipped together
+// and runs of equal elements cost one pass instead of one pass each (ordered
+// input still costs a pass per element, as the partitions themselves do).
+// Returns the hi of the first partition that may move something.
+template <WordIters L>
+uint64_t skip_fixed_pivots(const L& list, bool ascending, uint64_t lo, uint64_t hi) {
+    const auto cmp = [&](uint64_t a, uint64_t b) { return words_cmp(Words(list.elem_u64it(a)), Words(list.elem_u64it(b))); };
+    for (;;) {
+        uint64_t e = lo;
+        for (uint64_t j = lo + 1; j <= hi; ++j)
+            if (ascending ? cmp(j, e) > 0 : cmp(j, e) < 0) e = j;
+        while (hi > e && cmp(hi, e) == 0) --hi;
+        if (hi != e || hi == lo) return hi;
+        hi = e - 1;  // the extreme itself, strictly beyond everything before it, is fixed too
+    }
+}
+
 // Recurses into the smaller side and loops on the larger, so the depth stays
 // below log2(n) even on sorted input. Partitions of disjoint ranges do not
 // interact, so the order of processing them does not change the result.
@@ -71,6 +92,11 @@ template <WordIters L, class V>
 void quicksort_impl(L& list, V& coeffs, bool ascending, uint64_t lo, uint64_t hi) {
     while (lo < hi) {
         const uint64_t p = lomuto_partition(list, coeffs, ascending, lo, hi);
+        if (p == hi) {
+            // Nothing moved: the pivot was an extreme, and equal ones may follow.
+            hi = skip_fixed_pivots(list, ascending, lo, hi - 1);
+            continue;
+        }
         const uint64_t left = p - lo, right = hi - p;
         if (left < right) {
             if (left > 1) quicksort_impl(list, coeffs, ascending, lo, p - 1);

@@ -129,9 +129,8 @@ public:
     static std::expected<Table, bincode::DecodeError> decode(bincode::Decoder<Source>& d) {
         auto len = d.read_u64();
         if (!len) return std::unexpected(len.error());
+        // Grows as words arrive: no allocation is sized by a length read from the input.
         LargeVec<uint64_t> data;
-        // Grow as words arrive: a length field alone must not trigger a huge allocation.
-        data.reserve(std::min<uint64_t>(*len, uint64_t{1} << 16));
         for (uint64_t k = 0; k < *len; ++k) {
             auto w = d.read_u64();
             if (!w) return std::unexpected(w.error());

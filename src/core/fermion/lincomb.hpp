@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/accumulate.hpp"
@@ -41,21 +42,7 @@ TermSet<C> new_term_set(Modes modes) {
     return TermSet<C>::empty_from(CmpntList(modes));
 }
 
-// An operation that reads one coefficient per component was given fewer; a
-// ValueError in Python.
-struct ShortCoeffs {
-    uint64_t n_coeffs = 0;
-    uint64_t n_cmpnts = 0;
-
-    bool operator==(const ShortCoeffs&) const = default;
-    std::string message() const {
-        return "Coefficient vector of length " + std::to_string(n_coeffs) +
-               " is shorter than the component list of length " + std::to_string(n_cmpnts) + ".";
-    }
-    std::string debug() const {
-        return "ShortCoeffs(" + std::to_string(n_coeffs) + ", " + std::to_string(n_cmpnts) + ")";
-    }
-};
+using ShortCoeffs = ::vemo::ShortCoeffs;
 
 template <FieldVec C>
 std::expected<void, ShortCoeffs> check_one_coeff_each(const TermsView<C>& terms) {

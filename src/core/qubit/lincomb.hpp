@@ -26,6 +26,14 @@ using LincombSetMutView = TermSetMutView<CmpntList, C>;
 // Products always accumulate complex coefficients.
 using ProductMutView = TermSetMutView<CmpntList, ComplexVec>;
 
+namespace detail {
+
+// i^k as exact complex numbers; the zeros are positive so that a product
+// with a positive coefficient has no negative-zero part.
+inline constexpr Complex phase_values[4] = {{1.0, 0.0}, {0.0, 1.0}, {-1.0, 0.0}, {0.0, -1.0}};
+
+}  // namespace detail
+
 // out := lhs * rhs without the register check (see product_kernel.hpp). out
 // must not share a list with lhs or rhs, and all three must have rows of one
 // width. Should memory run out, out is left empty and the exception propagates.

@@ -172,24 +172,33 @@ public:
             }
     }
 
-    // The register index of the first position (in position order) whose index
-    // is not below limit; none when every index is below it.
-    std::optional<uint64_t> first_index_not_below(uint64_t limit) const {
+    // The largest register index, none for an empty register. A run from an
+    // offset that passes the top of the 64-bit range (only a decoded register
+    // can) holds the largest index of all.
+    std::optional<uint64_t> largest_index() const {
         const uint64_t n = size();
+        if (n == 0) return std::nullopt;
         if (auto* o = std::get_if<Offset>(&kind_)) {
-            if (n == 0) return std::nullopt;
-            if (o->start >= limit) return o->start;
-            // Position limit - start would hold index limit (no wrap below it).
-            if (n > limit - o->start) return limit;
-            return std::nullopt;
+            uint64_t last = 0;
+            if (__builtin_add_overflow(o->start, n - 1, &last)) return UINT64_MAX;
+            return last;
         }
-        if (auto* v = std::get_if<Inds>(&kind_)) {
-            for (uint64_t i : v->inds)
-                if (i >= limit) return i;
-            return std::nullopt;
+        if (auto* v = std::get_if<Inds>(&kind_)) return *std::ranges::max_element(v->inds);
+        return n - 1;
+    }
+
+    // What every register built by the constructors satisfies, whatever its
+    // form: distinct indices, and a run from an offset that ends within the
+    // 64-bit range. Registers read from files are checked against it.
+    std::expected<void, std::string> check_valid() const {
+        if (auto* o = std::get_if<Offset>(&kind_)) {
+            uint64_t end = 0;
+            if (__builtin_add_overflow(o->start, o->n, &end))
+                return std::unexpected(OffsetOverflow{o->start, o->n}.message());
         }
-        if (n > limit) return limit;
-        return std::nullopt;
+        if (auto* v = std::get_if<Inds>(&kind_))
+            if (auto c = CoincidentIndex::check(v->inds)) return std::unexpected(c->message());
+        return {};
     }
 
     bool is_count() const { return std::holds_alternative<Count>(kind_); }
@@ -234,9 +243,8 @@ public:
             case 2: {
                 auto len = d.read_u64();
                 if (!len) return std::unexpected(len.error());
+                // Grows as entries arrive: no allocation is sized by a length read from the input.
                 std::vector<uint64_t> v;
-                // Grow as entries arrive: a length field alone must not allocate.
-                v.reserve(std::min<uint64_t>(*len, uint64_t{1} << 16));
                 for (uint64_t k = 0; k < *len; ++k) {
                     auto i = d.read_u64();
                     if (!i) return std::unexpected(i.error());

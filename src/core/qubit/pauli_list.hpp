@@ -5,10 +5,12 @@
 #pragma once
 
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <expected>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/container/bit_matrix.hpp"
 #include "core/container/errors.hpp"
@@ -57,18 +59,38 @@ inline uint64_t count(std::span<const uint64_t> x, std::span<const uint64_t> z, 
     return c;
 }
 
-// The text of one string: its non-identity factors, e.g. "X0 Y3 Z64".
-inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z) {
-    std::string s;
+// The most characters the text of a string of nw words per plane takes: a
+// blank, a letter and up to 20 digits per position.
+constexpr uint64_t max_text_len(size_t nw) { return uint64_t{64} * 22 * nw; }
+
+// Writes the text of one string, its non-identity factors such as "X0 Y3
+// Z64", at p (room for max_text_len characters); returns the end.
+inline char* write_fmt(char* p, std::span<const uint64_t> x, std::span<const uint64_t> z) {
     const size_t nw = std::min(x.size(), z.size());
+    const char* const start = p;
     for (size_t i = 0; i < nw; ++i) {
         for (uint64_t m = x[i] | z[i]; m; m &= m - 1) {
             const unsigned b = static_cast<unsigned>(std::countr_zero(m));
-            if (!s.empty()) s += ' ';
-            s += pauli_char(pauli_from_bits((x[i] >> b) & 1, (z[i] >> b) & 1));
-            s += std::to_string(uint64_t{i} * 64 + b);
+            if (p != start) *p++ = ' ';
+            // Branch-free letter and, below 100, digits: random strings defeat prediction.
+            *p++ = "IXZY"[((x[i] >> b) & 1) | (((z[i] >> b) & 1) << 1)];
+            const uint64_t q = uint64_t{i} * 64 + b;
+            if (q < 100) {
+                const bool two = q >= 10;
+                p[0] = static_cast<char>('0' + (two ? q / 10 : q));
+                p[1] = static_cast<char>('0' + q % 10);
+                p += 1 + two;
+            } else {
+                p = std::to_chars(p, p + 20, q).ptr;
+            }
         }
     }
+    return p;
+}
+
+inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z) {
+    std::string s(max_text_len(std::min(x.size(), z.size())), '\0');
+    s.resize(static_cast<size_t>(write_fmt(s.data(), x, z) - s.data()));
     return s;
 }
 
@@ -76,6 +98,8 @@ inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z)
 
 class CmpntList : public PlanePairRows<CmpntList> {
 public:
+    using mismatch_error = DifferentQubits;
+
     CmpntList() : CmpntList(Qubits()) {}
     // An empty list on the register.
     explicit CmpntList(Qubits qubits)
@@ -186,14 +210,22 @@ public:
     // A copy on Count(n'): unchanged for Count(n'), resized for another
     // Count, moved position by position for Offset and Inds.
     std::expected<CmpntList, OutOfBounds> standardized(uint64_t n) const { return standardized_copy(*this, n); }
+    // In place; on failure the list is unchanged.
+    std::expected<void, OutOfBounds> standardize(uint64_t n) { return standardize_in_place(*this, n); }
 
+    // The strings' texts joined by ", ", written into one buffer that grows
+    // by doubling, so a large list costs one pass and a final copy.
     std::string to_string() const {
-        std::string s;
+        const uint64_t per_string = 2 + encoding::max_text_len(words_per_row());
+        std::vector<char> buf;
+        size_t len = 0;
         for (uint64_t i = 0; i < size(); ++i) {
-            if (i) s += ", ";
-            s += fmt_elem(i);
+            if (buf.size() - len < per_string) buf.resize(std::max<size_t>(2 * buf.size(), len + per_string));
+            char* p = buf.data() + len;
+            if (i) *p++ = ',', *p++ = ' ';
+            len = static_cast<size_t>(encoding::write_fmt(p, x_part_.row(i), z_part_.row(i)) - buf.data());
         }
-        return s;
+        return std::string(buf.data(), len);
     }
 
     bool operator==(const CmpntList&) const = default;
@@ -205,6 +237,9 @@ public:
         if (auto r = z_part_.encode(e); !r) return r;
         return qubits_.encode(e);
     }
+    // Refuses fields that no list has: planes of other shapes or widths, bits
+    // beyond the width, a register with repeated or wrapping indices. A valid
+    // register that is not in canonical form is kept as it is.
     template <class Source>
     static std::expected<CmpntList, bincode::DecodeError> decode(bincode::Decoder<Source>& d) {
         auto x = BitMatrix::decode(d);
@@ -213,6 +248,7 @@ public:
         if (!z) return std::unexpected(z.error());
         auto q = Qubits::decode(d);
         if (!q) return std::unexpected(q.error());
+        if (auto ok = q->check_valid(); !ok) return std::unexpected(bincode::DecodeError::inconsistent(ok.error()));
         auto l = from_parts(std::move(*x), std::move(*z), std::move(*q));
         if (!l) return std::unexpected(bincode::DecodeError::inconsistent(l.error()));
         return std::move(*l);

@@ -48,13 +48,19 @@ inline std::optional<std::pair<PauliMatrix, uint16_t>> parse_token(std::string_v
 class Springs : public SpringsBase {
 public:
     // Parses one part of one component into one new string; a bad token stores
-    // nothing and names the whole token.
+    // nothing (what its predecessors stored is taken back) and names the whole token.
     std::expected<void, BadParse> push_str(std::string_view piece) {
-        for (std::string_view tok : WsTokens(piece))
-            if (!detail::parse_token(tok))
-                return std::unexpected(quoting_bad_parse(tok, " is not a valid Pauli matrix in a sparse string."));
+        const size_t n_entries = inds.indices.size();
+        const auto max_index = inds.max_index;
         for (std::string_view tok : WsTokens(piece)) {
-            const auto [p, q] = *detail::parse_token(tok);
+            const auto t = detail::parse_token(tok);
+            if (!t) {
+                inds.indices.resize(n_entries);
+                codes_.resize(n_entries);
+                inds.max_index = max_index;
+                return std::unexpected(quoting_bad_parse(tok, " is not a valid Pauli matrix in a sparse string."));
+            }
+            const auto [p, q] = *t;
             if (p == PauliMatrix::I) {
                 inds.record_index(q);
             } else {

@@ -22,10 +22,6 @@ namespace vemo::qubit::pauli {
 
 namespace detail {
 
-// i^k as exact complex numbers; the zeros are positive so that a product
-// with a positive coefficient has no negative-zero part.
-inline constexpr Complex phase_values[4] = {{1.0, 0.0}, {0.0, 1.0}, {-1.0, 0.0}, {0.0, -1.0}};
-
 // (i^k a) b, multiplied in that order.
 inline Complex phased_product(uint32_t k, double a, double b) {
     const Complex p = phase_values[k & 3];

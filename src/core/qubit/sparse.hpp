@@ -1,5 +1,6 @@
 // Compressed-sparse-row matrices with complex entries, as the qubit operators
-// produce them (the binding hands them to SciPy).
+// produce them (the binding hands them to SciPy). Their arrays can be large:
+// they come from the huge-page allocator.
 #pragma once
 
 #include <complex>
@@ -7,12 +8,14 @@
 #include <new>
 #include <vector>
 
+#include "core/container/huge_alloc.hpp"
+
 namespace vemo::qubit {
 
 struct CsrMatrix {
-    std::vector<uint64_t> indptr;                // n_rows + 1 row starts, from 0
-    std::vector<uint64_t> indices;               // column of each stored entry
-    std::vector<std::complex<double>> data;     // value of each stored entry
+    LargeVec<uint64_t> indptr;                // n_rows + 1 row starts, from 0
+    LargeVec<uint64_t> indices;               // column of each stored entry
+    LargeVec<std::complex<double>> data;     // value of each stored entry
     uint64_t n_rows = 0;
     uint64_t n_cols = 0;
 

@@ -27,6 +27,8 @@ namespace vemo::qubit::state {
 
 class CmpntList {
 public:
+    using mismatch_error = DifferentQubits;
+
     CmpntList() : CmpntList(Qubits()) {}
     // An empty list on the register.
     explicit CmpntList(Qubits qubits) : bits_(0, qubits.size()), qubits_(std::move(qubits)) {}
@@ -111,6 +113,15 @@ public:
         uint64_t ones = 0;
         for (uint64_t w : row(i)) ones += static_cast<uint64_t>(std::popcount(w));
         return bit ? ones : n_qubit() - ones;
+    }
+
+    // Writes string s of the text into state i: positions marked 1 are set,
+    // those marked 0 cleared, the others keep their bits. A string index
+    // beyond the text (kind String) and a marked position not below n (kind
+    // Bit) are refused before anything is written.
+    std::expected<void, OutOfBounds> set_spring(uint64_t i, const StateSprings& springs, size_t s) {
+        if (auto c = check_bounds(s, springs.n_strings(), OutOfBoundsKind::String); !c) return c;
+        return vemo::set_spring(bits_.row_mut_ref(i), springs, s);
     }
 
     // ---- a Pauli string acting on a state (no register check) ----

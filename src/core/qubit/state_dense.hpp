@@ -11,12 +11,14 @@
 #include <span>
 #include <vector>
 
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/state.hpp"
 #include "core/utils/endian.hpp"
+#include "core/utils/vdot.hpp"
 
 namespace vemo::qubit::state::lincomb {
 
@@ -106,6 +108,16 @@ template <FieldVec C>
 std::expected<void, OutOfBounds> assign_from_dense(CmpntList& cmpnts, Map& map, C& coeffs,
                                                    std::span<const typename C::Scalar> source, bool big_endian) {
     return assign_from_dense(TermSetMutView<CmpntList, C>{cmpnts, map, coeffs}, source, big_endian);
+}
+
+// <lhs|rhs>, the left side conjugated and found through its map. Each side's
+// coefficients must cover its states.
+template <FieldVec C>
+std::expected<typename C::Scalar, ShortCoeffs> vdot(const TermSetView<CmpntList, C>& lhs,
+                                                      const TermsView<CmpntList, C>& rhs) {
+    if (auto r = check_one_coeff_each(lhs.coeffs.size(), lhs.cmpnts.size()); !r) return std::unexpected(r.error());
+    if (auto r = check_one_coeff_each(rhs.coeffs.size(), rhs.cmpnts.size()); !r) return std::unexpected(r.error());
+    return vemo::vdot(lhs.cmpnts, lhs.map, lhs.coeffs, rhs.cmpnts, rhs.coeffs);
 }
 
 }  // namespace vemo::qubit::state::lincomb

@@ -60,14 +60,14 @@ inline std::expected<void, BasisError> relabel_register(Qubits& current, Qubits 
 // Count(n)) and resize_standardize (a Count register only changes size).
 //
 // relabelled_copy is the frame of a general_standardized: every register
-// index must be below n, otherwise the first offending one is reported (kind
-// Mode, length n) and nothing is built; move_row(out, r) then moves row r's
+// index must be below n, otherwise the largest one is reported (kind Mode,
+// length n) and nothing is built; move_row(out, r) then moves row r's
 // set positions to their register indices in out, a list on Count(n) of
 // zero rows.
 template <class L, class MoveRow>
 std::expected<L, OutOfBounds> relabelled_copy(const L& l, uint64_t n, MoveRow move_row) {
-    if (auto bad = l.qubits().first_index_not_below(n))
-        return std::unexpected(OutOfBounds{*bad, n, OutOfBoundsKind::Mode});
+    if (auto top = l.qubits().largest_index(); top && *top >= n)
+        return std::unexpected(OutOfBounds{*top, n, OutOfBoundsKind::Mode});
     L out(Qubits::from_count(n));
     out.resize(l.size());
     for (uint64_t r = 0; r < l.size(); ++r) move_row(out, r);

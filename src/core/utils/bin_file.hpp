@@ -87,6 +87,14 @@ public:
         return {};
     }
 
+    // The next n bytes in place when the buffer holds them, else null (nothing consumed).
+    const uint8_t* take(size_t n) {
+        if (len_ - pos_ < n) return nullptr;
+        const uint8_t* p = buf_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+
     // True when every byte of the file has been read.
     std::expected<bool, IoError> at_end() {
         if (pos_ < len_) return false;
@@ -136,19 +144,29 @@ public:
 
     std::expected<void, IoError> write(std::span<const uint8_t> bytes) {
         if (failed_) return std::unexpected(IoError{IoError::Write});
-        if (buf_.size() + bytes.size() > detail::file_buffer_size) {
+        if (bytes.size() > buf_.size() - len_) {
             if (auto r = flush(); !r) return r;
-            if (bytes.size() >= detail::file_buffer_size) return write_all(bytes);
+            if (bytes.size() >= buf_.size()) return write_all(bytes);
         }
-        buf_.insert(buf_.end(), bytes.begin(), bytes.end());
+        if (!bytes.empty()) std::memcpy(buf_.data() + len_, bytes.data(), bytes.size());
+        len_ += bytes.size();
         return {};
+    }
+
+    // Room for the next n bytes in the buffer, taken as written; null when the
+    // buffer lacks it (or a write failed), taking nothing.
+    uint8_t* room(size_t n) {
+        if (failed_ || n > buf_.size() - len_) return nullptr;
+        uint8_t* p = buf_.data() + len_;
+        len_ += n;
+        return p;
     }
 
     // Writes out the buffered bytes.
     std::expected<void, IoError> flush() {
-        if (!fd_.is_open()) return buf_.empty() ? std::expected<void, IoError>() : std::unexpected(IoError{IoError::Write});
-        auto r = write_all(buf_);
-        buf_.clear();
+        if (!fd_.is_open()) return len_ == 0 ? std::expected<void, IoError>() : std::unexpected(IoError{IoError::Write});
+        auto r = write_all(std::span<const uint8_t>(buf_).first(len_));
+        len_ = 0;
         return r;
     }
 
@@ -162,7 +180,7 @@ public:
     }
 
 private:
-    explicit BinFileWriter(detail::Fd fd) : fd_(std::move(fd)) { buf_.reserve(detail::file_buffer_size); }
+    explicit BinFileWriter(detail::Fd fd) : fd_(std::move(fd)), buf_(detail::file_buffer_size) {}
 
     std::expected<void, IoError> write_all(std::span<const uint8_t> bytes) {
         if (failed_) return std::unexpected(IoError{IoError::Write});
@@ -180,6 +198,7 @@ private:
 
     detail::Fd fd_;
     std::vector<uint8_t> buf_;
+    size_t len_ = 0;  // bytes of buf_ not yet written
     bool failed_ = false;
 };
 

@@ -31,10 +31,24 @@ concept ByteSink = requires(S& s, std::span<const uint8_t> b) {
     { s.write(b) } -> std::same_as<std::expected<void, IoError>>;
 };
 
+// A buffered sink may also hand out room for the next n bytes in place, taking
+// them as written, or null (taking nothing) when it has no such room at hand.
+template <class S>
+concept BufferedByteSink = ByteSink<S> && requires(S& s, size_t n) {
+    { s.room(n) } -> std::same_as<uint8_t*>;
+};
+
 // A source either fills the whole span or fails.
 template <class S>
 concept ByteSource = requires(S& s, std::span<uint8_t> b) {
     { s.read(b) } -> std::same_as<std::expected<void, IoError>>;
+};
+
+// A buffered source may also hand out the next n bytes in place, consuming
+// them, or null (consuming nothing) when they are not at hand in one piece.
+template <class S>
+concept BufferedByteSource = ByteSource<S> && requires(S& s, size_t n) {
+    { s.take(n) } -> std::same_as<const uint8_t*>;
 };
 
 // Appends to a byte vector; never fails.
@@ -55,6 +69,12 @@ struct SpanSource {
         if (!b.empty()) std::memcpy(b.data(), rest.data(), b.size());
         rest = rest.subspan(b.size());
         return {};
+    }
+    const uint8_t* take(size_t n) {
+        if (n > rest.size()) return nullptr;
+        const uint8_t* p = rest.data();
+        rest = rest.subspan(n);
+        return p;
     }
 };
 
@@ -113,7 +133,14 @@ public:
     explicit Encoder(Sink& sink) : sink_(&sink) {}
     Sink& sink() { return *sink_; }
 
-    std::expected<void, EncodeError> write_u8(uint8_t v) { return sink_->write(std::span<const uint8_t>(&v, 1)); }
+    std::expected<void, EncodeError> write_u8(uint8_t v) {
+        if constexpr (BufferedByteSink<Sink>)
+            if (uint8_t* p = sink_->room(1)) {
+                *p = v;
+                return {};
+            }
+        return sink_->write(std::span<const uint8_t>(&v, 1));
+    }
 
     std::expected<void, EncodeError> write_u64(uint64_t v) {
         if (v < tag_u16) return write_u8(static_cast<uint8_t>(v));
@@ -124,9 +151,15 @@ public:
     std::expected<void, EncodeError> write_u32(uint32_t v) { return write_u64(v); }
 
 private:
-    // The tag and the payload go to the sink as two requests.
+    // The tag and the payload go to the sink as two requests, or into its room at once.
     template <size_t N>
     std::expected<void, EncodeError> tagged(uint8_t tag, uint64_t v) {
+        if constexpr (BufferedByteSink<Sink>)
+            if (uint8_t* p = sink_->room(1 + N)) {
+                p[0] = tag;
+                for (size_t k = 0; k < N; ++k) p[1 + k] = static_cast<uint8_t>(v >> (8 * k));
+                return {};
+            }
         if (auto r = write_u8(tag); !r) return r;
         std::array<uint8_t, N> b;
         for (size_t k = 0; k < N; ++k) b[k] = static_cast<uint8_t>(v >> (8 * k));
@@ -142,6 +175,8 @@ public:
     Source& source() { return *source_; }
 
     std::expected<uint8_t, DecodeError> read_u8() {
+        if constexpr (BufferedByteSource<Source>)
+            if (const uint8_t* p = source_->take(1)) return *p;
         uint8_t b = 0;
         if (auto r = source_->read(std::span<uint8_t>(&b, 1)); !r) return std::unexpected(DecodeError::from_io(r.error()));
         return b;
@@ -173,9 +208,14 @@ private:
     template <size_t N>
     std::expected<uint64_t, DecodeError> payload() {
         std::array<uint8_t, N> b{};
-        if (auto r = source_->read(b); !r) return std::unexpected(DecodeError::from_io(r.error()));
+        const uint8_t* p = nullptr;
+        if constexpr (BufferedByteSource<Source>) p = source_->take(N);
+        if (!p) {
+            if (auto r = source_->read(b); !r) return std::unexpected(DecodeError::from_io(r.error()));
+            p = b.data();
+        }
         uint64_t v = 0;
-        for (size_t k = 0; k < N; ++k) v |= uint64_t{b[k]} << (8 * k);
+        for (size_t k = 0; k < N; ++k) v |= uint64_t{p[k]} << (8 * k);
         return v;
     }
     Source* source_;

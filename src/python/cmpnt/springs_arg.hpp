@@ -1,6 +1,7 @@
 // Reading a text form from the Python argument `s` of a springs constructor.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,19 +12,17 @@
 
 namespace vemo::py {
 
-// The "*"-parts of the text `s` (None reads as the empty text); a malformed
-// text is a ValueError.
+// The "*"-parts of the text `s` (a required argument that may be None, which
+// reads as the empty text); a malformed text is a ValueError.
 template <ModeSettings S>
-std::vector<S> springs_parts_arg(PyObject* s) {
-    std::string text;
-    if (s != Py_None) text = with_argument_name("s", [&] { return FromPy<std::string>::convert(s); });
-    return to_py_result(all_parts_from_str<S>(text));
+std::vector<S> springs_parts_arg(const std::optional<std::string>& s) {
+    return to_py_result(all_parts_from_str<S>(s.value_or(std::string())));
 }
 
 // The single part of the text `s`; any other number of parts is the
 // ValueError `wrong_parts`.
 template <ModeSettings S>
-S one_part_springs_arg(PyObject* s, const char* wrong_parts) {
+S one_part_springs_arg(const std::optional<std::string>& s, const char* wrong_parts) {
     auto parts = springs_parts_arg<S>(s);
     if (parts.size() != 1) raise(PyExc_ValueError, wrong_parts);
     return std::move(parts.front());

@@ -28,7 +28,7 @@ bool modes_eq(const Modes& a, const Modes& b) { return a == b; }
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(Modes, 0) {
+VEMO_CLASS(Modes) {
     c.doc("Python wrapper for fermionic mode spaces.");
     c.def_static<&from_count>("from_count(n)\n--\n\nCreate using the first n fermionic modes.");
     c.def_static<&from_pair_count_spin_major>(

@@ -1,5 +1,6 @@
 // Python class FermionSprings: one parsed fermion text form.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -14,12 +15,11 @@ namespace {
 
 using fermion::Springs;
 
-Springs springs_new(PyObject* s) {
+Springs springs_new(std::optional<std::string> s) {
     return one_part_springs_arg<Springs>(s, "Fermion springs object does not have exactly one part");
 }
 
 uint64_t springs_len(const Springs& s) { return s.n_strings(); }
-std::string springs_str(const Springs& s) { return s.to_string(); }
 
 std::vector<std::tuple<uint64_t, bool>> get_ops(const Springs& s, int64_t i) {
     const uint64_t k = to_py_result(try_py_index(i, s.n_strings()));
@@ -28,18 +28,17 @@ std::vector<std::tuple<uint64_t, bool>> get_ops(const Springs& s, int64_t i) {
     return out;
 }
 
-uint64_t default_n_mode(const Springs& s) { return s.default_n_mode(); }
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(Springs, 0) {
+VEMO_CLASS(Springs) {
     c.doc("FermionSprings(s)\n--\n\nPython wrapper for fermionic ladder-operator sparse strings.");
     c.init<&springs_new>();
     c.len<&springs_len>();
-    c.str<&springs_str>();
-    c.repr<[](const Springs& s) { return s.to_string(); }>();
+    c.str<&Springs::to_string>();
+    c.repr<&Springs::to_string>();
     c.def<&get_ops>("get_ops($self, i)\n--\n\nGet one sparse string as `(mode, is_creation)` pairs.");
-    c.def<&default_n_mode>(
+    c.def<&Springs::default_n_mode>(
         "default_n_mode($self)\n--\n\nNumber of modes required in the smallest space of modes that can contain modes "
         "indexed in [0, self.max].");
     add_copies(c);

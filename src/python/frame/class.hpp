@@ -19,14 +19,56 @@ namespace vemo::py {
 template <class T>
 struct PyClass;
 
+// A class or subclass named for Python.
 template <class T>
-concept Bound = requires { PyClass<T>::name; };
+concept Declared = requires { PyClass<T>::name; };
 
-#define VEMO_PY_CLASS(T, NAME)                       \
-    template <>                                      \
-    struct vemo::py::PyClass<T> {                    \
-        static constexpr const char* name = NAME;    \
-    }
+// A Python subclass: a tag type whose objects hold the value of its base class.
+template <class T>
+concept Subclass = Declared<T> && requires { typename PyClass<T>::base; };
+
+// A class whose objects hold a T: the type of arguments and results.
+template <class T>
+concept Bound = Declared<T> && !Subclass<T>;
+
+template <Declared T>
+class ClassDef;
+
+// The one ordered list of a class's members: defined once per class by VEMO_CLASS.
+template <Declared T>
+void define_class(ClassDef<T>& c);
+
+template <class T>
+struct ValueOfT {
+    using type = T;
+};
+template <Subclass T>
+struct ValueOfT<T> {
+    using type = typename PyClass<T>::base;
+};
+// The C++ value that the objects of class T hold.
+template <Declared T>
+using ValueOf = typename ValueOfT<T>::type;
+
+#define VEMO_PY_CLASS(T, NAME)                    \
+    template <>                                   \
+    struct vemo::py::PyClass<T> {                 \
+        static constexpr const char* name = NAME; \
+    };                                            \
+    template <>                                   \
+    void vemo::py::define_class<T>(::vemo::py::ClassDef<T>&)
+
+// TAG (any declared type) names a Python subclass of the bound class BASE that
+// adds only a constructor: its objects hold a BASE, so every method of BASE
+// works on them, and isinstance(obj, BASE) is true.
+#define VEMO_PY_SUBCLASS(TAG, BASE, NAME)         \
+    template <>                                   \
+    struct vemo::py::PyClass<TAG> {               \
+        static constexpr const char* name = NAME; \
+        using base = BASE;                        \
+    };                                            \
+    template <>                                   \
+    void vemo::py::define_class<TAG>(::vemo::py::ClassDef<TAG>&)
 
 // The object layout: the header, the borrow flag, the value.
 template <class T>
@@ -37,9 +79,10 @@ struct Instance {
     T value;
 };
 
+// The type of the class registered under `name`: null when none is, SystemError when two are.
 PyTypeObject* type_object_by_name(const char* name);
 
-template <Bound T>
+template <Declared T>
 PyTypeObject* type_of();
 
 template <Bound T>
@@ -86,16 +129,17 @@ private:
     Instance<T>* i_;
 };
 
-// A new Python object owning `value`.
-template <Bound T>
-Obj new_instance(T value) {
+// A new Python object of class T (a subclass tag or the value's own class) owning `value`.
+template <Declared T>
+Obj new_instance(ValueOf<T> value) {
+    using V = ValueOf<T>;
     PyTypeObject* tp = type_of<T>();
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(tp, Py_tp_alloc));
     PyObject* o = alloc(tp, 0);
     if (!o) throw ErrorAlreadySet{};
-    auto* inst = reinterpret_cast<Instance<T>*>(o);
+    auto* inst = reinterpret_cast<Instance<V>*>(o);
     inst->borrow = 0;
-    new (&inst->value) T(std::move(value));
+    new (&inst->value) V(std::move(value));
     return Obj::steal(o);
 }
 
@@ -109,15 +153,18 @@ void dealloc_instance(PyObject* self) {
     Py_DECREF(tp);
 }
 
-// Everything a type object is built from. Built lazily: binding files add
-// blocks at load time; the blocks run when the type is first needed.
+// Everything a type object is built from, collected by the class's definition
+// when the type is first needed.
 struct ClassSpec {
     std::string name;
     std::string qualified_name;
     std::string doc;
     Py_ssize_t basicsize = 0;
     bool has_new = false;
+    bool has_subclasses = false;
+    PyTypeObject* base = nullptr;
     std::vector<PyMethodDef> methods;
+    std::vector<PyGetSetDef> getset;
     std::vector<PyType_Slot> slots;
     PyTypeObject* type = nullptr;
 };
@@ -128,12 +175,13 @@ void register_class(const char* name, PyTypeObject* (*get)());
 #define VEMO_CAT2(a, b) a##b
 #define VEMO_CAT(a, b) VEMO_CAT2(a, b)
 
-// Defines a block of methods and slots of class T:
-//   VEMO_CLASS_BLOCK(Map, 0) { c.doc("..."); c.def<&f>("f($self)\n--\n\nDoc"); }
-#define VEMO_CLASS_BLOCK(T, ORDER)                                                                   \
-    static void VEMO_CAT(vemo_block_, __LINE__)(::vemo::py::ClassDef<T>&);                           \
-    [[maybe_unused]] static const bool VEMO_CAT(vemo_block_reg_, __LINE__) =                         \
-        ::vemo::py::ClassDef<T>::add_block(ORDER, &VEMO_CAT(vemo_block_, __LINE__));                 \
-    static void VEMO_CAT(vemo_block_, __LINE__)([[maybe_unused]] ::vemo::py::ClassDef<T> & c)
+// The definition of class T, used inside namespace vemo::py; its calls run in
+// order when the type is built, and that order is the order of the method table:
+//   VEMO_CLASS(Map) { c.doc("..."); c.init<&f>(); c.def<&g>("g($self)\n--\n\nDoc"); }
+// A second definition of the same class is a link error.
+#define VEMO_CLASS(T)                                                                                  \
+    [[maybe_unused]] static const bool VEMO_CAT(vemo_class_reg_, __LINE__) = ::vemo::py::ClassDef<T>::add(); \
+    template <>                                                                                        \
+    void define_class<T>([[maybe_unused]] ::vemo::py::ClassDef<T> & c)
 
 }  // namespace vemo::py

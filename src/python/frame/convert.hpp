@@ -6,6 +6,7 @@
 #include <concepts>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -91,6 +92,18 @@ struct FromPy<std::string> {
     }
 };
 
+// An object of a bound class taken by value: a copy, made under a shared
+// borrow while the plain arguments are converted (so in parameter order).
+template <Bound T>
+struct FromPy<T> {
+    static T convert(PyObject* o) {
+        auto* inst = instance_cast<T>(o);
+        if (!inst) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be cast as '" + PyClass<T>::name + "'");
+        SharedBorrow<T> g(inst);
+        return g.get();
+    }
+};
+
 // A borrowed reference, passed through unchanged.
 template <>
 struct FromPy<PyObject*> {
@@ -129,6 +142,24 @@ struct FromPy<std::set<T>> {
             out.insert(FromPy<T>::convert(item));
         }
         if (PyErr_Occurred()) throw ErrorAlreadySet{};
+        return out;
+    }
+};
+
+// A Python dict (or a subclass); each key and value converted in the dict's order.
+template <class K, class V>
+struct FromPy<std::map<K, V>> {
+    static std::map<K, V> convert(PyObject* o) {
+        if (!PyDict_Check(o)) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyDict'");
+        std::map<K, V> out;
+        // A snapshot of the pairs: a conversion may run Python code that changes the dict.
+        Obj items = check(PyDict_Items(o));
+        const Py_ssize_t n = PyList_Size(items.get());
+        for (Py_ssize_t k = 0; k < n; ++k) {
+            PyObject* pair = PyList_GetItem(items.get(), k);
+            out.insert_or_assign(FromPy<K>::convert(PyTuple_GetItem(pair, 0)),
+                                 FromPy<V>::convert(PyTuple_GetItem(pair, 1)));
+        }
         return out;
     }
 };
@@ -179,9 +210,33 @@ template <class T>
 struct ToPy<std::vector<T>> {
     static Obj convert(std::vector<T>&& v) {
         Obj list = check(PyList_New(static_cast<Py_ssize_t>(v.size())));
-        for (size_t i = 0; i < v.size(); ++i)
-            PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(std::move(v[i])).release());
+        for (size_t i = 0; i < v.size(); ++i) {
+            if constexpr (std::same_as<T, bool>)  // vector<bool> hands out proxies
+                PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(static_cast<bool>(v[i])).release());
+            else
+                PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), to_py(std::move(v[i])).release());
+        }
         return list;
+    }
+};
+
+template <class T>
+struct ToPy<std::set<T>> {
+    static Obj convert(std::set<T>&& v) {
+        Obj set = check(PySet_New(nullptr));
+        for (const T& x : v)
+            if (PySet_Add(set.get(), to_py(T(x)).get()) < 0) throw ErrorAlreadySet{};
+        return set;
+    }
+};
+
+template <class K, class V>
+struct ToPy<std::map<K, V>> {
+    static Obj convert(std::map<K, V>&& m) {
+        Obj dict = check(PyDict_New());
+        for (auto& [k, v] : m)
+            if (PyDict_SetItem(dict.get(), to_py(K(k)).get(), to_py(std::move(v)).get()) < 0) throw ErrorAlreadySet{};
+        return dict;
     }
 };
 

@@ -73,6 +73,18 @@ void set_panic(const char* what) {
     raise(PyExc_TypeError, "argument '" + std::string(name) + "': " + (v ? str_of(v.get()) : std::string()));
 }
 
+bool is_foreign_operand(PyObject* type) {
+    return type == PyExc_TypeError || type == PyExc_OverflowError || type == PyExc_ValueError;
+}
+
+bool foreign_operand_error_set() {
+    if (!PyErr_ExceptionMatches(PyExc_TypeError) && !PyErr_ExceptionMatches(PyExc_OverflowError) &&
+        !PyErr_ExceptionMatches(PyExc_ValueError))
+        return false;
+    PyErr_Clear();
+    return true;
+}
+
 // ---------------------------------------------------------------- signatures
 
 Signature parse_signature(const std::string& cls, const char* doc, bool is_new) {
@@ -222,15 +234,20 @@ PyTypeObject* build_type(ClassSpec& spec) {
     spec.methods.push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
     std::vector<PyType_Slot> slots = spec.slots;
     slots.push_back({Py_tp_methods, spec.methods.data()});
+    if (!spec.getset.empty()) {
+        spec.getset.push_back(PyGetSetDef{nullptr, nullptr, nullptr, nullptr, nullptr});
+        slots.push_back({Py_tp_getset, spec.getset.data()});
+    }
     if (!spec.doc.empty()) slots.push_back({Py_tp_doc, const_cast<char*>(spec.doc.c_str())});
     slots.push_back({0, nullptr});
     unsigned flags = Py_TPFLAGS_DEFAULT;
     if (!spec.has_new) flags |= Py_TPFLAGS_DISALLOW_INSTANTIATION;
+    if (spec.has_subclasses) flags |= Py_TPFLAGS_BASETYPE;
     // __name__ is the bare class name; __module__ is the extension's.
     // The type object keeps a pointer to this name.
     spec.qualified_name = "vemo._vemo." + spec.name;
     PyType_Spec ts{spec.qualified_name.c_str(), static_cast<int>(spec.basicsize), 0, flags, slots.data()};
-    PyObject* tp = PyType_FromSpec(&ts);
+    PyObject* tp = PyType_FromSpecWithBases(&ts, reinterpret_cast<PyObject*>(spec.base));
     if (!tp) return nullptr;
     spec.type = reinterpret_cast<PyTypeObject*>(tp);
     return spec.type;
@@ -250,9 +267,13 @@ std::vector<Registered>& registry() {
 void register_class(const char* name, PyTypeObject* (*get)()) { registry().push_back({name, get}); }
 
 PyTypeObject* type_object_by_name(const char* name) {
-    for (auto& r : registry())
-        if (std::strcmp(r.name, name) == 0) return r.get();
-    return nullptr;
+    const Registered* found = nullptr;
+    for (auto& r : registry()) {
+        if (std::strcmp(r.name, name) != 0) continue;
+        if (found) raise(PyExc_SystemError, std::string("two classes are named '") + name + "'");
+        found = &r;
+    }
+    return found ? found->get() : nullptr;
 }
 
 }  // namespace vemo::py

@@ -21,7 +21,6 @@ std::string kind_str(const GateKind& k) {
     s += qubit::clifford::gate_kind_name(k);
     return s;
 }
-std::string kind_repr(const GateKind& k) { return kind_str(k); }
 
 void kind_attrs(PyTypeObject* tp) {
     for (GateKind k : {GateKind::H, GateKind::S, GateKind::CX})
@@ -32,21 +31,7 @@ void kind_attrs(PyTypeObject* tp) {
 
 CliffordGateList list_new() { return {}; }
 
-// The push methods hold the list exclusively before their positions are
-// converted: a conversion that reaches back into the list finds it borrowed.
-uint64_t position_arg(const char* name, PyObject* o) {
-    return with_argument_name(name, [&] { return FromPy<uint64_t>::convert(o); });
-}
-void push_h(CliffordGateList& l, PyObject* i_qubit) { l.push_h(position_arg("i_qubit", i_qubit)); }
-void push_s(CliffordGateList& l, PyObject* i_qubit) { l.push_s(position_arg("i_qubit", i_qubit)); }
-std::expected<void, IndistinctError> push_cx(CliffordGateList& l, PyObject* i_control, PyObject* i_target) {
-    const uint64_t control = position_arg("i_control", i_control);
-    return l.push_cx(control, position_arg("i_target", i_target));
-}
-void pop(CliffordGateList& l) { l.pop(); }
 uint64_t list_len(const CliffordGateList& l) { return l.size(); }
-std::string list_str(const CliffordGateList& l) { return l.to_string(); }
-std::string list_repr(const CliffordGateList& l) { return l.to_string(); }
 
 // A non-negative 64-bit integer, or nothing (the conversion error is discarded).
 std::optional<uint64_t> position_of(PyObject* o) {
@@ -108,28 +93,30 @@ CliffordGateList from_iterable(PyObject* iterable) {
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(qubit::clifford::GateKind, 0) {
+VEMO_CLASS(qubit::clifford::GateKind) {
     c.doc("Kinds of Clifford gate");
     c.unary<Py_nb_int, &kind_int>("__int__");
     c.str<&kind_str>();
-    c.repr<&kind_repr>();
+    c.repr<&kind_str>();
     c.after_build(&kind_attrs);
 }
 
-VEMO_CLASS_BLOCK(qubit::clifford::CliffordGateList, 0) {
+VEMO_CLASS(qubit::clifford::CliffordGateList) {
     c.doc("CliffordGateList()\n--\n\nA python wrapper for a list of Clifford gates");
     c.init<&list_new>();
-    c.def<&push_h>("push_h($self, i_qubit)\n--\n\nPush a Hadamard gate to the end of this vector of Clifford gates.");
-    c.def<&push_s>("push_s($self, i_qubit)\n--\n\nPush a phase gate to the end of this vector of Clifford gates.");
-    c.def<&push_cx>(
+    c.def<&CliffordGateList::push_h>(
+        "push_h($self, i_qubit)\n--\n\nPush a Hadamard gate to the end of this vector of Clifford gates.");
+    c.def<&CliffordGateList::push_s>(
+        "push_s($self, i_qubit)\n--\n\nPush a phase gate to the end of this vector of Clifford gates.");
+    c.def<&CliffordGateList::push_cx>(
         "push_cx($self, i_control, i_target)\n--\n\nPush a CNOT gate to the end of this vector of Clifford gates.");
-    c.def<&pop>("pop($self)\n--\n\nRemove the last-pushed gate if this vector is non-empty.");
+    c.def<&CliffordGateList::pop>("pop($self)\n--\n\nRemove the last-pushed gate if this vector is non-empty.");
     c.def_static<&from_iterable>(
         "from_iterable(iterable)\n--\n\nCreate a new list of Clifford gates from an iterator over tuples e.g.\n"
         "`(S, 0), (H, 1), (CX, 3, 2), (S, 1)`");
     c.len<&list_len>();
-    c.str<&list_str>();
-    c.repr<&list_repr>();
+    c.str<&CliffordGateList::to_string>();
+    c.repr<&CliffordGateList::to_string>();
     add_copies(c);
 }
 

@@ -3,11 +3,8 @@
 #include "core/qubit/lincomb.hpp"
 #include "python/qubit/pauli_array.hpp"
 
-namespace vemo::py {
+namespace vemo::py::pauli_array {
 namespace {
-
-using qubit::DifferentQubits;
-using qubit::pauli::CmpntList;
 
 template <class C>
 std::expected<void, DifferentQubits> lincomb_mul(const CmpntList& lhs_impl, const C& lhs_coeffs,
@@ -20,13 +17,16 @@ std::expected<void, DifferentQubits> lincomb_mul(const CmpntList& lhs_impl, cons
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(qubit::pauli::CmpntList, 420) {
-    c.def_static<&lincomb_mul<RealVec>>(
-        "lincomb_mul_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs)\n--\n\n"
-        "Mul lhs by rhs and update out with the result");
-    c.def_static<&lincomb_mul<ComplexVec>>(
-        "lincomb_mul_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs)\n--\n\n"
-        "Mul lhs by rhs and update out with the result");
+std::expected<void, DifferentQubits> lincomb_mul_real(const CmpntList& lhs_impl, const RealVec& lhs_coeffs,
+                                                      const CmpntList& rhs_impl, const RealVec& rhs_coeffs,
+                                                      CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs) {
+    return lincomb_mul(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs);
 }
 
-}  // namespace vemo::py
+std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_impl, const ComplexVec& lhs_coeffs,
+                                                         const CmpntList& rhs_impl, const ComplexVec& rhs_coeffs,
+                                                         CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs) {
+    return lincomb_mul(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs);
+}
+
+}  // namespace vemo::py::pauli_array

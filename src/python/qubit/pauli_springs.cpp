@@ -1,5 +1,6 @@
 // Python classes PauliSprings (a one-part Pauli text) and ManyPartPauliSprings.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,39 +15,34 @@ namespace {
 using qubit::pauli::ManyPartSprings;
 using qubit::pauli::Springs;
 
-Springs springs_new(PyObject* s) {
+Springs springs_new(std::optional<std::string> s) {
     return one_part_springs_arg<Springs>(s, "Springs object does not have exactly one part");
 }
 uint64_t springs_len(const Springs& s) { return s.n_strings(); }
-std::string springs_str(const Springs& s) { return s.to_string(); }
-std::string springs_repr(const Springs& s) { return s.to_string(); }
-// Full width: a largest position of 65535 gives 65536.
-uint64_t default_n_qubit(const Springs& s) { return s.default_n_qubit(); }
 
-ManyPartSprings many_new(PyObject* s) { return ManyPartSprings{springs_parts_arg<Springs>(s)}; }
+ManyPartSprings many_new(std::optional<std::string> s) { return ManyPartSprings{springs_parts_arg<Springs>(s)}; }
 uint64_t many_len(const ManyPartSprings& m) { return m.len(); }
-std::string many_str(const ManyPartSprings& m) { return m.to_string(); }
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(qubit::pauli::Springs, 0) {
+VEMO_CLASS(qubit::pauli::Springs) {
     c.doc("PauliSprings(s)\n--\n\nPython wrapper for qubit Pauli sparse strings");
     c.init<&springs_new>();
     c.len<&springs_len>();
-    c.str<&springs_str>();
-    c.repr<&springs_repr>();
-    c.def<&default_n_qubit>(
+    c.str<&Springs::to_string>();
+    c.repr<&Springs::to_string>();
+    c.def<&Springs::default_n_qubit>(
         "default_n_qubit($self)\n--\n\nNumber of modes required in the smallest space of modes that can contain modes "
         "indexed in [0, self.max].");
     add_copies(c);
 }
 
-VEMO_CLASS_BLOCK(qubit::pauli::ManyPartSprings, 0) {
+VEMO_CLASS(qubit::pauli::ManyPartSprings) {
     c.doc("ManyPartPauliSprings(s)\n--\n\nPython wrapper for a vector of qubit operator sparse strings, i.e. there can be "
           "many parts to each\ncomponent.");
     c.init<&many_new>();
     c.len<&many_len>();
-    c.str<&many_str>();
+    c.str<&ManyPartSprings::to_string>();
     add_copies(c);
 }
 

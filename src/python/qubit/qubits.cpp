@@ -30,7 +30,6 @@ bool qubits_eq(const Qubits& a, const Qubits& b) { return a == b; }
 
 uint64_t pauli_int(const PauliMatrix& p) { return static_cast<uint64_t>(p); }
 std::string pauli_str(const PauliMatrix& p) { return std::string(qubit::to_string(p)); }
-std::string pauli_repr(const PauliMatrix& p) { return pauli_str(p); }
 bool pauli_eq(const PauliMatrix& a, const PauliMatrix& b) { return a == b; }
 
 void pauli_attrs(PyTypeObject* tp) {
@@ -44,7 +43,6 @@ void pauli_attrs(PyTypeObject* tp) {
 
 uint64_t part_int(const SymplecticPart& s) { return static_cast<uint64_t>(s); }
 std::string part_str(const SymplecticPart& s) { return std::string(qubit::to_string(s)); }
-std::string part_repr(const SymplecticPart& s) { return part_str(s); }
 bool part_eq(const SymplecticPart& a, const SymplecticPart& b) { return a == b; }
 
 void part_attrs(PyTypeObject* tp) {
@@ -56,7 +54,7 @@ void part_attrs(PyTypeObject* tp) {
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(qubit::Qubits, 0) {
+VEMO_CLASS(qubit::Qubits) {
     c.doc("Python wrapper for Qubits, which can either take the form of a vector of modes\nor simply a number of modes");
     c.def_static<&from_count>("from_count(n)\n--\n\nCreate using the first n modes of the default register.");
     c.def_static<&from_offset>("from_offset(i, n)\n--\n\nCreate using the modes i to i+n of the default register.");
@@ -67,22 +65,22 @@ VEMO_CLASS_BLOCK(qubit::Qubits, 0) {
     c.eq<&qubits_eq>();
 }
 
-VEMO_CLASS_BLOCK(qubit::PauliMatrix, 0) {
+VEMO_CLASS(qubit::PauliMatrix) {
     c.doc("Pauli matrices and the identity");
     c.unary<Py_nb_int, &pauli_int>("__int__");
     c.str<&pauli_str>();
-    c.repr<&pauli_repr>();
+    c.repr<&pauli_str>();
     c.eq<&pauli_eq>();
     add_copies(c);
     c.after_build(&pauli_attrs);
 }
 
-VEMO_CLASS_BLOCK(qubit::SymplecticPart, 0) {
+VEMO_CLASS(qubit::SymplecticPart) {
     c.doc("Symbols representing the Pauli X and Z\nUsed to identify the X or Z part of the symplectic representation of "
           "Paulis");
     c.unary<Py_nb_int, &part_int>("__int__");
     c.str<&part_str>();
-    c.repr<&part_repr>();
+    c.repr<&part_str>();
     c.eq<&part_eq>();
     add_copies(c);
     c.after_build(&part_attrs);

@@ -8,6 +8,7 @@
 #include <span>
 #include <utility>
 
+#include "core/container/huge_alloc.hpp"
 #include "python/frame/bind.hpp"
 
 namespace vemo::py {
@@ -18,7 +19,16 @@ namespace vemo::py {
 Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
                     std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols);
 
-// Any CSR holder with those five fields; it is consumed (its storage freed after the copy).
+// A NumPy array that adopts the vector's buffer (no copy): the array's base
+// owns it and frees it with the array.
+Obj adopt_array_1d(LargeVec<uint64_t>&& v);
+Obj adopt_array_1d(LargeVec<std::complex<double>>&& v);
+
+// The same csr_matrix call on arrays given as NumPy objects.
+Obj to_scipy_sparse(Obj indptr, Obj indices, Obj data, uint64_t n_rows, uint64_t n_cols);
+
+// Any CSR holder with those five fields; it is consumed: arrays from the
+// huge-page allocator are adopted, others copied and freed.
 template <class M>
     requires requires(M& m) {
         { std::span<const uint64_t>(m.indptr) };
@@ -29,7 +39,19 @@ template <class M>
     }
 Obj to_scipy_sparse(M&& m) {
     M owned = std::move(m);
-    return to_scipy_sparse(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
+    if constexpr (requires {
+                      { adopt_array_1d(std::move(owned.indptr)) };
+                      { adopt_array_1d(std::move(owned.data)) };
+                  }) {
+        if (owned.indptr.empty() || owned.indptr.front() != 0)
+            return to_scipy_sparse(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
+        Obj indptr = adopt_array_1d(std::move(owned.indptr));
+        Obj indices = adopt_array_1d(std::move(owned.indices));
+        Obj data = adopt_array_1d(std::move(owned.data));
+        return to_scipy_sparse(std::move(indptr), std::move(indices), std::move(data), owned.n_rows, owned.n_cols);
+    } else {
+        return to_scipy_sparse(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
+    }
 }
 
 }  // namespace vemo::py

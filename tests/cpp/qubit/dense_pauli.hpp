@@ -4,10 +4,14 @@
 
 #include <complex>
 #include <cstdint>
+#include <initializer_list>
 #include <random>
+#include <tuple>
 #include <vector>
 
+#include "core/container/coeffs/vecs.hpp"
 #include "core/qubit/pauli_list.hpp"
+#include "core/qubit/sparse.hpp"
 
 namespace vemo::qubit::testing {
 
@@ -112,6 +116,32 @@ inline pauli::CmpntList list_of(Qubits q, const std::vector<std::vector<PauliMat
 }
 inline pauli::CmpntList list_of(uint64_t n, const std::vector<std::vector<PauliMatrix>>& strings) {
     return list_of(Qubits::from_count(n), strings);
+}
+
+inline RealVec real_vec(std::initializer_list<double> v) {
+    RealVec out;
+    for (double x : v) out.push(x);
+    return out;
+}
+
+// The sum of c_t times the matrix of string t over the first min(strings, coefficients) terms.
+template <class C>
+Dense dense_lincomb_of(const pauli::CmpntList& l, const C& c) {
+    Dense m(uint64_t{1} << l.n_qubit());
+    for (uint64_t t = 0; t < std::min<uint64_t>(l.size(), c.size()); ++t) {
+        const Dense p = dense_of(paulis_of(l, t)).scaled(c.get(t));
+        for (size_t k = 0; k < m.a.size(); ++k) m.a[k] += p.a[k];
+    }
+    return m;
+}
+
+// The stored entries of a CSR matrix as (row, column, value) in storage order.
+using Entries = std::vector<std::tuple<uint64_t, uint64_t, cplx>>;
+inline Entries entries(const CsrMatrix& m) {
+    Entries out;
+    for (uint64_t r = 0; r < m.n_rows; ++r)
+        for (uint64_t k = m.indptr[r]; k < m.indptr[r + 1]; ++k) out.emplace_back(r, m.indices[k], m.data[k]);
+    return out;
 }
 
 }  // namespace vemo::qubit::testing

@@ -67,7 +67,7 @@ TEST(PauliStandardize, TooFewQubitsIsRefusedBeforeAnyChange) {
     const CmpntList before = l;
     EXPECT_EQ(l.general_standardize(7).error(), (OutOfBounds{7, 7, OutOfBoundsKind::Mode}));
     EXPECT_EQ(l.standardized(3).error().message(),
-              "Mode index 5 is out-of-bounds for component list with 3 modes per component.");
+              "Mode index 7 is out-of-bounds for component list with 3 modes per component.");
     EXPECT_EQ(l, before);
     EXPECT_EQ(list_of(*Qubits::from_offset(4, 3), {}).standardized(6).error(), (OutOfBounds{6, 6, OutOfBoundsKind::Mode}));
     // A decoded register whose indices wrap is refused too.

@@ -21,13 +21,7 @@ CmpntList one(const std::vector<P>& ps) {
     return l;
 }
 
-using E = std::vector<std::tuple<uint64_t, uint64_t, cplx>>;
-E entries(const CsrMatrix& m) {
-    E out;
-    for (uint64_t r = 0; r < m.n_rows; ++r)
-        for (uint64_t k = m.indptr[r]; k < m.indptr[r + 1]; ++k) out.emplace_back(r, m.indices[k], m.data[k]);
-    return out;
-}
+using E = Entries;
 
 }  // namespace
 
@@ -40,7 +34,7 @@ TEST(PauliSparse, WorkedExamples) {
     // 0 qubits: the 1 x 1 identity.
     const auto id = *to_sparse_matrix(one({}), 0, false);
     EXPECT_EQ(entries(id), (E{{0, 0, 1}}));
-    EXPECT_EQ(id.indptr, (std::vector<uint64_t>{0, 1}));
+    EXPECT_EQ(id.indptr, (LargeVec<uint64_t>{0, 1}));
     EXPECT_EQ(id.n_cols, 1u);
 }
 

@@ -118,7 +118,7 @@ TEST(StateStandardize, TooFewQubitsIsRefusedBeforeAnyChange) {
     ASSERT_FALSE(r.has_value());
     EXPECT_EQ(r.error(), (OutOfBounds{3, 3, OutOfBoundsKind::Mode}));
     EXPECT_EQ(l, before);
-    // Offset(2, 3) holds index 4, the first not below 4, even where its bit is 0.
+    // Offset(2, 3) holds index 4, its largest, even where its bit is 0.
     CmpntList o(expect_ok(Qubits::from_offset(2, 3), "offset"));
     o.resize(1);
     EXPECT_EQ(o.standardized(4).error(), (OutOfBounds{4, 4, OutOfBoundsKind::Mode}));

@@ -107,3 +107,50 @@ class TestComparison:
             a < b
         with pytest.raises(TypeError):
             hash(a)
+
+
+class Sneaky:
+    """A number whose conversion (__index__, __float__, __complex__) first runs `act`."""
+
+    def __init__(self, act, value=1):
+        self.act, self.value = act, value
+
+    def __index__(self):
+        self.act()
+        return self.value
+
+    def __float__(self):
+        return float(self.__index__())
+
+    def __complex__(self):
+        return complex(self.__index__())
+
+
+@pytest.mark.parametrize("cls", ["RealVec", "ComplexVec"])
+class TestConversionBeforeBorrow:
+    """Arguments are converted before anything is borrowed; indices are tested (and negative ones
+    adjusted) against the length the object has after the conversions."""
+
+    def test_method(self, v, cls):
+        vec = getattr(v, cls)(2)
+        vec.append(Sneaky(lambda: vec.append(5)))
+        assert [vec[k] for k in range(len(vec))] == [1, 1, 5, 1]
+        vec.imul_elem(-1, Sneaky(lambda: vec.resize(3), 7))  # -1 is the last entry of the shrunk vector
+        assert [vec[k] for k in range(len(vec))] == [1, 1, 35]
+        with pytest.raises(IndexError, match=r"^Element index 2 is out-of-bounds for container of length 1\.$"):
+            vec.imul_elem(2, Sneaky(lambda: vec.resize(1)))
+
+    def test_item_slots(self, v, cls):
+        vec = getattr(v, cls)(2)
+        vec[-1] = Sneaky(lambda: vec.append(0), 4)  # the grown vector's last entry
+        assert [vec[k] for k in range(len(vec))] == [1, 1, 4]
+        with pytest.raises(IndexError, match=r"^Element index 1 is out-of-bounds for container of length 1\.$"):
+            vec[1] = Sneaky(lambda: vec.resize(1))
+        with pytest.raises(IndexError, match=r"^Element index 0 is out-of-bounds for container of length 0\.$"):
+            vec[Sneaky(lambda: vec.resize(0), 0)]
+
+
+def test_number_slot_converts_before_borrowing(v):
+    a = v.ComplexSign(1)
+    # The exponent's conversion multiplies `a` in place (possible only while it is not borrowed).
+    assert str(a ** Sneaky(lambda: a.__imul__(v.ComplexSign(1)))) == "-1"

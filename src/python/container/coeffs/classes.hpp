@@ -1,8 +1,10 @@
-// The Python classes of the coefficient scalars and vectors, and the exception
-// of a refused coefficient conversion. Include this to take or return them.
+// The Python classes of the coefficient scalars and vectors, and the
+// exceptions of a refused coefficient conversion and of too few coefficients.
+// Include this to take or return them.
 #pragma once
 
 #include "core/container/coeffs/coeffs.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "python/frame/bind.hpp"
 
 VEMO_PY_CLASS(vemo::Sign, "Sign");
@@ -19,6 +21,10 @@ namespace vemo::py {
 template <>
 struct ErrorToException<Unrepresentable> {
     static PyObject* type(const Unrepresentable&) { return PyExc_ValueError; }
+};
+template <>
+struct ErrorToException<ShortCoeffs> {
+    static PyObject* type(const ShortCoeffs&) { return PyExc_ValueError; }
 };
 
 }  // namespace vemo::py

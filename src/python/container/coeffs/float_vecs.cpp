@@ -37,14 +37,14 @@ constexpr const char* from_array_doc = "from_array(source)\n--\n\nGet a new inst
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(RealVec, 0) {
+VEMO_CLASS(RealVec) {
     c.doc("RealVec(n_element=0)\n--\n\nA RealVec wrapper for Python.");
     add_common_methods(c);
     add_float_methods(c);
     c.def_static<&real_from_array>(from_array_doc);
 }
 
-VEMO_CLASS_BLOCK(ComplexVec, 0) {
+VEMO_CLASS(ComplexVec) {
     c.doc("ComplexVec(n_element=0)\n--\n\nA ComplexVec wrapper for Python.");
     add_common_methods(c);
     add_float_methods(c);

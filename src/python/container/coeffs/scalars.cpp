@@ -1,10 +1,9 @@
 // Python classes Sign, ComplexSign and Unity: one coefficient scalar each.
 #include <cstdint>
-#include <limits>
+#include <optional>
 #include <string>
 
 #include "python/container/coeffs/classes.hpp"
-#include "python/container/coeffs/slots.hpp"
 #include "python/container/copies.hpp"
 
 namespace vemo::py {
@@ -60,96 +59,77 @@ struct FromPy<ByteArg> {
 
 namespace {
 
+// ---------------------------------------------------------------- products
+
+// a * b for two objects of class T; any other operand is NotImplemented.
+template <class T>
+T product(const T& a, const T& b) {
+    return a * b;
+}
+// a *= b in place; when b is a itself the borrows conflict and the interpreter falls back to a * b.
+template <class T>
+void product_in_place(T& a, const T& b) {
+    a *= b;
+}
+
 // ---------------------------------------------------------------- Sign
 
 Sign sign_new(BoolArg is_minus_one) { return Sign(is_minus_one.v); }
-std::string sign_str(const Sign& s) { return s.to_string(); }
-std::string sign_repr(const Sign& s) { return s.to_string(); }
 bool sign_to_phase(const Sign& s) { return s.is_minus_one; }
 bool sign_eq(const Sign& a, const Sign& b) { return a == b; }
 
 // ---------------------------------------------------------------- ComplexSign
 
 ComplexSign csign_new(ByteArg power_of_i) { return ComplexSign(power_of_i.v); }
-std::string csign_str(const ComplexSign& s) { return s.to_string(); }
-std::string csign_repr(const ComplexSign& s) { return s.to_string(); }
 uint8_t csign_to_phase(const ComplexSign& s) { return s.power; }
 // Equal powers of i: bytes that agree modulo 4 stand for the same value.
 bool csign_eq(const ComplexSign& a, const ComplexSign& b) { return a.value() == b.value(); }
 
-// A 32-bit integer, or nothing (with no error left set) for any other object.
-std::optional<int32_t> as_i32(PyObject* o) {
-    PyObject* idx = PyNumber_Index(o);
-    if (!idx) {
-        PyErr_Clear();
-        return std::nullopt;
-    }
-    Obj held = Obj::steal(idx);
-    int overflow = 0;
-    const long long v = PyLong_AsLongLongAndOverflow(idx, &overflow);
-    if (overflow != 0 || (v == -1 && PyErr_Occurred())) {
-        PyErr_Clear();
-        return std::nullopt;
-    }
-    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) return std::nullopt;
-    return static_cast<int32_t>(v);
-}
-
 // a ** e and pow(a, e, m): e and m must be 32-bit integers (m may be None and is
 // otherwise unused); anything else is NotImplemented.
-PyObject* csign_pow(PyObject* a, PyObject* e, PyObject* m) {
-    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        auto* ia = instance_cast<ComplexSign>(a);
-        if (!ia) return not_implemented().release();
-        const auto exp = as_i32(e);
-        if (!exp) return not_implemented().release();
-        if (m && m != Py_None && !as_i32(m)) return not_implemented().release();
-        SharedBorrow<ComplexSign> g(ia);
-        return to_py(g.get().ipow(*exp)).release();
-    });
-}
+ComplexSign csign_pow(const ComplexSign& a, int32_t e, std::optional<int32_t>) { return a.ipow(e); }
 
 // ---------------------------------------------------------------- Unity
 
 Unity unity_new() { return {}; }
-std::string unity_str(const Unity&) { return {}; }
-std::string unity_repr(const Unity&) { return {}; }
 bool unity_eq(const Unity&, const Unity&) { return true; }
-
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(Sign, 0) {
+VEMO_CLASS(Sign) {
     c.doc("Sign(is_minus_one)\n--\n\nA Sign wrapper for Python.");
     c.init<&sign_new>();
-    c.str<&sign_str>();
-    c.repr<&sign_repr>();
+    c.str<&Sign::to_string>();
+    c.repr<&Sign::to_string>();
     c.eq<&sign_eq>();
     add_copies(c);
     c.def<&sign_to_phase>("to_phase($self)\n--\n\nGet the raw phase bool.");
-    add_product_slots<Sign>(c);
+    c.binary<Py_nb_multiply, &product<Sign>>();
+    c.inplace<Py_nb_inplace_multiply, &product_in_place<Sign>>();
 }
 
-VEMO_CLASS_BLOCK(ComplexSign, 0) {
+VEMO_CLASS(ComplexSign) {
     c.doc("ComplexSign(power_of_i)\n--\n\nA ComplexSign wrapper for Python.");
     c.init<&csign_new>();
-    c.str<&csign_str>();
-    c.repr<&csign_repr>();
+    c.str<&ComplexSign::to_string>();
+    c.repr<&ComplexSign::to_string>();
     c.eq<&csign_eq>();
     add_copies(c);
     c.def<&csign_to_phase>("to_phase($self)\n--\n\nGet the raw phase byte.");
-    add_product_slots<ComplexSign>(c);
-    c.slot(Py_nb_power, reinterpret_cast<void*>(&csign_pow));
+    c.binary<Py_nb_multiply, &product<ComplexSign>>();
+    c.inplace<Py_nb_inplace_multiply, &product_in_place<ComplexSign>>();
+    c.ternary<Py_nb_power, &csign_pow>();
 }
 
-VEMO_CLASS_BLOCK(Unity, 0) {
+VEMO_CLASS(Unity) {
     c.doc("Unity()\n--\n\nA Unity wrapper for Python.");
     c.init<&unity_new>();
-    c.str<&unity_str>();
-    c.repr<&unity_repr>();
+    c.str<&Unity::to_string>();
+    c.repr<&Unity::to_string>();
     c.eq<&unity_eq>();
     add_copies(c);
-    add_product_slots<Unity>(c);
+    c.binary<Py_nb_multiply, &product<Unity>>();
+    c.inplace<Py_nb_inplace_multiply, &product_in_place<Unity>>();
 }
 
 }  // namespace vemo::py

@@ -22,14 +22,14 @@ constexpr const char* from_phases_doc = "from_phases(source)\n--\n\nGet a new in
 
 }  // namespace
 
-VEMO_CLASS_BLOCK(SignVec, 0) {
+VEMO_CLASS(SignVec) {
     c.doc("SignVec(n_element=0)\n--\n\nA SignVec wrapper for Python.");
     add_common_methods(c);
     c.def_static<&sign_from_phases>(from_phases_doc);
     add_print_and_copy(c);
 }
 
-VEMO_CLASS_BLOCK(ComplexSignVec, 0) {
+VEMO_CLASS(ComplexSignVec) {
     c.doc("ComplexSignVec(n_element=0)\n--\n\nA ComplexSignVec wrapper for Python.");
     add_common_methods(c);
     c.def_static<&csign_from_phases>(from_phases_doc);
@@ -37,7 +37,7 @@ VEMO_CLASS_BLOCK(ComplexSignVec, 0) {
 }
 
 // Compares and hashes by identity: no equality of its own.
-VEMO_CLASS_BLOCK(UnityVec, 0) {
+VEMO_CLASS(UnityVec) {
     c.doc("UnityVec(n_element=0)\n--\n\nA UnityVec wrapper for Python.");
     c.init<&unity_vec_new>();
     add_print_and_copy(c);

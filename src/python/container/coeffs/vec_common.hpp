@@ -8,26 +8,10 @@
 #include <string>
 
 #include "python/container/coeffs/classes.hpp"
-#include "python/container/coeffs/slots.hpp"
 #include "python/container/copies.hpp"
 #include "python/frame/numpy.hpp"
 
 namespace vemo::py::coeffs {
-
-// An argument of the vector's element kind: a float or complex as the interpreter
-// converts it, or an object of the scalar's class (copied under a shared borrow).
-template <class V>
-typename V::Scalar element_arg(PyObject* o, const char* name) {
-    using T = typename V::Scalar;
-    if constexpr (Bound<T>) {
-        auto* inst = instance_cast<T>(o);
-        if (!inst) raise_cast_error(o, name, PyClass<T>::name);
-        SharedBorrow<T> g(inst);
-        return g.get();
-    } else {
-        return with_argument_name(name, [&] { return FromPy<T>::convert(o); });
-    }
-}
 
 // The unit value that fills every entry a constructor or resize creates.
 template <class V>
@@ -48,25 +32,23 @@ uint64_t vec_len(const V& v) {
 }
 
 template <class V>
-typename V::Scalar vec_item_at(const V& v, uint64_t k) {
-    return v.get(k);
-}
-
-template <class V>
 typename V::Scalar vec_getitem(const V& v, int64_t index) {
     return v.get(to_py_result(try_py_index(index, v.size())));
 }
 
-// The index is converted (by the caller), then the value, then the index tested.
+// Elements arrive converted (a float, a complex, or a copy of a scalar object),
+// in parameter order; the index is tested against the length the vector has then.
 template <class V>
-void vec_setitem(V& v, int64_t index, PyObject* value) {
-    const auto x = element_arg<V>(value, "value");
-    v.set(to_py_result(try_py_index(index, v.size())), x);
+using ElementArg = typename V::Scalar;
+
+template <class V>
+void vec_setitem(V& v, int64_t index, ElementArg<V> value) {
+    v.set(to_py_result(try_py_index(index, v.size())), value);
 }
 
 template <class V>
-void vec_append(V& v, PyObject* value) {
-    v.push(element_arg<V>(value, "value"));
+void vec_append(V& v, ElementArg<V> value) {
+    v.push(value);
 }
 
 template <class V>
@@ -75,9 +57,8 @@ void vec_resize(V& v, uint64_t n) {
 }
 
 template <class V>
-void vec_imul_elem(V& v, int64_t index, PyObject* other) {
-    const auto x = element_arg<V>(other, "other");
-    imul_elem_unchecked(v, to_py_result(try_py_index(index, v.size())), x);
+void vec_imul_elem(V& v, int64_t index, ElementArg<V> other) {
+    imul_elem_unchecked(v, to_py_result(try_py_index(index, v.size())), other);
 }
 
 // `value` is borrowed shared after `v` exclusively: passing v itself fails in the borrow step.
@@ -111,10 +92,6 @@ template <class V>
 std::string vec_str(const V& v) {
     return fmt_vec(v);
 }
-template <class V>
-std::string vec_repr(const V& v) {
-    return fmt_vec(v);
-}
 
 // The methods and slots of every vector class but UnityVec.
 template <class V>
@@ -123,7 +100,7 @@ void add_common_methods(ClassDef<V>& c) {
     c.template len<&vec_len<V>>();
     c.template getitem<&vec_getitem<V>>("index");
     c.template setitem<&vec_setitem<V>>("index", "value");
-    c.slot(Py_sq_item, reinterpret_cast<void*>(&seq_item_slot<V, &vec_item_at<V>>));
+    c.template seq_item<&vec_getitem<V>>();
     c.template eq<&vec_eq<V>>();
     c.template def<&vec_same_as<V>>("same_as($self, other)\n--\n\nReturn whether the two instances are the same.");
     c.template def<&vec_imul_elem<V>>("imul_elem($self, index, other)\n--\n\nMultiply in-place by `other` at `index`.");
@@ -140,7 +117,7 @@ template <class V>
 void add_print_and_copy(ClassDef<V>& c) {
     add_copies(c);
     c.template str<&vec_str<V>>();
-    c.template repr<&vec_repr<V>>();
+    c.template repr<&vec_str<V>>();
 }
 
 // ---------------------------------------------------------------- NumPy input

@@ -1,0 +1,135 @@
+// Projections of a Pauli linear combination A into a subspace, as dense d x d
+// matrices (row-major):
+// - orthonormal: distinct basis states s_0..s_{d-1}, M[i][j] = <s_i|A|s_j>;
+// - general: state combinations v_0..v_{d-1}, H[i][j] = <v_i|A|v_j> and the
+//   overlap S[i][j] = <v_i|v_j>.
+// When every coefficient of A is real, A is Hermitian: only the entries with
+// j <= i are evaluated and the others mirrored (conjugated). S is always
+// computed for the visited pairs and mirrored, so it is exactly Hermitian.
+// A vector's terms are its first min(states, coefficients) ones, in H and S
+// alike. The limits of the matrix-element path hold (one word per state).
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "core/container/map.hpp"
+#include "core/container/set.hpp"
+#include "core/qubit/mat_elem.hpp"
+#include "core/qubit/sparse.hpp"
+
+namespace vemo::qubit::pauli {
+
+template <class T>
+struct DenseSquare {
+    uint64_t dim = 0;
+    std::vector<T> data;  // row-major
+
+    // d x d zeros; std::bad_alloc when d * d entries cannot be held.
+    explicit DenseSquare(uint64_t d) : dim(d) {
+        uint64_t n = 0;
+        if (__builtin_mul_overflow(d, d, &n)) throw std::bad_alloc();
+        data.assign(checked_entries<T>(n), T());
+    }
+    T& at(uint64_t i, uint64_t j) { return data[i * dim + j]; }
+};
+
+// One vector of a general subspace: its states, their coefficients and the
+// Map that indexes the states.
+template <FieldVec C>
+struct SubspaceVector {
+    const state::CmpntList& cmpnts;
+    const C& coeffs;
+    const Map& map;
+
+    uint64_t n_terms() const { return std::min(cmpnts.size(), coeffs.size()); }
+};
+
+namespace projection_detail {
+
+inline double mirror(double v) { return v; }
+inline Complex mirror(Complex v) { return std::conj(v); }
+
+}  // namespace projection_detail
+
+// M over the orthonormal subspace (taken by value). A repeated state (over
+// all its words) is refused with SubspaceNonorthogonal.
+template <FieldVec C>
+std::expected<DenseSquare<typename C::Scalar>, MatElemError> mat_ortho_projected(const LincombView<C>& op,
+                                                                                    state::CmpntList subspace) {
+    using T = typename C::Scalar;
+    if (auto r = check_mat_elem_op(op); !r) return std::unexpected(r.error());
+    if (auto r = mat_elem_detail::check_one_word(subspace); !r) return std::unexpected(r.error());
+    auto seen = Set<state::CmpntList>::empty_from(subspace);
+    for (uint64_t i = 0; i < subspace.size(); ++i)
+        if (!seen.insert_u64it_or_get_index(subspace.elem_u64it(i)).second)
+            return std::unexpected(MatElemError{SubspaceNonorthogonal{}});
+    const uint64_t d = subspace.size();
+    DenseSquare<T> m(d);
+    const PresortedOp<C> pre(op);
+    const bool herm = pre.hermitian();
+    std::vector<uint64_t> s(d);
+    for (uint64_t i = 0; i < d; ++i) s[i] = mat_elem_detail::first_word(subspace.row(i));
+    for (uint64_t i = 0; i < d; ++i) {
+        for (uint64_t j = 0; j < d; ++j) {
+            if (herm && j > i) break;
+            const T v = pre.between(s[i], s[j]);
+            m.at(i, j) = v;
+            if (herm && j != i) m.at(j, i) = projection_detail::mirror(v);
+        }
+    }
+    return m;
+}
+
+// (H, S) over the general subspace. S[i][j] sums, over the states of v_j, the
+// weight of the state's coefficient in v_i (found through v_i's Map) and in v_j.
+template <FieldVec C>
+std::expected<std::pair<DenseSquare<typename C::Scalar>, DenseSquare<typename C::Scalar>>, MatElemError>
+mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<C>> vs) {
+    using T = typename C::Scalar;
+    using namespace mat_elem_detail;
+    if (auto r = check_mat_elem_op(op); !r) return std::unexpected(r.error());
+    for (const auto& v : vs)
+        if (auto r = check_one_word(v.cmpnts); !r) return std::unexpected(r.error());
+    const uint64_t d = vs.size();
+    std::pair<DenseSquare<T>, DenseSquare<T>> out{DenseSquare<T>(d), DenseSquare<T>(d)};
+    auto& [h, s] = out;
+    const PresortedOp<C> pre(op);
+    const bool herm = pre.hermitian();
+    // First words of every vector's taking-part states.
+    std::vector<std::vector<uint64_t>> words(d);
+    for (uint64_t i = 0; i < d; ++i) {
+        words[i].resize(vs[i].n_terms());
+        for (uint64_t a = 0; a < words[i].size(); ++a) words[i][a] = first_word(vs[i].cmpnts.row(a));
+    }
+    for (uint64_t i = 0; i < d; ++i) {
+        const auto ci = vs[i].coeffs.data();
+        const SetView<state::CmpntList> vi(vs[i].cmpnts, vs[i].map);
+        const uint64_t mi = vs[i].n_terms();
+        for (uint64_t j = 0; j < d; ++j) {
+            if (herm && j > i) break;
+            const auto cj = vs[j].coeffs.data();
+            T hij{};
+            for (uint64_t a = 0; a < mi; ++a)
+                for (uint64_t b = 0; b < words[j].size(); ++b)
+                    hij += times(pre.between(words[i][a], words[j][b]), weight(ci[a], cj[b]));
+            T sij{};
+            for (uint64_t b = 0; b < words[j].size(); ++b) {
+                const auto a = vi.lookup(vs[j].cmpnts.elem_u64it(b));
+                if (a && *a < mi) sij += weight(ci[*a], cj[b]);
+            }
+            h.at(i, j) = hij;
+            s.at(i, j) = sij;
+            if (j != i) {
+                s.at(j, i) = projection_detail::mirror(sij);
+                if (herm) h.at(j, i) = projection_detail::mirror(hij);
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace vemo::qubit::pauli

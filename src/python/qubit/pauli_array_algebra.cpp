@@ -1,0 +1,100 @@
+// QubitPauliArray methods that combine single Pauli strings: products with
+// their phases, commutation, in-place products, element-wise products, the
+// compatibility matrix, the centralizer split and Clifford conjugation.
+#include <cstdint>
+#include <expected>
+#include <utility>
+
+#include "core/qubit/pauli_array_algebra.hpp"
+#include "python/frame/numpy.hpp"
+#include "python/qubit/pauli_array.hpp"
+
+namespace vemo::py::pauli_array {
+namespace {
+
+using qubit::check_same;
+
+uint64_t index_in(const CmpntList& l, int64_t i) { return to_py_result(try_py_index(i, l.size())); }
+
+}  // namespace
+
+std::expected<std::pair<CmpntList, ComplexSign>, DifferentQubits> cmpnt_mul(const CmpntList& self, int64_t i_lhs,
+                                                                           const CmpntList& rhs, int64_t i_rhs) {
+    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    CmpntList out = self.empty_clone();
+    out.resize(1);
+    auto k = qubit::pauli::assign_mul(out, 0, self, i, rhs, j);
+    if (!k) return std::unexpected(k.error());
+    return std::pair{std::move(out), *k};
+}
+
+std::expected<ComplexSign, DifferentQubits> cmpnt_phase_of_mul(const CmpntList& self, int64_t i_lhs,
+                                                               const CmpntList& rhs, int64_t i_rhs) {
+    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    if (auto ok = check_same(self.qubits(), rhs.qubits()); !ok) return std::unexpected(ok.error());
+    return ComplexSign(static_cast<uint8_t>(qubit::pauli::phase_of_mul(self, i, rhs, j)));
+}
+
+// The register is checked before the indices here.
+std::expected<bool, DifferentQubits> cmpnt_commutes_with(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
+                                                         int64_t i_rhs) {
+    if (auto ok = check_same(self.qubits(), rhs.qubits()); !ok) return std::unexpected(ok.error());
+    return qubit::pauli::commutes_with(self, index_in(self, i_lhs), rhs, index_in(rhs, i_rhs));
+}
+
+// A string times itself is the identity with phase +1.
+ComplexSign cmpnt_imul_internal(CmpntList& self, int64_t i_lhs, int64_t i_rhs) {
+    const uint64_t i = index_in(self, i_lhs), j = index_in(self, i_rhs);
+    if (i == j) {
+        clear_elem(self, i);
+        return ComplexSign(0);
+    }
+    return qubit::pauli::imul_by_cmpnt_ref_unchecked(self, i, self, j);
+}
+
+std::expected<ComplexSign, DifferentQubits> cmpnt_imul_external(CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
+                                                                int64_t i_rhs) {
+    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    return qubit::pauli::imul_by_cmpnt_ref(self, i, rhs, j);
+}
+
+void cmpnt_matrices_imul_internal(CmpntList& self, int64_t i_lhs, int64_t i_rhs) {
+    const uint64_t i = index_in(self, i_lhs), j = index_in(self, i_rhs);
+    if (i == j) clear_elem(self, i);
+    else qubit::pauli::imul_by_cmpnt_ref_matrices_unchecked(self, i, self, j);
+}
+
+std::expected<void, DifferentQubits> cmpnt_matrices_imul_external(CmpntList& self, int64_t i_lhs,
+                                                                  const CmpntList& rhs, int64_t i_rhs) {
+    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    return qubit::pauli::imul_by_cmpnt_ref_matrices(self, i, rhs, j);
+}
+
+std::expected<std::pair<CmpntList, ComplexSignVec>, qubit::pauli::PairwiseMulError> cmpnts_mul_pairwise(
+    const CmpntList& self, const CmpntList& rhs) {
+    return qubit::pauli::mul_pairwise(self, rhs);
+}
+
+// Written straight into the new array's buffer.
+Obj compatibility_matrix(const CmpntList& self) {
+    const uint64_t total = qubit::pauli::compatibility_entries(self);
+    if (total > static_cast<uint64_t>(PY_SSIZE_T_MAX)) throw std::bad_alloc();
+    const Py_ssize_t n = static_cast<Py_ssize_t>(self.size());
+    const Py_ssize_t shape[2] = {n, n};
+    Obj arr = numpy_empty(shape, "uint8");
+    if (total > 0) {
+        Buffer view(arr.get(), PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS);
+        qubit::pauli::fill_compatibility(self, static_cast<uint8_t*>(view.data()));
+    }
+    return arr;
+}
+
+std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& self) {
+    return qubit::pauli::centralizer_and_remainder(self);
+}
+
+std::expected<SignVec, OutOfBounds> conj_clifford_list(CmpntList& self, const qubit::clifford::CliffordGateList& gates) {
+    return qubit::pauli::conj_clifford_list(self, gates.gates());
+}
+
+}  // namespace vemo::py::pauli_array

@@ -1,0 +1,56 @@
+// The Python class QubitStateArray: a list of computational basis states on
+// one register.
+//
+// Its single member list (the order of the class's method table) is in
+// state_array.cpp; the bodies of groups of methods live in section files and
+// are declared here.
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <set>
+#include <vector>
+
+#include "core/container/coeffs/short_coeffs.hpp"
+#include "core/qubit/state.hpp"
+#include "python/cmpnt/binary_springs.hpp"
+#include "python/container/coeffs/classes.hpp"
+#include "python/container/map.hpp"
+#include "python/qubit/pauli_array.hpp"
+#include "python/qubit/qubit.hpp"
+
+VEMO_PY_CLASS(vemo::qubit::state::CmpntList, "QubitStateArray");
+
+namespace vemo::py::state_array {
+
+using qubit::DifferentQubits;
+using qubit::state::CmpntList;
+
+// Reading and writing single states bit by bit (state_array_edit.cpp).
+void cmpnt_set_bit(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit, bool bit);
+bool cmpnt_get_bit(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit);
+std::expected<void, OutOfBounds> cmpnt_set_from_list(CmpntList& self, int64_t i, std::vector<bool> bits);
+std::expected<void, OutOfBounds> cmpnt_set_from_set(CmpntList& self, int64_t i, std::set<uint64_t> bits);
+std::expected<void, OutOfBounds> cmpnt_set_from_spring(CmpntList& self, int64_t i, const BinarySprings& src,
+                                                       uint64_t i_src);
+std::vector<bool> cmpnt_get_list(const CmpntList& self, int64_t i);
+std::set<uint64_t> cmpnt_get_set(const CmpntList& self, int64_t i);
+uint64_t cmpnt_count(const CmpntList& self, int64_t i, bool bit);
+
+// Dense vectors, inner products and Pauli action (state_array_dense.cpp).
+ComplexSign cmpnt_pauli_string_imul(CmpntList& self, int64_t index, const qubit::pauli::CmpntList& paulis,
+                                    int64_t i_pauli);
+std::expected<std::vector<double>, OutOfBounds> to_dense_real(const CmpntList& self, const RealVec& coeffs,
+                                                              bool big_endian);
+std::expected<std::vector<Complex>, OutOfBounds> to_dense_complex(const CmpntList& self, const ComplexVec& coeffs,
+                                                                  bool big_endian);
+std::expected<void, OutOfBounds> from_dense_real(CmpntList& self, Map& map, RealVec& coeffs,
+                                                 std::vector<double> source, bool big_endian);
+std::expected<void, OutOfBounds> from_dense_complex(CmpntList& self, Map& map, ComplexVec& coeffs,
+                                                    std::vector<Complex> source, bool big_endian);
+std::expected<double, ShortCoeffs> vdot_real(const CmpntList& self, const Map& map, const RealVec& coeffs,
+                                               const CmpntList& rhs_cmpnts, const RealVec& rhs_coeffs);
+std::expected<Complex, ShortCoeffs> vdot_complex(const CmpntList& self, const Map& map, const ComplexVec& coeffs,
+                                                   const CmpntList& rhs_cmpnts, const ComplexVec& rhs_coeffs);
+
+}  // namespace vemo::py::state_array
