@@ -367,7 +367,6 @@ void assign_from_mul_unchecked(const ProductMutView& out, const LincombView<C>& 
     }
 }
 
-
 // The loops are compiled in product_kernel.cpp only.
 #define VEMO_PAULI_MUL_PAIRS(prefix, loop, W, C)                                                                \
     prefix template void loop<W, C>(const ProductMutView&, const LincombView<C>&, const LincombView<C>&, uint64_t, \
