@@ -35,6 +35,8 @@ public:
     uint64_t size() const { return n_; }
     bool empty() const { return n_ == 0; }
     std::span<const uint64_t> words() const { return words_; }
+    // For kernels that write whole words; the bits beyond the last entry stay zero.
+    std::span<uint64_t> words_mut() { return words_; }
 
     uint8_t get_unchecked(uint64_t k) const {
         const uint64_t w = k / per_word;

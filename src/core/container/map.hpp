@@ -17,7 +17,7 @@
 // Map::prefetch_slot reads the single table's group metadata, which Boost
 // keeps private: 16 bytes per group, the first 15 one per slot, 0 for a free
 // slot, as in the SSE2 groups of Boost 1.85.0. The build pins that version
-// (boost-headers 1.85.0.post1), and test_map_probe checks the model against
+// (boost-headers 1.85.0.post1), and test_map checks the model against
 // the table itself: the slot it predicts for a key is the slot Boost puts the
 // key in. With any other Boost, or with VEMO_MAP_PORTABLE defined, the
 // portable path is taken: no metadata is read, prefetch() loads the whole

@@ -25,10 +25,18 @@ public:
         const auto [a, b] = self_mut().planes_mut();
         return MutWords(a.row_mut(i), b.row_mut(i));
     }
+    // A size refused by either plane (bad_alloc, length_error) changes
+    // neither: the first plane shrinks back, which cannot fail.
     void resize(uint64_t n) {
+        const uint64_t old = self().size();
         const auto [a, b] = self_mut().planes_mut();
         a.resize(n);
-        b.resize(n);
+        try {
+            b.resize(n);
+        } catch (...) {
+            a.resize(old);
+            throw;
+        }
     }
     void reserve(uint64_t n) {
         const auto [a, b] = self_mut().planes_mut();

@@ -341,17 +341,32 @@ void scaled_iadd_batch(const TermSetMutView<T, C>& lhs, uint64_t m, WordsAt&& wo
 
 }  // namespace detail
 
+// lhs += coeff_of(k) * (element k of rhs) for k = 0..n-1 in order; a term
+// whose coeff_of(k) is empty adds nothing. rhs must not be lhs's list.
+template <WordIters T, FieldVec C, class CoeffOf>
+void scaled_iadd_each(const TermSetMutView<T, C>& lhs, const T& rhs, uint64_t n, CoeffOf coeff_of) {
+    constexpr uint64_t batch = detail::scaled_iadd_batch_size;
+    uint64_t at[batch];
+    typename C::Scalar coeffs[batch];
+    for (uint64_t i = 0; i < n;) {
+        uint64_t m = 0;
+        for (; m < batch && i < n; ++i) {
+            if (auto c = coeff_of(i)) {
+                at[m] = i;
+                coeffs[m++] = *c;
+            }
+        }
+        detail::scaled_iadd_batch(
+            lhs, m, [&](uint64_t k) { return Words(rhs.elem_u64it(at[k])); }, [&](uint64_t k) { return coeffs[k]; });
+    }
+}
+
 // lhs += s * rhs, term by term in rhs's index order (complex: s scales each
 // rhs coefficient in the written-out order). rhs must not share lhs's list.
 template <WordIters T, FieldVec C>
 void scaled_iadd(const TermSetMutView<T, C>& lhs, const TermsView<T, C>& rhs, const typename C::Scalar& s) {
-    constexpr uint64_t batch = detail::scaled_iadd_batch_size;
-    const uint64_t n = rhs.cmpnts.size();
-    for (uint64_t base = 0; base < n; base += batch) {
-        detail::scaled_iadd_batch(
-            lhs, std::min(batch, n - base), [&](uint64_t k) { return Words(rhs.cmpnts.elem_u64it(base + k)); },
-            [&](uint64_t k) { return num_mul(s, rhs.coeffs.get(base + k)); });
-    }
+    scaled_iadd_each(lhs, rhs.cmpnts, rhs.cmpnts.size(),
+                     [&](uint64_t k) { return std::optional(num_mul(s, rhs.coeffs.get(k))); });
 }
 template <WordIters T, FieldVec C>
 void scaled_iadd(TermSet<T, C>& lhs, const TermsView<T, C>& rhs, const typename C::Scalar& s) {

@@ -23,7 +23,7 @@ namespace vemo::fermion::general {
 
 // A raw product that cannot go into a list; a ValueError in Python.
 struct ProductError {
-    enum class Kind : uint8_t { LengthMismatch, TooLong, ModeOutOfBounds };
+    enum class Kind : uint8_t { LengthMismatch, TooLong, ModeOutOfBounds, NotOneCanonical };
     Kind kind = Kind::LengthMismatch;
 
     bool operator==(const ProductError&) const = default;
@@ -32,6 +32,7 @@ struct ProductError {
             case Kind::LengthMismatch: return "modes and adj must have the same length";
             case Kind::TooLong: return "operator product is longer than max_len";
             case Kind::ModeOutOfBounds: return "mode index out of bounds";
+            case Kind::NotOneCanonical: return "Fermion string does not normal-order to exactly one positive component";
         }
         return {};
     }
@@ -53,6 +54,8 @@ std::expected<void, ProductError> check_general_ops(const Modes& modes, const In
 
 class CmpntList {
 public:
+    using mismatch_error = DifferentSpaces;
+
     CmpntList() : CmpntList(0, Modes()) {}
     CmpntList(uint64_t max_len, Modes modes)
         : modes_(modes), mode_inds_(modes.len(), max_len), adj_(0, max_len), max_len_(max_len) {}
@@ -81,11 +84,24 @@ public:
             internal_failure("modes and adj must have the same length");
         check_fits(n);
         open_row();
-        write_ops(0, inds, flags);
+        write_ops(size(), 0, inds, flags);
         lens_.push_back(n);
     }
     void push(std::span<const uint64_t> inds, std::initializer_list<bool> flags) {
         push(inds, std::span<const bool>(flags.begin(), flags.size()));
+    }
+    // Element i becomes the product (inds, flags), under push's preconditions.
+    template <std::ranges::random_access_range Inds, std::ranges::random_access_range Flags>
+    void assign(uint64_t i, const Inds& inds, const Flags& flags) {
+        const auto n = static_cast<uint64_t>(std::ranges::size(inds));
+        if (n != static_cast<uint64_t>(std::ranges::size(flags)))
+            internal_failure("modes and adj must have the same length");
+        check_elem(i);
+        check_fits(n);
+        std::ranges::fill(mode_inds_.row_mut(i), uint64_t{0});
+        adj_.clear_row(i);
+        write_ops(i, 0, inds, flags);
+        lens_[i] = n;
     }
     // Appends the lhs operators followed by the rhs operators.
     template <class LI, class LF, class RI, class RF>
@@ -98,8 +114,8 @@ public:
             internal_failure("rhs modes and adj must have the same length");
         if (p > max_len_ || q > max_len_ - p) internal_failure("push_concat: product longer than max_len");
         open_row();
-        write_ops(0, lhs_inds, lhs_flags);
-        write_ops(p, rhs_inds, rhs_flags);
+        write_ops(size(), 0, lhs_inds, lhs_flags);
+        write_ops(size(), p, rhs_inds, rhs_flags);
         lens_.push_back(p + q);
     }
     // Appends element j of `lhs` followed by element k of `rhs`, slot by slot
@@ -197,10 +213,19 @@ public:
         check_elem(i);
         return MutWords(mode_inds_.row_mut(i), adj_.row_mut(i), std::span<uint64_t>(&lens_[i], 1));
     }
+    // A size refused by any part (bad_alloc, length_error) changes none: the
+    // parts already resized shrink back, which cannot fail.
     void resize(uint64_t n) {
+        const uint64_t old = size();
         mode_inds_.resize(n);
-        adj_.resize(n);
-        lens_.resize(n, 0);
+        try {
+            adj_.resize(n);
+            lens_.resize(n, 0);
+        } catch (...) {
+            mode_inds_.resize(old);
+            adj_.resize(old);
+            throw;
+        }
     }
     void pop_and_swap(uint64_t i) {
         check_elem(i);
@@ -247,8 +272,7 @@ private:
         adj_.push_zero_row();
     }
     template <class Inds, class Flags>
-    void write_ops(uint64_t at, const Inds& inds, const Flags& flags) {
-        const uint64_t r = size();
+    void write_ops(uint64_t r, uint64_t at, const Inds& inds, const Flags& flags) {
         auto row = mode_inds_.row_mut(r);
         auto f = adj_.row_mut(r);
         const auto n = static_cast<uint64_t>(std::ranges::size(inds));

@@ -28,6 +28,8 @@ constexpr bool reversal_parity(uint64_t k) { return (k & 2) != 0; }
 
 class CmpntList : public PlanePairRows<CmpntList> {
 public:
+    using mismatch_error = DifferentSpaces;
+
     CmpntList() : CmpntList(Modes()) {}
     explicit CmpntList(Modes modes) : cre_(modes, true), ann_(modes, false) {}
 
@@ -73,6 +75,19 @@ public:
         assign_sets_unchecked(i, cre, ann);
         return {};
     }
+    // As assign_sets from flag lists (entry m true puts mode m in the set); a
+    // non-empty list longer than the mode count fails, naming its last position.
+    template <std::ranges::sized_range C, std::ranges::sized_range A>
+    std::expected<void, OutOfBounds> assign_flags(uint64_t i, const C& cre, const A& ann) {
+        for (const uint64_t len : {uint64_t(std::ranges::size(cre)), uint64_t(std::ranges::size(ann))})
+            if (len) {
+                if (auto r = check_bounds(len - 1, n_modes(), OutOfBoundsKind::Bit); !r) return r;
+            }
+        set_flags(cre_.row_mut(i), cre);
+        set_flags(ann_.row_mut(i), ann);
+        return {};
+    }
+
     template <std::ranges::forward_range C, std::ranges::forward_range A>
     void assign_sets_unchecked(uint64_t i, const C& cre, const A& ann) {
         set_row(cre_.row_mut(i), cre);
@@ -139,6 +154,16 @@ private:
             const auto u = static_cast<uint64_t>(k);
             if (u / 64 >= row.size()) internal_failure("normal component: mode beyond the row");
             row[u / 64] |= uint64_t{1} << (u % 64);
+        }
+    }
+
+    template <class R>
+    static void set_flags(std::span<uint64_t> row, const R& flags) {
+        std::ranges::fill(row, uint64_t{0});
+        uint64_t m = 0;
+        for (auto&& f : flags) {
+            if (f) row[m / 64] |= uint64_t{1} << (m % 64);
+            ++m;
         }
     }
 

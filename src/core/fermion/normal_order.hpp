@@ -131,6 +131,30 @@ std::expected<normal::lincomb::TermSet<RealVec>, general::ProductError> normal_o
     return out;
 }
 
+// Appends to `out` the one component that the raw product `ops` (mode,
+// is_creation pairs) stands for: its normal form must be exactly one
+// component with coefficient exactly 1, as for a product written in canonical
+// order. A mode beyond the space or any other normal form fails
+// (ModeOutOfBounds, NotOneCanonical) and appends nothing. `orderer` is on
+// out's space and carries buffers from call to call.
+template <std::ranges::sized_range Ops>
+std::expected<void, general::ProductError> push_canonical(normal::CmpntList& out, const Ops& ops,
+                                                          NormalOrderer<RealVec>& orderer) {
+    using Kind = general::ProductError::Kind;
+    const auto n = static_cast<uint64_t>(std::ranges::size(ops));
+    const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
+    if (auto r = general::check_general_ops(out.modes(), modes_of, n, n); !r) return std::unexpected(r.error());
+    auto it = std::ranges::begin(ops);
+    const auto& acc = orderer.order(n, [&](uint64_t) {
+        const auto& o = *it++;
+        return LadderOp{detail::mode_of(o), detail::creation_of(o)};
+    });
+    if (acc.size() != 1 || acc.as_terms().coeffs.get(0) != 1.0)
+        return std::unexpected(general::ProductError{Kind::NotOneCanonical});
+    out.push_rows(acc.cmpnts().cre_row(0), acc.cmpnts().ann_row(0));
+    return {};
+}
+
 // The raw form of a normal-ordered linear combination (first min(components,
 // coefficients) terms): each component as its creators ascending, then its
 // annihilators ascending, appended once per term without merging; the map

@@ -14,7 +14,7 @@
 
 #include "core/cmpnt/join.hpp"
 #include "core/cmpnt/state_springs.hpp"
-#include "core/container/bit_matrix.hpp"
+#include "core/container/bit_rows.hpp"
 #include "core/container/coeffs/scalars.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/word_iters.hpp"
@@ -25,13 +25,13 @@
 
 namespace vemo::qubit::state {
 
-class CmpntList {
+class CmpntList : public BitRowList<Qubits> {
 public:
     using mismatch_error = DifferentQubits;
 
     CmpntList() : CmpntList(Qubits()) {}
     // An empty list on the register.
-    explicit CmpntList(Qubits qubits) : bits_(0, qubits.size()), qubits_(std::move(qubits)) {}
+    explicit CmpntList(Qubits qubits) : BitRowList(qubits, qubits.size()) {}
 
     // A one-state list holding |0...0>.
     static CmpntList elem(Qubits qubits) {
@@ -46,7 +46,7 @@ public:
             return std::unexpected(std::string("State list rows do not match the register's length."));
         CmpntList l;
         l.bits_ = std::move(bits);
-        l.qubits_ = std::move(qubits);
+        l.space_ = std::move(qubits);
         return l;
     }
 
@@ -79,50 +79,19 @@ public:
                          "state list from springs on their own register");
     }
 
-    const Qubits& qubits() const { return qubits_; }
-    uint64_t n_qubit() const { return qubits_.size(); }
-    uint64_t words_per_row() const { return bits_.words_per_row(); }
-    const BitMatrix& bits() const { return bits_; }
-    // The writable matrix for row-level editing; callers keep bits at n and above zero.
-    BitMatrix& bits_mut() { return bits_; }
+    const Qubits& qubits() const { return space_; }
+    uint64_t n_qubit() const { return bits_.n_bits(); }
 
     // Replaces the register by one of the same length; the error names the new
     // length first, then the current one.
-    std::expected<void, BasisError> relabel(Qubits qubits) { return relabel_register(qubits_, std::move(qubits)); }
+    std::expected<void, BasisError> relabel(Qubits qubits) { return relabel_register(space_, std::move(qubits)); }
 
-    // ---- component-list operations ----
-    uint64_t size() const { return bits_.n_rows(); }
-    Words elem_u64it(uint64_t i) const { return Words(bits_.row(i)); }
-    MutWords elem_u64it_mut(uint64_t i) { return MutWords(bits_.row_mut(i)); }
-    void resize(uint64_t m) { bits_.resize(m); }
-    void reserve(uint64_t m) { bits_.reserve(m); }
-    void pop_and_swap(uint64_t i) { bits_.pop_and_swap(i); }
-    std::string fmt_elem(uint64_t i) const { return bits_.fmt_elem(i); }
-    CmpntList empty_clone() const { return CmpntList(qubits_); }
-    bool compatible_with(const CmpntList& o) const { return qubits_ == o.qubits_; }
-
-    std::span<const uint64_t> row(uint64_t i) const { return bits_.row(i); }
-    std::span<uint64_t> row_mut(uint64_t i) { return bits_.row_mut(i); }
+    CmpntList empty_clone() const { return CmpntList(space_); }
+    bool compatible_with(const CmpntList& o) const { return space_ == o.space_; }
 
     // ---- single positions (q below n) ----
     bool get_bit_unchecked(uint64_t i, uint64_t q) const { return bits_.get_bit_unchecked(i, q); }
     void set_bit_unchecked(uint64_t i, uint64_t q, bool v) { bits_.set_bit_unchecked(i, q, v); }
-
-    // The number of positions 0..n-1 of state i whose bit equals `bit`.
-    uint64_t count(uint64_t i, bool bit) const {
-        uint64_t ones = 0;
-        for (uint64_t w : row(i)) ones += static_cast<uint64_t>(std::popcount(w));
-        return bit ? ones : n_qubit() - ones;
-    }
-
-    // Writes string s of the text into state i: positions marked 1 are set,
-    // those marked 0 cleared, the others keep their bits. A string index
-    // beyond the text (kind String) and a marked position not below n (kind
-    // Bit) are refused before anything is written.
-    std::expected<void, OutOfBounds> set_spring(uint64_t i, const StateSprings& springs, size_t s) {
-        if (auto c = check_bounds(s, springs.n_strings(), OutOfBoundsKind::String); !c) return c;
-        return vemo::set_spring(bits_.row_mut_ref(i), springs, s);
-    }
 
     // ---- a Pauli string acting on a state (no register check) ----
 
@@ -142,7 +111,7 @@ public:
     // imul_by_op after checking that the state and the string share one register.
     std::expected<ComplexSign, DifferentQubits> pauli_string_imul(uint64_t i, const pauli::CmpntList& ops,
                                                                   uint64_t j) {
-        if (auto ok = check_same(qubits_, ops.qubits()); !ok) return std::unexpected(ok.error());
+        if (auto ok = check_same(space_, ops.qubits()); !ok) return std::unexpected(ok.error());
         return imul_by_op(i, ops, j);
     }
 
@@ -151,7 +120,7 @@ public:
     // Keeps positions below min(n, n'); the register becomes Count(n').
     void resize_standardize(uint64_t n) {
         bits_.reformat(n);
-        qubits_ = Qubits::from_count(n);
+        space_ = Qubits::from_count(n);
     }
 
     // Every position j moves to its register index on Count(n') (see
@@ -161,7 +130,7 @@ public:
             const auto src = row(r);
             const auto dst = out.row_mut(r);
             // Only the set bits move.
-            qubits_.for_each_set_position(
+            space_.for_each_set_position(
                 src.size(), [&](size_t w) { return src[w]; },
                 [&](uint64_t, uint64_t t) { dst[t / 64] |= uint64_t{1} << (t % 64); });
         });
@@ -174,16 +143,8 @@ public:
     // In place; on failure the list is unchanged.
     std::expected<void, OutOfBounds> standardize(uint64_t n) { return standardize_in_place(*this, n); }
 
-    // The states' texts joined by ", ".
-    std::string to_string() const {
-        return join_texts(size(), ", ", [&](uint64_t i) { return fmt_elem(i); });
-    }
-
     bool operator==(const CmpntList&) const = default;
 
-private:
-    BitMatrix bits_;
-    Qubits qubits_;
 };
 
 static_assert(WordIters<CmpntList>);

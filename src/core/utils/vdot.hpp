@@ -2,6 +2,7 @@
 // looked up through its Map and conjugated.
 #pragma once
 
+#include <algorithm>
 #include <concepts>
 #include <cstdint>
 
@@ -13,8 +14,9 @@
 namespace vemo {
 
 // sum over right components i of conj(left coefficient of the same component)
-// * right coefficient i. Costs one hash lookup per right component; the left
-// list is never scanned. Real sums start at -0.0, so an empty right side gives
+// * right coefficient i. Each side takes part with its first min(components,
+// coefficients) terms: a component without a coefficient adds nothing. Costs
+// one hash lookup per right component; the left list is never scanned. Real sums start at -0.0, so an empty right side gives
 // -0.0; complex sums start at 0+0i.
 template <WordIters L, class V>
     requires(std::same_as<V, RealVec> || std::same_as<V, ComplexVec>)
@@ -25,9 +27,10 @@ typename V::Scalar vdot(const L& left, const Map& left_map, const V& left_coeffs
     T sum;
     if constexpr (std::same_as<T, double>) sum = -0.0;
     else sum = T(0.0, 0.0);
-    for (uint64_t i = 0; i < right.size(); ++i) {
+    const uint64_t n_right = std::min<uint64_t>(right.size(), right_coeffs.size());
+    for (uint64_t i = 0; i < n_right; ++i) {
         const auto j = lhs.lookup(Words(right.elem_u64it(i)));
-        if (!j) {
+        if (!j || *j >= left_coeffs.size()) {
             sum += T(0.0);
             continue;
         }

@@ -146,6 +146,19 @@ struct FromPy<std::set<T>> {
     }
 };
 
+// A Python tuple of two items.
+template <class A, class B>
+struct FromPy<std::pair<A, B>> {
+    static std::pair<A, B> convert(PyObject* o) {
+        if (!PyTuple_Check(o)) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyTuple'");
+        if (PyTuple_Size(o) != 2)
+            raise(PyExc_ValueError,
+                  "expected tuple of length 2, but got tuple of length " + std::to_string(PyTuple_Size(o)));
+        A a = FromPy<A>::convert(PyTuple_GetItem(o, 0));
+        return {std::move(a), FromPy<B>::convert(PyTuple_GetItem(o, 1))};
+    }
+};
+
 // A Python dict (or a subclass); each key and value converted in the dict's order.
 template <class K, class V>
 struct FromPy<std::map<K, V>> {

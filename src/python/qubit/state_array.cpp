@@ -1,6 +1,7 @@
 // QubitStateArray: the class's single member list, in the order of its method
 // table, and its construction from a register and a parsed state text.
 #include "python/container/array_common.hpp"
+#include "python/container/bit_rows_methods.hpp"
 #include "python/qubit/op_errors.hpp"
 #include "python/qubit/state_array.hpp"
 
@@ -40,26 +41,26 @@ VEMO_CLASS(qubit::state::CmpntList) {
     c.prop<&L::qubits>("qubits", "Get the qubit space on which this term is based.");
     c.def<&array::append_clear<L>>("append_clear($self)\n--\n\nAppend the all-zero state to the end of `self`.");
     c.def<&array::cmpnt_clear<L>>("cmpnt_clear($self, i)\n--\n\nSet the indexed cmpnt to the all-zero state.");
-    c.def<&cmpnt_set_bit>("cmpnt_set_bit($self, i_cmpnt, i_qubit, bit)\n--\n\nSet the bit of a single qubit.");
-    c.def<&cmpnt_get_bit>("cmpnt_get_bit($self, i_cmpnt, i_qubit)\n--\n\nGet the bit of a single qubit.");
-    c.def<&cmpnt_set_from_list>(
+    c.def<&array::cmpnt_set_bit<L>>("cmpnt_set_bit($self, i_cmpnt, i_qubit, bit)\n--\n\nSet the bit of a single qubit.");
+    c.def<&array::cmpnt_get_bit<L>>("cmpnt_get_bit($self, i_cmpnt, i_qubit)\n--\n\nGet the bit of a single qubit.");
+    c.def<&array::cmpnt_set_from_list<L>>(
         "cmpnt_set_from_list($self, i, bits)\n--\n\nSet the indexed cmpnt to the given sequence of bools.\nErrors if "
         "length of `bits` is greater than the number of qubits,\nand pads the upper indices with 0 in the case that the "
         "length of `bits` is smaller.");
-    c.def<&cmpnt_set_from_set>(
+    c.def<&array::cmpnt_set_from_set<L>>(
         "cmpnt_set_from_set($self, i, bits)\n--\n\nSet the indexed cmpnt to the state whose set bits are the qubit "
         "indices in `bits`.");
-    c.def<&cmpnt_set_from_spring>(
+    c.def<&array::cmpnt_set_from_spring<L>>(
         "cmpnt_set_from_spring($self, i, src, i_src)\n--\n\nSet the indexed cmpnt with the indexed spring.");
-    c.def<&cmpnt_get_list>("cmpnt_get_list($self, i)\n--\n\nGet the indexed cmpnt as a list of bits.");
-    c.def<&cmpnt_get_set>("cmpnt_get_set($self, i)\n--\n\nGet the indexed cmpnt as the set of qubit indices whose bit is set.");
+    c.def<&array::cmpnt_get_list<L>>("cmpnt_get_list($self, i)\n--\n\nGet the indexed cmpnt as a list of bits.");
+    c.def<&array::cmpnt_get_set<L>>("cmpnt_get_set($self, i)\n--\n\nGet the indexed cmpnt as the set of qubit indices whose bit is set.");
     array::def_copies(c);
     c.def<&cmpnt_pauli_string_imul>(
         "cmpnt_pauli_string_imul($self, index, paulis, i_pauli)\n--\n\nMultiply in-place by a Pauli string and return "
         "the associated ComplexSign phase.");
     c.def<&array::cmpnt_equal<L>>(
         "cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\nReturn whether the two referenced cmpnts are equal.");
-    c.def<&cmpnt_count>("cmpnt_count($self, i, bit)\n--\n\nGet the number of occurrences of `bit` in the indexed cmpnt.");
+    c.def<&array::cmpnt_count<L>>("cmpnt_count($self, i, bit)\n--\n\nGet the number of occurrences of `bit` in the indexed cmpnt.");
     c.def<&array::cmpnt_to_string<L>>(
         "cmpnt_to_string($self, i)\n--\n\nGet the string representation of the indexed cmpnt.");
     array::def_selections(c);

@@ -26,17 +26,6 @@ namespace vemo::py::state_array {
 using qubit::DifferentQubits;
 using qubit::state::CmpntList;
 
-// Reading and writing single states bit by bit (state_array_edit.cpp).
-void cmpnt_set_bit(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit, bool bit);
-bool cmpnt_get_bit(CmpntList& self, int64_t i_cmpnt, int64_t i_qubit);
-std::expected<void, OutOfBounds> cmpnt_set_from_list(CmpntList& self, int64_t i, std::vector<bool> bits);
-std::expected<void, OutOfBounds> cmpnt_set_from_set(CmpntList& self, int64_t i, std::set<uint64_t> bits);
-std::expected<void, OutOfBounds> cmpnt_set_from_spring(CmpntList& self, int64_t i, const BinarySprings& src,
-                                                       uint64_t i_src);
-std::vector<bool> cmpnt_get_list(const CmpntList& self, int64_t i);
-std::set<uint64_t> cmpnt_get_set(const CmpntList& self, int64_t i);
-uint64_t cmpnt_count(const CmpntList& self, int64_t i, bool bit);
-
 // Dense vectors, inner products and Pauli action (state_array_dense.cpp).
 ComplexSign cmpnt_pauli_string_imul(CmpntList& self, int64_t index, const qubit::pauli::CmpntList& paulis,
                                     int64_t i_pauli);

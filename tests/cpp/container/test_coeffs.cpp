@@ -1,5 +1,6 @@
-// Coefficient scalars and vectors: printed forms, the parse grammars, exact
-// conversions with their error texts, and the vector operations.
+// Coefficient scalars and vectors: printed forms and their round trip, the
+// parse grammars, exact conversions with their error texts, and the vector
+// operations against a plain model.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -22,30 +23,14 @@ bool same_bits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::b
 
 Unrepresentable unrep(std::string v, std::string s, std::string t) { return {std::move(v), std::move(s), std::move(t)}; }
 
-template <class T, class S>
-Unrepresentable refusal(const S& v) {
-    auto r = try_represent_any<T>(v);
-    EXPECT_FALSE(r.has_value());
-    return r ? Unrepresentable{} : r.error();
-}
-
 }  // namespace
 
-TEST(CoeffText, Printing) {
-    EXPECT_EQ(text::fmt_real(0.1), "0.1");
-    EXPECT_EQ(text::fmt_real(1e-7), "0.0000001");
-    EXPECT_EQ(text::fmt_real(-2.25), "-2.25");
+TEST(CoeffText, PrintingAndReadingBack) {
     EXPECT_EQ(text::fmt_real(-0.0), "-0");
     EXPECT_EQ(text::fmt_real(-nan_v), "NaN");
-    EXPECT_EQ(text::fmt_real(-inf), "-inf");
     EXPECT_EQ(text::fmt_real(5e-324), "0." + std::string(323, '0') + "5");
     // Large values print their shortest digits padded with zeros, not their exact digits.
-    EXPECT_EQ(text::fmt_real(1e21), "1" + std::string(21, '0'));
-    EXPECT_EQ(text::fmt_real(1e23), "1" + std::string(23, '0'));
     EXPECT_EQ(text::fmt_real(0x1p70), "1180591620717411300000");
-    EXPECT_EQ(text::fmt_real(1.7976931348623157e308), "17976931348623157" + std::string(292, '0'));
-    EXPECT_EQ(text::fmt_complex({0.5, -1}), "0.5-1i");
-    EXPECT_EQ(text::fmt_complex({0, 1}), "0+1i");
     EXPECT_EQ(text::fmt_complex({1, -0.0}), "1+-0i");
     EXPECT_EQ(text::fmt_complex({nan_v, -inf}), "NaN-infi");
     // Every finite value reads back from its text.
@@ -58,60 +43,31 @@ TEST(CoeffText, Printing) {
     }
 }
 
-TEST(CoeffParse, RealGrammar) {
-    const std::pair<const char*, double> ok[] = {
-        {"+1.5", 1.5}, {"1.", 1},       {".5", 0.5},        {"1E+3", 1000},         {"007", 7},
-        {"-0", -0.0},  {"1e400", inf},  {"-1e-400", -0.0},  {"-Infinity", -inf},    {"+INF", inf},
-        {"2.5e-324", 5e-324},           {"1e-99999999999999999999", 0.0},           {"0.001e99999999999999", inf}};
-    for (const auto& [s, v] : ok) {
-        const auto r = text::parse_real(s);
-        ASSERT_TRUE(r.has_value()) << s;
-        EXPECT_TRUE(same_bits(*r, v)) << s;
-    }
+TEST(CoeffParse, Grammars) {
+    const std::pair<const char*, double> reals[] = {{"1.", 1},         {".5", 0.5},    {"-Infinity", -inf},
+                                                    {"2.5e-324", 5e-324}, {"1e-99999999999999999999", 0.0},
+                                                    {"0.001e99999999999999", inf}};
+    for (const auto& [s, v] : reals) EXPECT_TRUE(same_bits(text::parse_real(s).value_or(7), v)) << s;
     EXPECT_TRUE(std::isnan(*text::parse_real("-NaN")));
-    for (const char* s : {"", " 2", "1e", "1e+", "e5", ".", "-", "nan(1)", "0x10", "+-1", "1_0", "1,0", "infinit",
-                          "1 0", "1e5.0"})
+    for (const char* s : {" 2", "1e+", ".", "nan(1)", "0x10", "+-1", "1_0", "infinit"})
         EXPECT_FALSE(text::parse_real(s).has_value()) << '"' << s << '"';
-    // parse_num trims white space, tabs and wide spaces included.
-    EXPECT_EQ(*parse_num<double>("\t 2 \u3000"), 2.0);
-}
-
-TEST(CoeffParse, ComplexGrammar) {
-    const std::pair<const char*, Complex> ok[] = {
-        {"-2.5", {-2.5, 0}}, {"i", {0, 1}},          {"-i", {0, -1}},         {"2j", {0, 2}},
-        {"1 - 2i", {1, -2}}, {"1e-3+4e2i", {1e-3, 400}}, {"3i - 1", {-1, 3}}, {"1+-2i", {1, -2}}};
-    for (const auto& [s, v] : ok) {
-        const auto r = text::parse_complex(s);
-        ASSERT_TRUE(r.has_value()) << s;
-        EXPECT_EQ(*r, v) << s;
-    }
+    EXPECT_EQ(*parse_num<double>("\t 2 \u3000"), 2.0);  // Unicode blanks trimmed
+    const std::pair<const char*, Complex> complexes[] = {{"i", {0, 1}}, {"3i - 1", {-1, 3}}, {"1+-2i", {1, -2}}};
+    for (const auto& [s, v] : complexes) EXPECT_EQ(text::parse_complex(s), v) << s;
     EXPECT_FALSE(std::signbit(text::parse_complex("1-0i")->imag()));  // negated as 0 - 0
-    for (const char* s : {"", "1+", "1 - ", "1--2i", "1+2", "2i+3i", "1 + 2 i", "ii", "1+2j+i"})
+    for (const char* s : {"1--2i", "1+2", "2i+3i", "1 + 2 i", "ii", "1+2j+i"})
         EXPECT_FALSE(text::parse_complex(s).has_value()) << '"' << s << '"';
-}
-
-TEST(CoeffParse, SignAndComplexSign) {
-    EXPECT_EQ(parse_num<Sign>(" 1 "), Sign(false));
     EXPECT_EQ(parse_num<Sign>("-001"), Sign(true));
-    for (const char* s : {"2", "0", "200", "+", "", "+-1", "i"})
-        EXPECT_EQ(parse_num<Sign>(s).error(), unrep(s, "&str", "Sign")) << s;
-    const std::pair<const char*, int> cs[] = {{"1.0", 0}, {" -i ", 3}, {"0+1i", 1}, {"1j", 1}, {"-1-0i", 2}};
+    for (const char* s : {"0", "+", "i"}) EXPECT_EQ(parse_num<Sign>(s).error(), unrep(s, "&str", "Sign")) << s;
+    const std::pair<const char*, int> cs[] = {{"1.0", 0}, {" -i ", 3}, {"1j", 1}, {"-1-0i", 2}};
     for (const auto& [s, p] : cs) EXPECT_EQ(parse_num<ComplexSign>(s)->power, p) << s;
-    for (const char* s : {"1+1i", "0.5j"})
-        EXPECT_EQ(parse_num<ComplexSign>(s).error(), unrep(s, "&str", "ComplexSign")) << s;
+    EXPECT_EQ(parse_num<ComplexSign>("0.5j").error(), unrep("0.5j", "&str", "ComplexSign"));
 }
 
-TEST(CoeffConvert, AcceptedValues) {
-    EXPECT_EQ(*try_represent_any<double>(Complex(2, -0.0)), 2.0);
-    EXPECT_EQ(*try_represent_any<double>(ComplexSign(4)), 1.0);
+TEST(CoeffConvert, ExactValuesAndRefusalTexts) {
     EXPECT_EQ(*try_represent_any<double>(uint64_t{(uint64_t{1} << 53) + 1}), 9007199254740992.0);
-    const auto c2 = *try_represent_any<Complex>(ComplexSign(2));
-    EXPECT_TRUE(same_bits(c2.real(), -1.0) && same_bits(c2.imag(), -0.0));
     const auto c3 = *try_represent_any<Complex>(ComplexSign(3));
     EXPECT_TRUE(same_bits(c3.real(), -0.0) && same_bits(c3.imag(), -1.0));
-    EXPECT_EQ(*try_represent_any<Sign>(-1.0), Sign(true));
-    EXPECT_EQ(*try_represent_any<Sign>(ComplexSign(6)), Sign(true));
-    EXPECT_EQ(try_represent_any<ComplexSign>(Complex(0, -1))->power, 3);
     EXPECT_EQ(try_represent_any<ComplexSign>(ComplexSign(9))->power, 9);  // held as given
     EXPECT_TRUE(try_represent_any<Unity>(ComplexSign(8)));
     // Every accepted conversion keeps the exact value; Sign and Unity take exactly theirs.
@@ -128,51 +84,37 @@ TEST(CoeffConvert, AcceptedValues) {
             EXPECT_EQ(try_represent_any<Sign>(z).has_value(), is_sign);
             EXPECT_EQ(try_represent_any<Unity>(z).has_value(), is_sign && re == 1);
         }
-}
-
-TEST(CoeffConvert, RefusalTexts) {
-    EXPECT_EQ(refusal<double>(Complex(2, 1e-300)), unrep("2+0." + std::string(299, '0') + "1i", "Complex<f64>", "f64"));
-    EXPECT_EQ(refusal<double>(ComplexSign(7)), unrep("-i", "ComplexSign", "f64"));
-    EXPECT_EQ(refusal<Sign>(uint64_t{0}), unrep("0", "usize", "Sign"));
-    EXPECT_EQ(refusal<Sign>(nan_v), unrep("NaN", "f64", "Sign"));
-    EXPECT_EQ(refusal<Sign>(ComplexSign(5)), unrep("+i", "ComplexSign", "Sign"));
-    EXPECT_EQ(refusal<ComplexSign>(uint64_t{2}), unrep("2", "usize", "ComplexSign"));
-    EXPECT_EQ(refusal<Unity>(Sign(true)), unrep("-1", "Sign", "Unity"));
-    EXPECT_EQ(refusal<Unity>(Complex(1, 1)), unrep("1+1i", "Complex<f64>", "Unity"));
-    EXPECT_EQ(refusal<Sign>(ComplexSign(1)).message(),
-              "Value +i of type \"ComplexSign\" is not representable as type \"Sign\"");
-}
-
-// Powers and products of ComplexSign, and complex products with infinities, are checked from Python.
-TEST(CoeffScalars, ConjugatesAndCloseness) {
+    EXPECT_EQ(try_represent_any<double>(Complex(2, 1e-300)).error(),
+              unrep("2+0." + std::string(299, '0') + "1i", "Complex<f64>", "f64"));
+    EXPECT_EQ(try_represent_any<Sign>(uint64_t{0}).error(), unrep("0", "usize", "Sign"));
+    EXPECT_EQ(try_represent_any<Sign>(nan_v).error(), unrep("NaN", "f64", "Sign"));
+    EXPECT_EQ(try_represent_any<Unity>(Sign(true)).error(), unrep("-1", "Sign", "Unity"));
     EXPECT_EQ(num_conj(ComplexSign(1)).power, 3);
-    EXPECT_EQ(num_conj(ComplexSign(2)).power, 2);
     EXPECT_TRUE(is_close({1, 1}, {1, 1.04}, 0, 0.05));
     EXPECT_FALSE(is_close({1, 1}, {1, 1.06}, 0, 0.05));
     EXPECT_TRUE(is_close({100, 0}, {101, 0}, 0.01, 0));
     EXPECT_FALSE(is_close({nan_v, 0}, {nan_v, 0}, 1, 1));
 }
 
-// List and term forms (the Python tests cover the rest through the parse methods).
-TEST(CoeffVecs, TryParseAndPrint) {
+// List and term forms, new entries (0.0, +1), impossible sizes, conversions between vector kinds.
+TEST(CoeffVecs, ParseNewAndConvert) {
     const auto terms = *try_parse<RealVec>(" ((0.5, X0), (-1, Z1)");
     EXPECT_EQ(std::vector<double>(terms.data().begin(), terms.data().end()), (std::vector<double>{0.5, -1}));
-    EXPECT_EQ(try_parse<RealVec>("").error(), unrep("", "&str", "f64"));
     EXPECT_EQ(try_parse<RealVec>("(1, X0), (y, Z1)").error(), unrep("y", "&str", "f64"));
     EXPECT_EQ(fmt_vec(*try_parse<ComplexVec>("1+2i, -i")), "[1+2i, 0-1i]");
     EXPECT_EQ(fmt_vec(UnityVec(2)), "[1, 1]");
-    EXPECT_EQ(fmt_vec(UnityVec(0)), "[]");
-    EXPECT_EQ(fmt_num(Unity{}), "");
-}
-
-// The core vectors fill new entries with zero (0.0, +1); impossible sizes are bad_alloc.
-TEST(CoeffVecs, NewResizeAndSizes) {
     EXPECT_EQ(RealVec::new_with_len(3).get(2), 0.0);
     EXPECT_EQ(ComplexVec::new_units_with_len(2).get(1), Complex(1, 0));
-    EXPECT_EQ(fmt_vec(SignVec::new_with_len(2)), "[+1, +1]");
     EXPECT_THROW(RealVec::new_with_len(uint64_t{1} << 62), std::bad_alloc);
     EXPECT_THROW(ComplexVec::new_with_len(UINT64_MAX), std::bad_alloc);
     EXPECT_THROW(RealVec::new_with_len(2).get(2), InternalError);
+    SignVec s;
+    for (bool b : {false, true}) s.push(Sign(b));
+    ComplexSignVec c = *try_represent<ComplexSignVec>(s);
+    EXPECT_EQ(*try_represent<SignVec>(c), s);
+    EXPECT_EQ(fmt_vec(*try_represent<ComplexVec>(c)), "[1+0i, -1+-0i]");
+    c.push(ComplexSign(1));
+    EXPECT_EQ(try_represent<SignVec>(c).error(), unrep("+i", "ComplexSign", "Sign"));
 }
 
 // Every vector behaves like a plain vector of its scalars, across word boundaries
@@ -185,17 +127,14 @@ void check_against_model(Gen gen) {
     std::vector<T> model;
     for (int step = 0; step < 2000; ++step) {
         const auto op = rng() % 7;
-        const uint64_t n = model.size();
+        const uint64_t n = model.size(), i = n ? rng() % n : 0, j = n ? rng() % n : 0;
         if (op == 0 || n == 0) {
-            const T x = gen(rng);
-            v.push(x);
-            model.push_back(x);
+            model.push_back(gen(rng));
+            v.push(model.back());
         } else if (op == 1) {
-            const uint64_t i = rng() % n, j = rng() % n;
             v.swap(i, j);
             std::swap(model[i], model[j]);
         } else if (op == 2) {
-            const uint64_t i = rng() % n;
             v.pop_and_swap(i);
             model[i] = model.back();
             model.pop_back();
@@ -208,10 +147,9 @@ void check_against_model(Gen gen) {
             const auto copy = model;
             model.insert(model.end(), copy.begin(), copy.end());
         } else {
-            const uint64_t k = rng() % n;
             const T x = gen(rng);
-            imul_elem_unchecked(v, k, x);
-            model[k] = num_mul(x, model[k]);
+            imul_elem_unchecked(v, i, x);
+            model[i] = num_mul(x, model[i]);
         }
         ASSERT_EQ(v.size(), model.size());
         for (uint64_t k = 0; k < model.size(); ++k) ASSERT_EQ(v.get(k), model[k]) << "step " << step;
@@ -224,17 +162,4 @@ TEST(CoeffVecs, VectorsMatchAPlainModel) {
     check_against_model<RealVec>([](auto& r) { return static_cast<double>(r() % 9) - 4.0; });
     check_against_model<ComplexVec>([](auto& r) { return Complex(double(r() % 5) - 2, double(r() % 5) - 2); });
     check_against_model<UnityVec>([](auto&) { return Unity{}; });
-}
-
-TEST(CoeffVecs, ConversionBetweenSignKinds) {
-    SignVec s;
-    for (bool b : {false, true}) s.push(Sign(b));
-    const auto c = *try_represent<ComplexSignVec>(s);
-    EXPECT_EQ(fmt_vec(c), "[+1, -1]");
-    EXPECT_EQ(*try_represent<SignVec>(c), s);
-    ComplexSignVec bad = c;
-    bad.push(ComplexSign(1));
-    bad.push(ComplexSign(3));
-    EXPECT_EQ(try_represent<SignVec>(bad).error(), unrep("+i", "ComplexSign", "Sign"));
-    EXPECT_EQ(fmt_vec(*try_represent<ComplexVec>(c)), "[1+0i, -1+-0i]");
 }

@@ -36,19 +36,12 @@ const V A = {1, 0}, B = {2, 0};
 
 }  // namespace
 
-TEST(Quicksort, WorkedExamples) {
-    // [B, A, B] ascending: both leading elements pass against the last B, then the left pair is sorted.
-    ToyList l = ToyList::of({1, 1}, {B, A, B});
-    std::vector<double> c = {1, 2, 3};
-    quicksort_range(l, c, true, 0, 2);
-    EXPECT_EQ(l.all(), (std::vector<V>{A, B, B}));
-    EXPECT_EQ(c, (std::vector<double>{2, 1, 3}));
-    // Descending: a larger first word precedes whatever the later words hold.
-    ToyList d = ToyList::of({1, 1}, {{1, 99}, {3, 0}, {2, 5}, {3, 1}});
-    std::vector<int> dc = {0, 1, 2, 3};
-    quicksort(d, [&](uint64_t i, uint64_t j) { std::swap(dc[i], dc[j]); }, false);
-    EXPECT_EQ(d.all(), (std::vector<V>{{3, 1}, {3, 0}, {2, 5}, {1, 99}}));
-    EXPECT_EQ(dc, (std::vector<int>{3, 1, 2, 0}));
+TEST(Quicksort, InvalidRanges) {
+    ToyList l = ToyList::of({2}, {B, A, B});
+    EXPECT_THROW(quicksort_range(l, true, 0, 3), InternalError);
+    std::vector<int> short_c = {1, 2};
+    EXPECT_THROW(quicksort_range(l, short_c, true, 0, 2), InternalError);
+    EXPECT_EQ(l.all(), (std::vector<V>{B, A, B}));
 }
 
 TEST(Quicksort, MatchesTheStepsOnRandomRanges) {
@@ -70,17 +63,6 @@ TEST(Quicksort, MatchesTheStepsOnRandomRanges) {
         ASSERT_EQ(l.all(), elems) << rep;
         ASSERT_EQ(got_ids, ids) << rep;
     }
-}
-
-TEST(Quicksort, TrivialAndInvalidRanges) {
-    ToyList l = ToyList::of({2}, {B, A, B});
-    quicksort_range(l, true, 1, 1);
-    quicksort_range(l, true, 2, 1);
-    EXPECT_EQ(l.all(), (std::vector<V>{B, A, B}));
-    EXPECT_THROW(quicksort_range(l, true, 0, 3), InternalError);
-    std::vector<int> short_c = {1, 2};
-    EXPECT_THROW(quicksort_range(l, short_c, true, 0, 2), InternalError);
-    EXPECT_EQ(l.all(), (std::vector<V>{B, A, B}));
 }
 
 namespace {

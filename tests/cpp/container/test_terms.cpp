@@ -60,22 +60,6 @@ using R = std::vector<std::pair<Key, double>>;
 
 }  // namespace
 
-TEST(ScaledIadd, AddingTheNegationEmptiesTheCombination) {
-    Combo<RealVec> a;
-    for (auto [k, c] : R{{A, 1.5}, {B, -2}, {C, 1e-300}, {D, 7}}) a.add(k, c);
-    const BitMatrix l = a.list;
-    a.add_all(l, RealVec(a.coeffs), -1.0);
-    EXPECT_TRUE(a.terms().empty());
-    EXPECT_EQ(a.map.size(), 0u);
-    Combo<ComplexVec> z;
-    z.add(A, {1, 2});
-    z.add(B, {-3, 0.5});
-    const BitMatrix zl = z.list;
-    z.add_all(zl, ComplexVec(z.coeffs), Complex(-1, 0));
-    EXPECT_TRUE(z.terms().empty());
-    EXPECT_EQ(z.map.size(), 0u);
-}
-
 TEST(ScaledIadd, ExactZeroTest) {
     Combo<RealVec> a;
     a.add(A, 2.0);
@@ -106,28 +90,29 @@ TEST(ScaledIadd, ExactZeroTest) {
     EXPECT_EQ(key_at(z.list, 1), D);
 }
 
-TEST(ScaledIadd, ElementOrderAndSwapRemoval) {
+TEST(ScaledIadd, ElementOrderSwapRemovalAndCollisions) {
     Combo<RealVec> a;
     a.add(A, 1);
     a.add(B, 2);
     a.add(C, 3);
     a.add(A, -1);  // C, then last, moves into A's slot with its coefficient
     EXPECT_EQ(a.terms(), (R{{C, 3}, {B, 2}}));
-    // New components arrive in rhs order; an empty rhs changes nothing.
+    // New components arrive in rhs order.
     a.add_all(list_of({D, A, C}), vec<RealVec>({1, 2, -1.5}), 2.0);
     EXPECT_EQ(a.terms(), (R{{A, 4}, {B, 2}, {D, 2}}));
-    a.add_all(list_of({}), RealVec(), 3.0);
-    EXPECT_EQ(a.terms(), (R{{A, 4}, {B, 2}, {D, 2}}));
-    a.expect_consistent();
-}
-
-TEST(ScaledIadd, ComplexScalarMultipliesInTheWrittenOrder) {
-    // i * (inf + 0i): re = 0*inf - 1*0 = NaN, im = 1*inf + 0*0 = inf.
+    // B registered under A's hash too, as a colliding component would be: words decide.
+    a.map.insert(hash_u64it(std::span<const uint64_t>(A)), 1);
+    a.add(A, 1);
+    a.add_all(list_of({A}), vec<RealVec>({1}), 1.0);
+    EXPECT_EQ(a.terms(), (R{{A, 6}, {B, 2}, {D, 2}}));
+    // i * (inf + 0i) in the written order: re = 0*inf - 1*0 = NaN, im = 1*inf + 0*0 = inf.
     Combo<ComplexVec> z;
     z.add_all(list_of({A, B}), vec<ComplexVec>({{inf, 0}, {0.5, 4}}), Complex(0, 1));
     EXPECT_TRUE(std::isnan(z.coeffs.get(0).real()));
     EXPECT_EQ(z.coeffs.get(0).imag(), inf);
     EXPECT_EQ(z.coeffs.get(1), Complex(-4, 0.5));
+    z.add_all(list_of({B}), vec<ComplexVec>({{4, -0.5}}), Complex(0, 1));  // i (4 - 0.5i) onto an existing term
+    EXPECT_EQ(z.coeffs.get(1), Complex(-3.5, 4.5));
 }
 
 TEST(ScaledIadd, BatchesMatchTermByTermAdditionAndAReference) {
@@ -163,17 +148,6 @@ TEST(ScaledIadd, BatchesMatchTermByTermAdditionAndAReference) {
     }
 }
 
-TEST(ScaledIadd, CollidingHashesAreResolvedByWords) {
-    Combo<RealVec> a;
-    a.add(A, 1);
-    a.add(B, 2);
-    // B registered under A's hash too, as a colliding component would be.
-    a.map.insert(hash_u64it(std::span<const uint64_t>(A)), 1);
-    a.add(A, 1);
-    a.add_all(list_of({A}), vec<RealVec>({1}), 1.0);
-    EXPECT_EQ(a.terms(), (R{{A, 3}, {B, 2}}));
-}
-
 TEST(TermSet, FromTermsDropIndexAndLookup) {
     // [A:1, B:2, A:3] gives [A:3, B:2]: the last coefficient is kept, not summed.
     auto s = TermSet<BitMatrix, ComplexVec>::from_terms({list_of({A, B, A, C}), vec<ComplexVec>({1, 2, 3, 0})});
@@ -191,7 +165,6 @@ TEST(TermSet, FromTermsDropIndexAndLookup) {
     EXPECT_EQ(key_at(s.cmpnts(), 0), D);
     EXPECT_EQ(s.coeffs().get(0), Complex(9));
     EXPECT_TRUE(s.drop_index(2));  // the last: only its own coefficient goes
-    EXPECT_FALSE(s.drop_index(5));
     EXPECT_EQ(s.coeffs().size(), 2u);
     const BitMatrix other = list_of({C, B});
     EXPECT_EQ(s.lookup_coeff_elem_ref(ElemRef<BitMatrix>({&other, 1})), std::optional<Complex>(2));

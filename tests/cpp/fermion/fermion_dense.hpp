@@ -1,12 +1,10 @@
-// Dense matrices of fermion ladder operators for the tests: the reference
-// against which products, normal ordering and the algebra are checked.
-// Basis index bit m is the occupation of mode m; c_m|s> = (-1)^(occupied modes
-// below m) |s + m>, a_m is its transpose.
+// Fermion operators as dense reference matrices (products of Jordan-Wigner
+// ladder matrices), and the shared fixtures of the fermion tests.
 #pragma once
 
-#include <bit>
-#include <complex>
 #include <cstdint>
+#include <map>
+#include <tuple>
 #include <random>
 #include <sstream>
 #include <string>
@@ -14,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../common/dense.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/fermion/general.hpp"
 #include "core/fermion/lincomb.hpp"
@@ -21,111 +20,43 @@
 
 namespace fermion_dense {
 
+using namespace vemo::testing;
 using vemo::fermion::normal::CmpntList;
 
-template <class T>
-struct Dense {
-    uint64_t dim = 0;
-    std::vector<T> a;
+inline bool has_mode(std::span<const uint64_t> row, uint64_t m) { return (row[m / 64] >> (m % 64)) & 1; }
+inline void set_mode(std::span<uint64_t> row, uint64_t m) { row[m / 64] |= uint64_t{1} << (m % 64); }
 
-    explicit Dense(uint64_t n_modes, bool unit = false) : dim(uint64_t{1} << n_modes), a(dim * dim, T(0)) {
-        if (unit)
-            for (uint64_t s = 0; s < dim; ++s) at(s, s) = T(1);
-    }
-    T& at(uint64_t i, uint64_t j) { return a[i * dim + j]; }
-    T at(uint64_t i, uint64_t j) const { return a[i * dim + j]; }
+// ladder(n, m, creation), built once.
+inline const Dense& cached_ladder(uint64_t n, uint64_t m, bool creation) {
+    static std::map<std::tuple<uint64_t, uint64_t, bool>, Dense> cache;
+    auto [it, fresh] = cache.try_emplace({n, m, creation});
+    if (fresh) it->second = ladder(n, m, creation);
+    return it->second;
+}
 
-    Dense operator*(const Dense& o) const {
-        Dense c(0);
-        c.dim = dim;
-        c.a.assign(dim * dim, T(0));
-        for (uint64_t i = 0; i < dim; ++i)
-            for (uint64_t k = 0; k < dim; ++k)
-                if (at(i, k) != T(0))
-                    for (uint64_t j = 0; j < dim; ++j) c.at(i, j) += at(i, k) * o.at(k, j);
-        return c;
-    }
-    Dense& operator+=(const Dense& o) {
-        for (size_t k = 0; k < a.size(); ++k) a[k] += o.a[k];
-        return *this;
-    }
-    Dense operator+(const Dense& o) const {
-        Dense c = *this;
-        return c += o;
-    }
-    Dense scaled(T s) const {
-        Dense c = *this;
-        for (auto& x : c.a) x *= s;
-        return c;
-    }
-    Dense adjoint() const {
-        Dense c = *this;
-        for (uint64_t i = 0; i < dim; ++i)
-            for (uint64_t j = 0; j < dim; ++j) c.at(i, j) = conj_of(at(j, i));
-        return c;
-    }
-    double max_abs_diff(const Dense& o) const {
-        double m = 0;
-        for (size_t k = 0; k < a.size(); ++k) m = std::max(m, std::abs(a[k] - o.a[k]));
-        return m;
-    }
-    bool is_zero() const {
-        for (auto x : a)
-            if (x != T(0)) return false;
-        return true;
-    }
-
-private:
-    static T conj_of(T x) {
-        if constexpr (std::is_same_v<T, double>) return x;
-        else return std::conj(x);
-    }
-};
-
-template <class T>
-Dense<T> ladder(uint64_t n, uint64_t m, bool creation) {
-    Dense<T> d(n);
-    for (uint64_t s = 0; s < d.dim; ++s) {
-        const bool occ = (s >> m) & 1;
-        if (occ == creation) continue;
-        const T sign = (std::popcount(s & ((uint64_t{1} << m) - 1)) % 2) ? T(-1) : T(1);
-        d.at(s ^ (uint64_t{1} << m), s) = sign;
-    }
+// The operator of normal component i: its creators ascending, then its annihilators ascending.
+inline Dense of_cmpnt(uint64_t n, const CmpntList& l, uint64_t i) {
+    Dense d = Dense::identity(uint64_t{1} << n);
+    for (int side = 0; side < 2; ++side)
+        for (uint64_t m = 0; m < n; ++m)
+            if (has_mode(side == 0 ? l.cre_row(i) : l.ann_row(i), m)) d = d * cached_ladder(n, m, side == 0);
     return d;
 }
 
-// The operator of component i: its creators ascending, then its annihilators ascending.
-template <class T>
-Dense<T> of_cmpnt(uint64_t n, const CmpntList& l, uint64_t i) {
-    Dense<T> d(n, true);
-    for (int side = 0; side < 2; ++side) {
-        const auto row = side == 0 ? l.cre_row(i) : l.ann_row(i);
-        for (uint64_t m = 0; m < n; ++m)
-            if ((row[m / 64] >> (m % 64)) & 1) d = d * ladder<T>(n, m, side == 0);
-    }
+// The operator of a raw product: its operators in written order.
+inline Dense of_general_cmpnt(uint64_t n, const vemo::fermion::general::CmpntList& l, uint64_t i) {
+    Dense d = Dense::identity(uint64_t{1} << n);
+    for (uint64_t t = 0; t < l.len_of(i); ++t) d = d * cached_ladder(n, l.op(i, t).mode, l.op(i, t).is_creation);
     return d;
 }
 
 // The operator of a linear combination (first min(components, coefficients) terms).
-template <class T, class L, class V>
-Dense<T> of_lincomb(uint64_t n, const L& l, const V& coeffs, Dense<T> (*of)(uint64_t, const L&, uint64_t)) {
-    Dense<T> d(n);
-    for (uint64_t i = 0; i < std::min<uint64_t>(l.size(), coeffs.size()); ++i)
-        d += of(n, l, i).scaled(T(coeffs.get(i)));
-    return d;
-}
-template <class T, class V>
-Dense<T> of_normal(uint64_t n, const CmpntList& l, const V& coeffs) {
-    return of_lincomb<T>(n, l, coeffs, &of_cmpnt<T>);
-}
-
-// The operator of a raw product: its operators in written order.
-template <class T>
-Dense<T> of_general_cmpnt(uint64_t n, const vemo::fermion::general::CmpntList& l, uint64_t i) {
-    Dense<T> d(n, true);
-    for (uint64_t t = 0; t < l.len_of(i); ++t) {
-        const auto op = l.op(i, t);
-        d = d * ladder<T>(n, op.mode, op.is_creation);
+template <class L, class V>
+Dense of_lincomb(uint64_t n, const L& l, const V& coeffs) {
+    Dense d(uint64_t{1} << n);
+    for (uint64_t i = 0; i < std::min<uint64_t>(l.size(), coeffs.size()); ++i) {
+        if constexpr (std::same_as<L, CmpntList>) d = d + of_cmpnt(n, l, i).scaled(cplx(coeffs.get(i)));
+        else d = d + of_general_cmpnt(n, l, i).scaled(cplx(coeffs.get(i)));
     }
     return d;
 }
@@ -134,10 +65,9 @@ Dense<T> of_general_cmpnt(uint64_t n, const vemo::fermion::general::CmpntList& l
 inline void push_random(CmpntList& l, std::mt19937_64& rng, double p = 0.35) {
     std::bernoulli_distribution b(p);
     l.push_identity();
-    const uint64_t i = l.size() - 1;
     for (uint64_t m = 0; m < l.n_modes(); ++m) {
-        if (b(rng)) l.cre_row_mut(i)[m / 64] |= uint64_t{1} << (m % 64);
-        if (b(rng)) l.ann_row_mut(i)[m / 64] |= uint64_t{1} << (m % 64);
+        if (b(rng)) set_mode(l.cre_row_mut(l.size() - 1), m);
+        if (b(rng)) set_mode(l.ann_row_mut(l.size() - 1), m);
     }
 }
 
@@ -150,13 +80,12 @@ inline CmpntList parse_list(uint64_t n_modes, const std::string& text) {
     while (std::getline(parts, part, ',')) {
         l.push_identity();
         std::istringstream in(part);
-        while (in >> tok) {
-            if (tok == "1") continue;
-            const bool cre = tok.back() == '^';
-            const uint64_t m = std::stoull(tok.substr(1, tok.size() - 1 - cre));
-            auto row = cre ? l.cre_row_mut(l.size() - 1) : l.ann_row_mut(l.size() - 1);
-            row[m / 64] |= uint64_t{1} << (m % 64);
-        }
+        while (in >> tok)
+            if (tok != "1") {
+                const bool cre = tok.back() == '^';
+                const uint64_t m = std::stoull(tok.substr(1, tok.size() - 1 - cre));
+                set_mode(cre ? l.cre_row_mut(l.size() - 1) : l.ann_row_mut(l.size() - 1), m);
+            }
     }
     return l;
 }
@@ -173,14 +102,8 @@ inline vemo::RealVec reals(std::initializer_list<double> v) { return vec_of<vemo
 template <class C>
 std::string show(const vemo::fermion::normal::lincomb::TermSet<C>& t) {
     std::string s;
-    for (uint64_t i = 0; i < t.size(); ++i) {
-        if (i) s += ", ";
-        s += '(';
-        s += t.cmpnts().fmt_elem(i);
-        s += ": ";
-        s += vemo::fmt_num(t.coeffs().get(i));
-        s += ')';
-    }
+    for (uint64_t i = 0; i < t.size(); ++i)
+        s += (i ? ", (" : "(") + t.cmpnts().fmt_elem(i) + ": " + vemo::fmt_num(t.coeffs().get(i)) + ")";
     return s;
 }
 

@@ -1,95 +1,26 @@
-// Dense reference matrices for checking the packed Pauli algebra: Kronecker
-// products of the 2 x 2 factors, built independently of the library.
+// Pauli lists as dense reference matrices, and random Pauli strings.
 #pragma once
 
-#include <complex>
 #include <cstdint>
 #include <initializer_list>
 #include <random>
 #include <tuple>
 #include <vector>
 
+#include "../common/dense.hpp"
 #include "core/container/coeffs/vecs.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/sparse.hpp"
 
 namespace vemo::qubit::testing {
 
-using cplx = std::complex<double>;
+using namespace vemo::testing;
 
-struct Dense {
-    uint64_t dim = 0;
-    std::vector<cplx> a;  // row-major
-    explicit Dense(uint64_t d = 0) : dim(d), a(d * d) {}
-    cplx& operator()(uint64_t r, uint64_t c) { return a[r * dim + c]; }
-    cplx operator()(uint64_t r, uint64_t c) const { return a[r * dim + c]; }
-    static Dense identity(uint64_t d) {
-        Dense m(d);
-        for (uint64_t i = 0; i < d; ++i) m(i, i) = 1;
-        return m;
-    }
-    Dense operator*(const Dense& o) const {
-        Dense m(dim);
-        for (uint64_t i = 0; i < dim; ++i)
-            for (uint64_t k = 0; k < dim; ++k)
-                if ((*this)(i, k) != cplx(0))
-                    for (uint64_t j = 0; j < dim; ++j) m(i, j) += (*this)(i, k) * o(k, j);
-        return m;
-    }
-    Dense scaled(cplx s) const {
-        Dense m = *this;
-        for (auto& v : m.a) v *= s;
-        return m;
-    }
-    Dense dagger() const {
-        Dense m(dim);
-        for (uint64_t i = 0; i < dim; ++i)
-            for (uint64_t j = 0; j < dim; ++j) m(j, i) = std::conj((*this)(i, j));
-        return m;
-    }
-    bool operator==(const Dense& o) const {
-        if (dim != o.dim) return false;
-        for (size_t k = 0; k < a.size(); ++k)
-            if (std::abs(a[k] - o.a[k]) > 1e-12) return false;
-        return true;
-    }
-};
-
-inline Dense kron(const Dense& A, const Dense& B) {
-    Dense m(A.dim * B.dim);
-    for (uint64_t i = 0; i < A.dim; ++i)
-        for (uint64_t j = 0; j < A.dim; ++j)
-            for (uint64_t k = 0; k < B.dim; ++k)
-                for (uint64_t l = 0; l < B.dim; ++l) m(i * B.dim + k, j * B.dim + l) = A(i, j) * B(k, l);
-    return m;
-}
-
-inline Dense single(PauliMatrix p) {
-    Dense m(2);
-    const cplx i(0, 1);
-    switch (p) {
-        case PauliMatrix::I: m(0, 0) = 1; m(1, 1) = 1; break;
-        case PauliMatrix::X: m(0, 1) = 1; m(1, 0) = 1; break;
-        case PauliMatrix::Y: m(0, 1) = -i; m(1, 0) = i; break;
-        case PauliMatrix::Z: m(0, 0) = 1; m(1, 1) = -1; break;
-    }
-    return m;
-}
-
-inline cplx ipow(uint32_t k) {
-    static const cplx v[4] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
-    return v[k & 3];
-}
-
-// Little-endian: position 0 is bit 0 of the basis index, so the matrix is
-// kron(P_{n-1}, ..., P_0); big-endian is the reverse.
+// Little-endian: position 0 is bit 0 of the basis index; big-endian is the reverse.
 inline Dense dense_of(const std::vector<PauliMatrix>& ps, bool big_endian = false) {
-    Dense m = Dense::identity(1);
-    if (big_endian)
-        for (auto p : ps) m = kron(m, single(p));
-    else
-        for (auto it = ps.rbegin(); it != ps.rend(); ++it) m = kron(m, single(*it));
-    return m;
+    std::vector<int> codes;
+    for (PauliMatrix p : ps) codes.push_back(static_cast<int>(p));
+    return kron_of(codes, big_endian);
 }
 
 inline std::vector<PauliMatrix> paulis_of(const pauli::CmpntList& l, uint64_t i) {
@@ -128,10 +59,7 @@ inline RealVec real_vec(std::initializer_list<double> v) {
 template <class C>
 Dense dense_lincomb_of(const pauli::CmpntList& l, const C& c) {
     Dense m(uint64_t{1} << l.n_qubit());
-    for (uint64_t t = 0; t < std::min<uint64_t>(l.size(), c.size()); ++t) {
-        const Dense p = dense_of(paulis_of(l, t)).scaled(c.get(t));
-        for (size_t k = 0; k < m.a.size(); ++k) m.a[k] += p.a[k];
-    }
+    for (uint64_t t = 0; t < std::min<uint64_t>(l.size(), c.size()); ++t) m = m + dense_of(paulis_of(l, t)).scaled(c.get(t));
     return m;
 }
 

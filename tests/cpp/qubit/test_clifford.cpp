@@ -46,15 +46,6 @@ std::pair<std::string, bool> conj(std::string_view text, uint64_t n, const std::
 
 }  // namespace
 
-TEST(CliffordConj, WorkedExamples) {
-    using R = std::pair<std::string, bool>;
-    EXPECT_EQ(conj("Y0", 1, {Gate::h(0)}), (R{"Y0", true}));
-    EXPECT_EQ(conj("X0", 1, {Gate::h(0), Gate::s(0)}), (R{"Z0", false}));
-    EXPECT_EQ(conj("X0", 1, {Gate::s(0), Gate::h(0)}), (R{"Y0", true}));
-    EXPECT_EQ(conj("Y0", 1, {Gate::s(0), Gate::s(0)}), (R{"Y0", true}));
-    EXPECT_EQ(conj("X0 X1", 2, {Gate::cx(0, 1)}), (R{"X0", false}));
-}
-
 TEST(CliffordConj, RandomGateListsMatchDenseConjugation) {
     std::mt19937_64 rng(99);
     for (uint64_t n = 1; n <= 5; ++n)

@@ -1,11 +1,14 @@
-// Products, phases, commutation and the action on basis states, checked
-// against dense matrices and against a position-by-position reference.
+// Products, phases, commutation, the action on basis states and the sparse
+// matrix of single Pauli strings, checked against dense matrices and against
+// a position-by-position reference.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <random>
 #include <vector>
 
 #include "core/qubit/pauli_elem.hpp"
+#include "core/qubit/pauli_word.hpp"
 #include "dense_pauli.hpp"
 
 using namespace vemo;
@@ -25,21 +28,8 @@ std::pair<P, uint32_t> ref_mul1(P a, P b) {
 
 }  // namespace
 
-TEST(PauliProduct, WorkedExamples) {
-    const CmpntList l = list_of(1, {{P::X}, {P::Y}, {P::Z}});
-    EXPECT_EQ(phase_of_mul(l, 0, l, 1), 1u);  // X Y = i Z
-    EXPECT_EQ(phase_of_mul(l, 1, l, 0), 3u);
-    EXPECT_EQ(phase_of_mul(l, 0, l, 2), 3u);  // X Z = -i Y
-    EXPECT_EQ(phase_of_mul(l, 2, l, 0), 1u);
-    EXPECT_FALSE(commutes_with(l, 0, l, 2));
-    const CmpntList two = list_of(2, {{P::X, P::Y}, {P::Y, P::X}, {P::X, P::X}, {P::Z, P::Z}});
-    CmpntList dst = CmpntList::elem(Qubits::from_count(2));
-    EXPECT_EQ(assign_mul(dst, 0, two, 0, two, 1)->value(), 0);  // the factors' phases cancel
-    EXPECT_EQ(dst.fmt_elem(0), "Z0 Z1");
-    EXPECT_TRUE(commutes_with(two, 0, two, 1));
-    EXPECT_TRUE(commutes_with(two, 2, two, 3));
-}
-
+// Products, phases, commutation, the action on a basis state (column s holds
+// the image of |s>) and the sparse matrix in both bit orders, against dense matrices.
 TEST(PauliProduct, RandomStringsMatchDenseMatrices) {
     std::mt19937_64 rng(7);
     for (uint64_t n = 0; n <= 6; ++n)
@@ -52,6 +42,23 @@ TEST(PauliProduct, RandomStringsMatchDenseMatrices) {
             EXPECT_EQ(A * B, dense_of(paulis_of(dst, 0)).scaled(ipow(k)));
             EXPECT_EQ(phase_of_mul(l, 0, l, 1), k);
             EXPECT_EQ(commutes_with(l, 0, l, 1), A * B == B * A);
+
+            const uint64_t s = rng() & ((uint64_t{1} << n) - 1);
+            std::vector<uint64_t> state{s}, moved{0};
+            const uint32_t ks = imul_by_op(state, l, 0).value();
+            for (uint64_t r = 0; r < A.dim; ++r) EXPECT_EQ(A(r, s), r == state[0] ? ipow(ks) : cplx(0));
+            EXPECT_EQ(mul_state_u64(l.words(0), s), (std::pair<uint64_t, uint32_t>{state[0], ks}));
+            EXPECT_EQ(assign_mul_by_op(moved, l, 0, std::vector<uint64_t>{s}).value(), ks);
+            EXPECT_EQ(moved, state);
+
+            for (bool be : {false, true}) {
+                const CsrMatrix m = *to_sparse_matrix(l, 0, be);
+                ASSERT_EQ(m.indptr.size(), A.dim + 1);
+                Dense got(A.dim);
+                for (auto [r, c, x] : entries(m)) got(r, c) = x;
+                EXPECT_EQ(got, dense_of(a, be));
+                EXPECT_EQ(m.data.size(), A.dim);  // one nonzero per row
+            }
             EXPECT_EQ(imul_by_cmpnt_ref(l, 0, l, 1)->value(), k);
             EXPECT_EQ(paulis_of(l, 0), paulis_of(dst, 0));
         }
@@ -93,7 +100,6 @@ TEST(PauliProduct, RegisterChecksWriteNothing) {
     EXPECT_EQ(dst_other.fmt_elem(0), "");
     ASSERT_TRUE(imul_by_cmpnt_ref_matrices(a, 0, b, 0));
     EXPECT_EQ(a.fmt_elem(0), "Z0");
-    EXPECT_EQ(DifferentQubits{}.message(), "Qubits-based objects are based on different qubit spaces.");
     EXPECT_EQ(SubspaceNonorthogonal{}.message(), "The subspace is non-orthogonal (it contains repeated basis vectors)");
 }
 
@@ -105,25 +111,6 @@ TEST(PauliCommutation, CompatibilityMatrixAndCentralizer) {
     const CmpntList xz = list_of(1, {{P::X}, {P::Z}}), zz = list_of(2, {{P::Z, P::I}, {P::I, P::Z}});
     EXPECT_FALSE(xz.belongs_to_centralizer(0) || xz.belongs_to_centralizer(1));
     EXPECT_TRUE(zz.belongs_to_centralizer(0) && zz.belongs_to_centralizer(1));
-}
-
-TEST(PauliState, ActionMatchesDenseMatrices) {
-    std::mt19937_64 rng(13);
-    for (uint64_t n = 1; n <= 6; ++n)
-        for (int trial = 0; trial < 30; ++trial) {
-            const auto a = random_paulis(rng, n);
-            const CmpntList l = list_of(n, {a});
-            const uint64_t s = rng() & ((uint64_t{1} << n) - 1);
-            std::vector<uint64_t> state{s}, dst{0};
-            const uint32_t k = imul_by_op(state, l, 0).value();
-            const Dense A = dense_of(a);  // column s holds the image of |s>
-            for (uint64_t r = 0; r < (uint64_t{1} << n); ++r) EXPECT_EQ(A(r, s), r == state[0] ? ipow(k) : cplx(0));
-            EXPECT_EQ(mul_state_u64(l.words(0), s), (std::pair<uint64_t, uint32_t>{state[0], k}));
-            EXPECT_EQ(assign_mul_by_op(dst, l, 0, std::vector<uint64_t>{s}).value(), k);
-            EXPECT_EQ(dst, state);
-        }
-    // 0 qubits: the missing words read as 0, the identity on the one basis state.
-    EXPECT_EQ(mul_state_u64(CmpntList::elem(Qubits::from_count(0)).words(0), 0), (std::pair<uint64_t, uint32_t>{0, 0}));
 }
 
 TEST(PauliAssign, FromVectorsAndMaps) {
@@ -141,4 +128,13 @@ TEST(PauliAssign, FromVectorsAndMaps) {
     CmpntList zero = CmpntList::elem(Qubits::from_count(0));
     EXPECT_TRUE(assign_vec(zero, 0, std::vector<P>{}));
     EXPECT_EQ(elem_from_map(Qubits::from_count(3), Map{{2, P::Y}})->to_string(), "Y2");
+}
+
+TEST(PauliSparse, RefusesLargeRegisters) {
+    EXPECT_EQ(to_sparse_matrix(CmpntList::elem(Qubits::from_count(64)), 0, false).error(),
+              (OutOfBounds{64, 64, OutOfBoundsKind::Element}));
+    EXPECT_EQ(to_sparse_matrix(CmpntList::elem(Qubits::from_count(100)), 0, true).error().message(),
+              "Element index 100 is out-of-bounds for a container with 64 elements.");
+    // 2^63 entries cannot be allocated: a failed allocation, not a crash.
+    EXPECT_THROW((void)to_sparse_matrix(CmpntList::elem(Qubits::from_count(63)), 0, false), std::bad_alloc);
 }

@@ -1,24 +1,38 @@
-// Basis-state lists: construction from state texts, element operations,
-// standardisation, and the action of Pauli strings checked against dense
-// matrices and a qubit-by-qubit reference.
+// Basis-state lists and their dense vectors: construction from state texts,
+// standardisation, the action of Pauli strings against a qubit-by-qubit
+// reference, and round trips through dense vectors in both bit orders, with
+// the boundaries at 0 and 63/64 qubits.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/cmpnt/springs.hpp"
+#include "core/container/set.hpp"
 #include "core/qubit/state.hpp"
+#include "core/qubit/state_dense.hpp"
 #include "dense_pauli.hpp"
 
 using namespace vemo;
 using namespace vemo::qubit;
 using vemo::qubit::state::CmpntList;
+using namespace vemo::qubit::state::lincomb;
 using namespace vemo::qubit::testing;
+using V = std::vector<double>;
 
 namespace {
 
 BinarySprings springs_of(std::string_view text) { return expect_ok(from_str<BinarySprings>(text), "state text"); }
+Qubits inds(std::vector<uint64_t> v) { return expect_ok(Qubits::from_inds(std::move(v)), "register"); }
+CmpntList states(Qubits q, std::string_view text) { return expect_ok(CmpntList::from_springs(std::move(q), springs_of(text)), "states"); }
+RealVec reals(const V& v) {
+    RealVec c;
+    for (double x : v) c.push(x);
+    return c;
+}
 
 std::vector<bool> bits_of(const CmpntList& l, uint64_t i) {
     std::vector<bool> v;
@@ -33,98 +47,58 @@ std::vector<bool> push_random(CmpntList& l, std::mt19937_64& rng) {
     return b;
 }
 
-Qubits inds(std::vector<uint64_t> v) { return expect_ok(Qubits::from_inds(std::move(v)), "register"); }
+// An output term set (list, map, coefficients) on Count(n), loaded from a dense vector.
+template <class C>
+struct Out {
+    CmpntList list;
+    Map map;
+    C coeffs;
+    explicit Out(uint64_t n) : list(Qubits::from_count(n)) {}
+    template <class T>
+    void load(const std::vector<T>& src, bool big_endian) {
+        ASSERT_TRUE(assign_from_dense(TermSetMutView<CmpntList, C>{list, map, coeffs}, std::span<const T>(src), big_endian));
+        ASSERT_EQ(coeffs.size(), list.size());
+        for (uint64_t i = 0; i < list.size(); ++i) ASSERT_EQ(SetView<CmpntList>(list, map).lookup(list.elem_u64it(i)), i);
+    }
+};
 
 }  // namespace
 
-TEST(StateList, FromSprings) {
-    auto l = CmpntList::from_springs(Qubits::from_count(3), springs_of("[1, 0, 1], [0, 0, 0]"));
-    ASSERT_TRUE(l.has_value());
-    EXPECT_EQ(l->row(0)[0], 0b101u);
-    EXPECT_EQ(l->to_string(), "[1, 0, 1], [0, 0, 0]");
+TEST(StateList, FromSpringsAndStandardize) {
+    EXPECT_EQ(states(Qubits::from_count(3), "[1, 0, 1], [0, 0, 0]").to_string(), "[1, 0, 1], [0, 0, 0]");
     // Marked positions at or past the register fail; zeros past it are never tested.
-    auto bad = CmpntList::from_springs(Qubits::from_count(2), springs_of("[1, 1, 0], [1, 0, 1]"));
-    ASSERT_FALSE(bad.has_value());
-    EXPECT_EQ(bad.error().message(), "Bit index 2 is out-of-bounds for bit matrix with 2 bits per row.");
-    // Positions, not register indices.
-    EXPECT_EQ(CmpntList::from_springs(inds({5, 7}), springs_of("[0, 1]"))->row(0)[0], 0b10u);
-}
-
-TEST(StateList, FromSpringsDefaultCountsZerosToo) {
-    const CmpntList a = CmpntList::from_springs_default(springs_of("[0, 1, 0, 0], [0, 0, 0]"));
-    EXPECT_EQ(a.qubits(), Qubits::from_count(4));
-    EXPECT_EQ(a.to_string(), "[0, 1, 0, 0], [0, 0, 0, 0]");
-    const CmpntList none = CmpntList::from_springs_default(springs_of(""));
-    EXPECT_EQ(none.qubits(), Qubits::from_count(0));
-    EXPECT_EQ(none.size(), 0u);
-    // A last written position of 65535 needs 65536 qubits, in full width.
+    EXPECT_EQ(CmpntList::from_springs(Qubits::from_count(2), springs_of("[1, 1, 0], [1, 0, 1]")).error().message(),
+              "Bit index 2 is out-of-bounds for bit matrix with 2 bits per row.");
+    // The default register counts written zeros too; 65535 needs 65536 qubits in full width.
+    EXPECT_EQ(CmpntList::from_springs_default(springs_of("[0, 1, 0, 0], [0, 0, 0]")).to_string(),
+              "[0, 1, 0, 0], [0, 0, 0, 0]");
     std::string t = "[1";
     for (int k = 1; k < 65536; ++k) t += k == 65535 ? ", 1" : ", 0";
     const CmpntList w = CmpntList::from_springs_default(springs_of(t + "]"));
     EXPECT_EQ(w.n_qubit(), 65536u);
     EXPECT_EQ(w.count(0, true), 2u);
-    EXPECT_TRUE(w.get_bit_unchecked(0, 65535));
-}
-
-TEST(StateList, ElementOperations) {
-    CmpntList l(Qubits::from_count(70));
-    l.resize(3);
-    l.set_bit_unchecked(0, 69, true);
-    l.set_bit_unchecked(2, 1, true);
-    EXPECT_EQ(l.elem_u64it(0).size(), 2u);
-    EXPECT_EQ(l.row(0)[1], uint64_t{1} << 5);
-    EXPECT_EQ(l.count(0, false), 69u);
-    l.pop_and_swap(0);
-    EXPECT_EQ(l.count(0, true), 1u);
-    EXPECT_TRUE(l.get_bit_unchecked(0, 1));
-    EXPECT_EQ(l.size(), 2u);
-    const CmpntList e = l.empty_clone();
-    EXPECT_EQ(e.size(), 0u);
-    EXPECT_TRUE(e.compatible_with(l));
-    EXPECT_FALSE(e.compatible_with(CmpntList(expect_ok(Qubits::from_offset(1, 70), "offset"))));
-
-    // 0 qubits: rows of no words, all equal, printed "[]".
-    CmpntList z;
-    z.resize(2);
-    EXPECT_EQ(z.elem_u64it(0).size(), 0u);
-    EXPECT_EQ(z.to_string(), "[], []");
-    EXPECT_EQ(CmpntList::elem(inds({4, 2})).fmt_elem(0), "[0, 0]");
-
-    CmpntList r = CmpntList::from_springs_default(springs_of("[0, 1, 1]"));
-    EXPECT_EQ(r.relabel(Qubits::from_count(2)).error().message(), "Mode counts 2 and 3 differ.");
-}
-
-TEST(StateStandardize, CountAndIndexRegisters) {
-    const CmpntList l = CmpntList::from_springs_default(springs_of("[1, 0, 0, 1], [0, 1, 1, 1]"));
-    EXPECT_EQ(l.standardized(2)->to_string(), "[1, 0], [0, 1]");
-    EXPECT_EQ(l.standardized(66)->count(1, true), 3u);
-    EXPECT_EQ(*l.standardized(4), l);
-
-    // Index register [3, 1]: position 0 moves to qubit 3, position 1 to qubit 1.
-    CmpntList x = expect_ok(CmpntList::from_springs(inds({3, 1}), springs_of("[1, 0], [0, 1], [1, 1]")), "x");
-    auto s = x.standardized(4);
-    EXPECT_EQ(s->qubits(), Qubits::from_count(4));
-    EXPECT_EQ(s->to_string(), "[0, 0, 0, 1], [0, 1, 0, 0], [0, 1, 0, 1]");
-
-    CmpntList o = expect_ok(CmpntList::from_springs(expect_ok(Qubits::from_offset(2, 2), "o"), springs_of("[1, 1]")), "o");
+    const CmpntList c = states(Qubits::from_count(4), "[1, 0, 0, 1], [0, 1, 1, 1]");
+    EXPECT_EQ(c.standardized(2)->to_string(), "[1, 0], [0, 1]");
+    EXPECT_EQ(*c.standardized(4), c);
+    CmpntList o = states(expect_ok(Qubits::from_offset(2, 2), "o"), "[1, 1]");
     ASSERT_TRUE(o.standardize(5).has_value());
     EXPECT_EQ(o.to_string(), "[0, 0, 1, 1, 0]");
-}
-
-TEST(StateStandardize, TooFewQubitsIsRefusedBeforeAnyChange) {
-    CmpntList l = expect_ok(CmpntList::from_springs(inds({3, 1}), springs_of("[1, 1]")), "l");
-    const CmpntList before = l;
-    auto r = l.standardize(3);
-    ASSERT_FALSE(r.has_value());
-    EXPECT_EQ(r.error(), (OutOfBounds{3, 3, OutOfBoundsKind::Mode}));
-    EXPECT_EQ(l, before);
+    // Index register [3, 1]: position 0 moves to qubit 3, position 1 to qubit 1.
+    auto s = states(inds({3, 1}), "[1, 0], [0, 1], [1, 1]").standardized(4);
+    EXPECT_EQ(s->to_string(), "[0, 0, 0, 1], [0, 1, 0, 0], [0, 1, 0, 1]");
+    CmpntList x = states(inds({3, 1}), "[1, 1]");
+    const CmpntList before = x;
+    EXPECT_EQ(x.standardize(3).error(), (OutOfBounds{3, 3, OutOfBoundsKind::Mode}));
+    EXPECT_EQ(x, before);
     // Offset(2, 3) holds index 4, its largest, even where its bit is 0.
-    CmpntList o(expect_ok(Qubits::from_offset(2, 3), "offset"));
-    o.resize(1);
-    EXPECT_EQ(o.standardized(4).error(), (OutOfBounds{4, 4, OutOfBoundsKind::Mode}));
+    CmpntList z(expect_ok(Qubits::from_offset(2, 3), "offset"));
+    z.resize(1);
+    EXPECT_EQ(z.standardized(4).error(), (OutOfBounds{4, 4, OutOfBoundsKind::Mode}));
+    EXPECT_EQ(states(Qubits::from_count(3), "[0, 1, 1]").relabel(Qubits::from_count(2)).error(),
+              BasisError(DifferentModeCounts{2, 3}));
 }
 
-TEST(StateStandardize, ScatteredIndicesAcrossWordsMatchBitByBit) {
+TEST(StateList, ScatteredStandardizationAcrossWordsMatchesBitByBit) {
     std::mt19937_64 rng(7);
     const uint64_t n = 130;
     std::vector<uint64_t> perm(n);
@@ -137,24 +111,6 @@ TEST(StateStandardize, ScatteredIndicesAcrossWordsMatchBitByBit) {
         std::vector<bool> want(400);
         for (uint64_t j = 0; j < n; ++j) want[perm[j]] = l.get_bit_unchecked(r, j);
         EXPECT_EQ(bits_of(*s, r), want);
-    }
-}
-
-TEST(StatePauliAction, AgreesWithDenseMatrices) {
-    std::mt19937_64 rng(11);
-    for (uint64_t n = 1; n <= 6; ++n) {
-        for (int trial = 0; trial < 40; ++trial) {
-            const auto ps = random_paulis(rng, n);
-            const pauli::CmpntList ops = list_of(n, {ps});
-            const Dense m = dense_of(ps);
-            CmpntList l(Qubits::from_count(n));
-            push_random(l, rng);
-            const uint64_t s = l.row(0)[0];
-            const ComplexSign k = l.imul_by_op(0, ops, 0);
-            // Column s of the matrix holds its single nonzero entry i^k at row t.
-            for (uint64_t r = 0; r < m.dim; ++r)
-                EXPECT_EQ(m(r, s), r == l.row(0)[0] ? ipow(k.value()) : cplx(0)) << "n " << n << " row " << r;
-        }
     }
 }
 
@@ -179,20 +135,92 @@ TEST(StatePauliAction, LongStringsAgreeQubitByQubit) {
         EXPECT_EQ(dst.assign_mul_by_op(0, ops, 0, l, 0).value(), k & 3);
         EXPECT_EQ(bits_of(dst, 0), want);
         EXPECT_EQ(bits_of(l, 0), b);  // the source is untouched
-        EXPECT_EQ(l.assign_mul_by_op(0, ops, 0, l, 0).value(), k & 3);  // source and destination one row
+        EXPECT_EQ(l.imul_by_op(0, ops, 0).value(), k & 3);
         EXPECT_EQ(bits_of(l, 0), want);
     }
-}
-
-TEST(StatePauliAction, CheckedFormRefusesOtherRegisters) {
-    CmpntList l = expect_ok(CmpntList::from_springs(inds({1, 0}), springs_of("[1, 0]")), "l");
+    // The checked form refuses other registers and leaves the state alone.
+    CmpntList l = states(inds({1, 0}), "[1, 0]");
     pauli::CmpntList ops(Qubits::from_count(2));
     push_paulis(ops, {PauliMatrix::X, PauliMatrix::I});
-    auto r = l.pauli_string_imul(0, ops, 0);
-    ASSERT_FALSE(r.has_value());
-    EXPECT_EQ(r.error().message(), "Qubits-based objects are based on different qubit spaces.");
+    EXPECT_EQ(l.pauli_string_imul(0, ops, 0).error().message(), "Qubits-based objects are based on different qubit spaces.");
     EXPECT_EQ(l.fmt_elem(0), "[1, 0]");
-    CmpntList m = CmpntList::from_springs_default(springs_of("[1, 0]"));
+    CmpntList m = states(Qubits::from_count(2), "[1, 0]");
     EXPECT_EQ(m.pauli_string_imul(0, ops, 0), ComplexSign(0));
     EXPECT_EQ(m.fmt_elem(0), "[0, 0]");
+}
+
+TEST(StateDense, AssignmentRulesAndBoundaries) {
+    // Entries are assigned: a repeated state keeps its last coefficient, even 0;
+    // only the first min(states, coefficients) terms take part.
+    const CmpntList r = states(Qubits::from_count(2), "[0, 1], [1, 1], [0, 1]");
+    EXPECT_EQ(*to_dense(r, reals({1.0, 7.0, 0.0}), false), (V{0, 0, 0.0, 7.0}));
+    EXPECT_EQ(*to_dense(r, reals({4.0}), false), (V{0, 0, 4.0, 0}));
+    // At most 2^n entries are read, the rest count as zero; NaN and 1e-300 are not zero.
+    Out<RealVec> o(2);
+    o.load(V{1, 0, 0, 2, 3, 4, 5, 6}, false);
+    EXPECT_EQ(o.list.to_string(), "[0, 0], [1, 1]");
+    o.load(V{-0.0, NAN, 1e-300}, false);
+    EXPECT_EQ(o.list.to_string(), "[1, 0], [0, 1]");
+    Out<ComplexVec> c(2);
+    c.load(std::vector<Complex>{{-0.0, 0.0}, {0.0, -0.0}, {0.0, 2.0}, {NAN, 0.0}}, false);
+    EXPECT_EQ(c.list.to_string(), "[0, 1], [1, 1]");
+    // 0 qubits: one entry, the last component's coefficient, in both orders.
+    CmpntList z;
+    z.resize(2);
+    for (bool be : {false, true}) EXPECT_EQ(*to_dense(z, reals({5.0, 6.0}), be), (V{6.0}));
+    // 64 qubits and more are refused (before anything is cleared); below that
+    // an impossible size is bad_alloc; 63 qubits read at full-width indices.
+    EXPECT_EQ(to_dense(CmpntList(Qubits::from_count(200)), reals({}), true).error(),
+              (OutOfBounds{200, 64, OutOfBoundsKind::Element}));
+    EXPECT_THROW((void)to_dense(CmpntList(Qubits::from_count(63)), ComplexVec(), true), std::bad_alloc);
+    Out<RealVec> big(64);
+    big.list.resize(1);
+    const V src{1.0, 1.0};
+    EXPECT_EQ(assign_from_dense(TermSetMutView<CmpntList, RealVec>{big.list, big.map, big.coeffs},
+                                std::span<const double>(src), false).error().message(),
+              "Element index 64 is out-of-bounds for a container with 64 elements.");
+    EXPECT_EQ(big.list.size(), 1u);
+    Out<RealVec> w(63);
+    w.load(V{0, 1, 0, 2}, true);
+    EXPECT_EQ(w.list.row(1)[0], uint64_t{3} << 61);
+    // A state with bits past its register would index past the vector: refused.
+    CmpntList bad(Qubits::from_count(2));
+    bad.resize(1);
+    bad.bits_mut().row_mut(0)[0] = 4;
+    EXPECT_THROW((void)to_dense(bad, reals({1.0}), false), InternalError);
+}
+
+template <class C>
+class StateDenseTyped : public ::testing::Test {};
+using CoeffKinds = ::testing::Types<RealVec, ComplexVec>;
+TYPED_TEST_SUITE(StateDenseTyped, CoeffKinds);
+
+// Random sparse vectors: each state's coefficient is the source entry at its
+// own dense index, and the other order reads back the same amplitudes.
+TYPED_TEST(StateDenseTyped, RoundTripsInBothOrders) {
+    using T = typename TypeParam::Scalar;
+    std::mt19937_64 rng(21);
+    std::uniform_real_distribution<double> d(-1.0, 1.0);
+    for (uint64_t n = 0; n <= 10; ++n)
+        for (bool be : {false, true}) {
+            std::vector<T> src(uint64_t{1} << n, T());
+            for (auto& v : src)
+                if (rng() % 3 == 0) {
+                    if constexpr (std::is_same_v<T, double>) v = d(rng);
+                    else v = T(d(rng), (rng() & 1) ? d(rng) : 0.0);
+                }
+            Out<TypeParam> o(n);
+            o.load(src, be);
+            for (uint64_t i = 0; i < o.list.size(); ++i) {
+                uint64_t k = 0;
+                for (uint64_t q = 0; q < n; ++q)
+                    if (o.list.get_bit_unchecked(i, q)) k += uint64_t{1} << (be ? n - 1 - q : q);
+                EXPECT_EQ(o.coeffs.get(i), src[k]);
+                EXPECT_FALSE(is_exact_zero(src[k]));
+            }
+            EXPECT_EQ(*to_dense(o.list, o.coeffs, be), src) << "n " << n << " big_endian " << be;
+            Out<TypeParam> o2(n);
+            o2.load(*to_dense(o.list, o.coeffs, !be), !be);
+            EXPECT_EQ(*to_dense(o2.list, o2.coeffs, be), src);
+        }
 }

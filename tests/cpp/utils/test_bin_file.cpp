@@ -81,7 +81,6 @@ TEST(BinFile, CreateTruncatesAndOpenErrorsComeFromTheSystem) {
     write_file(t, {b});
     EXPECT_EQ(t.bytes(), (std::vector<uint8_t>{7, 8}));
     EXPECT_EQ(BinFileReader::open((t.path / "x").string()).error(), std::error_code(ENOTDIR, std::system_category()));
-    EXPECT_EQ(BinFileReader::open("/nonexistent-vemo/x").error(), std::error_code(ENOENT, std::system_category()));
     EXPECT_EQ(BinFileWriter::create(fs::temp_directory_path().string()).error(),
               std::error_code(EISDIR, std::system_category()));
     EXPECT_FALSE(BinFileReader::open(std::string("a\0b", 3)).has_value());

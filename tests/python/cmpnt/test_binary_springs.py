@@ -57,20 +57,6 @@ def test_padding_out_of_proportion_to_the_text(v):
         raises(v, text, MemoryError)
 
 
-def test_signatures_and_arguments(v):
-    cls = v.BinarySprings
-    assert cls.__text_signature__ == "(s)"
-    assert cls.__doc__ == "Python wrapper for binary sparse strings"
-    assert cls.default_n_qubit.__doc__ == (
-        "Number of modes required in the smallest space that can contain this spring.")
-    assert cls.__copy__.__doc__ == "Return shallow copy."
-    assert cls.__deepcopy__.__doc__ == "Return deep copy."
-    assert cls.__deepcopy__.__text_signature__ == "($self, _memo)"
-    with pytest.raises(TypeError, match="missing 1 required positional argument: 's'"):
-        cls()
-    raises(v, 3, TypeError)
-
-
 def test_copies_and_no_comparison(v):
     s = v.BinarySprings("[0, 1], [1]")
     for c in (copy.copy(s), copy.deepcopy(s), s.__deepcopy__(None)):
@@ -79,9 +65,4 @@ def test_copies_and_no_comparison(v):
     c = copy.copy(s)
     del s
     assert str(c) == "[0, 1], [1]"
-    a, b = v.BinarySprings("[1]"), v.BinarySprings("[1]")
-    assert a != b  # identity only
-    with pytest.raises(TypeError):
-        a[0]
-    with pytest.raises(TypeError):
-        a < b
+    assert v.BinarySprings("[1]") != v.BinarySprings("[1]")  # identity only

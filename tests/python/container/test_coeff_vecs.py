@@ -1,6 +1,5 @@
 """RealVec, ComplexVec, SignVec and ComplexSignVec from Python."""
 
-import array
 import copy
 import math
 import random
@@ -50,21 +49,15 @@ def test_construction():
 
 @pytest.mark.parametrize("cls", VEC_CLASSES)
 def test_sizes(cls):
-    assert len(cls()) == 0 and len(cls(None)) == 0 and len(cls(n_element=4)) == 4
-    for bad in (-1, 2**64):
-        with pytest.raises(OverflowError):
-            cls(bad)
-    with pytest.raises(TypeError, match="n_element"):
-        cls(1.5)
+    assert len(cls()) == 0 and len(cls(n_element=4)) == 4
     with pytest.raises(MemoryError):
         cls(2**62)
     v = filled(cls, 2)
     v.resize(4)
     assert entries(v) == entries(filled(cls, 2)) + [UNIT[cls]] * 2
     assert v.resize(n=1) is None and entries(v) == entries(filled(cls, 1))
-    for bad, exc in ((-1, OverflowError), (2**63, MemoryError)):
-        with pytest.raises(exc):
-            v.resize(bad)
+    with pytest.raises(MemoryError):
+        v.resize(2**63)
     assert entries(v) == entries(filled(cls, 1))
 
 
@@ -72,42 +65,21 @@ def test_sizes(cls):
 def test_items(cls):
     v = filled(cls, 3)
     assert plain(v[-1]) == plain(sample(cls, 2)) and plain(v[-3]) == plain(sample(cls, 0))
-    for i, shown in ((3, 3), (-4, -1)):
-        with pytest.raises(IndexError, match=rf"^Element index {shown} is out-of-bounds for container of length 3\.$"):
-            v[i]
-    with pytest.raises(IndexError, match="Element index 0 is out-of-bounds for container of length 0."):
-        cls()[0]
-    v[-1] = sample(cls, 1)
-    v[0] = sample(cls, 3)
-    expected = [plain(sample(cls, 3)), plain(sample(cls, 1)), plain(sample(cls, 1))]
-    assert entries(v) == expected
+    with pytest.raises(IndexError, match=r"^Element index -1 is out-of-bounds for container of length 3\.$"):
+        v[-4]
+    expected = entries(v)
     with pytest.raises(IndexError, match="Element index 3 is out-of-bounds"):
         v[3] = sample(cls, 0)
-    with pytest.raises(TypeError, match="value"):
-        v[7] = "x"  # the value is converted before the index is tested
-    with pytest.raises(TypeError, match="index"):
-        v["a"] = "x"  # the index is converted first
-    with pytest.raises(TypeError, match="index"):
-        v[1.0]
     with pytest.raises(NotImplementedError, match="can't delete item"):
         del v[0]
-    with pytest.raises(IndexError, match="Element index 3 is out-of-bounds for container of length 3."):
-        v.imul_elem(3, sample(cls, 1))
-    with pytest.raises(TypeError, match="other"):
-        v.imul_elem(7, "x")
-    with pytest.raises(TypeError, match="index"):
-        v.imul_elem(0.0, sample(cls, 1))
     assert entries(v) == expected
     assert sample(cls, 1) in v and list(cls()) == []
 
 
 def test_element_kinds():
-    r = RealVec(1)
-    r[0] = 3  # anything the interpreter converts to a float
-    assert isinstance(r[0], float) and r[0] == 3.0
-    c = ComplexVec(1)
-    c[0] = 2.5
-    assert c[0] == 2.5 + 0j
+    r, c = RealVec(1), ComplexVec(1)
+    r[0] = c[0] = 3  # anything the interpreter converts to a float (complex)
+    assert isinstance(r[0], float) and r[0] == 3.0 and c[0] == 3 + 0j
     with pytest.raises(TypeError, match="argument 'value': 'bool' object cannot be cast as 'Sign'"):
         SignVec(1)[0] = True
     with pytest.raises(TypeError, match="cannot be cast as 'ComplexSign'"):
@@ -120,67 +92,45 @@ def test_element_kinds():
     assert 2.0 in RealVec.from_array(np.array([1.0, 2.0]))
 
 
-def test_imul_elem():
-    s = SignVec(1)
-    s.imul_elem(0, Sign(True))
-    assert str(s) == "[-1]"
-    cs = ComplexSignVec.from_phases(np.array([3], dtype=np.uint8))
-    cs.imul_elem(0, ComplexSign(2))
-    assert cs[0].to_phase() == 1
-    cs.imul_elem(index=-1, other=ComplexSign(255))
-    assert cs[0].to_phase() == 0
-    r = RealVec.from_array(np.array([1.5, -2.0]))
-    r.imul_elem(1, 3)
-    assert r.to_array() == [1.5, -6.0]
+def test_complex_products_in_the_written_order():
     c = ComplexVec.from_array(np.array([1 + 2j, complex(math.inf, 0)]))
     c.imul_elem(0, 3 + 4j)
     assert c[0] == -5 + 10j
     # Written out: (inf + 0i) i has re = 0 inf - 1 0 = NaN, im = 1 inf + 0 0 = inf.
-    c.imul_elem(1, 1j)
+    c.imul_elem(index=-1, other=1j)
     assert math.isnan(c[1].real) and c[1].imag == math.inf
 
 
+# Every vector against a list, across the 64- and 32-entry words of the packed ones.
 @pytest.mark.parametrize("cls", VEC_CLASSES)
-def test_extend(cls):
-    v, w = filled(cls, 2), filled(cls, 3)
-    v.extend_external(w)
-    before = entries(filled(cls, 2)) + entries(filled(cls, 3))
-    assert entries(v) == before and entries(w) == entries(filled(cls, 3))
-    with pytest.raises(RuntimeError, match="^Already mutably borrowed$"):
-        v.extend_external(v)
-    assert entries(v) == before
-    v.extend_internal()
-    assert entries(v) == before * 2
-    for bad in ([1], SignVec(1) if cls is not SignVec else RealVec(1)):
-        with pytest.raises(TypeError, match="value"):
-            v.extend_external(bad)
-
-
-# Bit-packed vectors against a list, across the 64- and 32-entry word boundaries.
-@pytest.mark.parametrize("cls,per_word", [(SignVec, 64), (ComplexSignVec, 32)])
-def test_packed_vectors_match_a_list(cls, per_word):
+def test_vectors_match_a_list(cls):
     rng = random.Random(5)
     v, model = cls(), []
     for step in range(1200):
-        op, x = rng.randrange(5), Sign(rng.random() < 0.5) if cls is SignVec else ComplexSign(rng.randrange(256))
+        op = rng.randrange(6)
+        x = ComplexSign(rng.randrange(256)) if cls is ComplexSignVec else sample(cls, rng.randrange(12))
         if op == 0 or not model:
             v.append(x)
             model.append(plain(x))
         elif op == 1:
-            k = rng.randrange(len(model))
+            k = rng.randrange(-len(model), len(model))
             v.imul_elem(k, x)
             model[k] *= plain(x)
         elif op == 2:
-            n = rng.randrange(3 * per_word)
+            n = rng.randrange(150)
             v.resize(n)
-            model = (model + [1] * n)[:n]
+            model = (model + [UNIT[cls]] * n)[:n]
         elif op == 3 and len(model) < 300:
             v.extend_internal()
             model += model
+        elif op == 4:
+            k = rng.randrange(len(model))
+            v[k] = x
+            model[k] = plain(x)
         else:
-            w = cls(rng.randrange(per_word + 3))
+            w = filled(cls, rng.randrange(40))
             v.extend_external(w)
-            model += [1] * len(w)
+            model += entries(w)
         assert entries(v) == model
 
 
@@ -192,8 +142,6 @@ def test_parse():
     assert ComplexVec.parse("1+2i, -i, 2j, 1 - 2i").to_array() == [1 + 2j, -1j, 2j, 1 - 2j]
     assert str(SignVec.parse("+1, -1, 01")) == "[+1, -1, +1]"
     assert str(ComplexSignVec.parse("(i, X0), (-1, Y2), (-i, Z3)")) == "[+i, -1, -i]"
-    with pytest.raises(TypeError, match="source"):
-        RealVec.parse(1)
 
 
 @pytest.mark.parametrize(
@@ -209,20 +157,14 @@ def test_parse_refusals(cls, text, value):
 
 
 def test_numpy_input():
-    a = np.arange(10.0)
-    assert RealVec.from_array(a[::2]).to_array() == [0.0, 2.0, 4.0, 6.0, 8.0]
-    assert RealVec.from_array(a[::-3]).to_array() == [9.0, 6.0, 3.0, 0.0]
+    # Strided and reversed views are read element by element.
+    assert RealVec.from_array(np.arange(10.0)[::-3]).to_array() == [9.0, 6.0, 3.0, 0.0]
     assert RealVec.from_array(np.arange(12.0).reshape(3, 4)[:, 1]).to_array() == [1.0, 5.0, 9.0]
     assert len(RealVec.from_array(np.array([], dtype=np.float64))) == 0
-    z = (np.arange(6) * (1 + 1j))[1::2]
-    assert ComplexVec.from_array(source=z).to_array() == [1 + 1j, 3 + 3j, 5 + 5j]
-    assert str(SignVec.from_phases(np.array([True, False]))) == "[-1, +1]"
-    assert str(ComplexSignVec.from_phases(np.array([5, 2], dtype=np.uint8))) == "[+i, -1]"
-    b = np.array([True, False, True, True, False, False])
-    assert str(SignVec.from_phases(b[::2])) == "[-1, -1, +1]"
+    assert ComplexVec.from_array(source=(np.arange(6) * (1 + 1j))[1::2]).to_array() == [1 + 1j, 3 + 3j, 5 + 5j]
     assert str(ComplexSignVec.from_phases(np.arange(10, dtype=np.uint8)[::3])) == "[+1, -i, -1, +i]"
     bits = np.random.default_rng(3).random(200) < 0.5
-    assert [x.to_phase() for x in SignVec.from_phases(bits)] == list(bits)
+    assert [x.to_phase() for x in SignVec.from_phases(bits[::-2])] == list(bits[::-2])
 
 
 @pytest.mark.parametrize(
@@ -230,8 +172,7 @@ def test_numpy_input():
     [(RealVec.from_array, b) for b in [
         np.array([1, 2], dtype=np.int64), np.array([1, 2], dtype=np.float32), np.zeros((2, 2)), np.float64(1.0),
         np.array(1.0), np.array([1.0, 2.0], dtype=">f8"), np.array([1.0], dtype=object),
-        np.array(["2024-01-01"], dtype="datetime64[D]"), memoryview(np.zeros(2)), b"12345678",
-        array.array("d", [1.0]), [1.0, 2.0]]]
+        memoryview(np.zeros(2)), [1.0, 2.0]]]
     + [(ComplexVec.from_array, np.array([1.0])), (SignVec.from_phases, np.array([1, 0], dtype=np.uint8)),
        (ComplexSignVec.from_phases, np.array([True])), (ComplexSignVec.from_phases, np.zeros((1, 1), dtype=np.uint8))],
 )
@@ -248,8 +189,6 @@ def test_all_insignificant():
     assert RealVec.from_array(np.array([math.nan])).all_insignificant(0.0) and RealVec().all_insignificant(0.0)
     c = ComplexVec.from_array(np.array([3e-9 + 4e-9j]))
     assert c.all_insignificant(5e-9) and not c.all_insignificant(4.9e-9)
-    with pytest.raises(TypeError, match="atol"):
-        c.all_insignificant("x")
 
 
 def test_float_equality():
@@ -258,8 +197,6 @@ def test_float_equality():
     assert RealVec.from_array(np.array([0.0])) == RealVec.from_array(np.array([-0.0]))
     assert ComplexVec.from_array(np.array([complex(-0.0, -0.0)])) == ComplexVec.from_array(np.array([0j]))
     assert (RealVec(2) == ComplexVec(2)) is False and (RealVec(2) != ComplexVec(2)) is True
-    with pytest.raises(TypeError):
-        RealVec(2) < RealVec(2)
 
 
 @pytest.mark.parametrize("cls", VEC_CLASSES)
@@ -269,10 +206,6 @@ def test_equality_and_identity(cls):
     y[3] = sample(cls, 1)
     assert x != y
     assert x.same_as(x) and not x.same_as(filled(cls, 4)) and (x == [1]) is False
-    with pytest.raises(TypeError):
-        hash(x)
-    with pytest.raises(TypeError, match="other"):
-        x.same_as(RealVec(1) if cls is not RealVec else ComplexVec(1))
 
 
 @pytest.mark.parametrize("cls", [SignVec, ComplexSignVec])
@@ -282,32 +215,3 @@ def test_copies_are_independent(cls):
         assert y == x and not y.same_as(x)
         y[0] = sample(cls, 1)
     assert entries(x) == entries(filled(cls, 70))
-    with pytest.raises(TypeError):
-        x.__deepcopy__()
-
-
-VEC_DOCS = {
-    "same_as": "Return whether the two instances are the same.",
-    "imul_elem": "Multiply in-place by `other` at `index`.",
-    "append": "Append `value` to `self`.",
-    "extend_external": "Extend `self` with `value` where `value` is different to `self`.",
-    "extend_internal": "Extend `self` with `self`.",
-    "resize": "Set the number of elements.",
-    "parse": "Try to read from a string",
-}
-FLOAT_DOCS = {
-    "to_array": "Get `self` as a Python list.",
-    "from_array": "Get a new instance from a python array of phases.",
-    "all_insignificant": "Determine whether this vector is nearly zero in all elements.",
-}
-
-
-def test_docs():
-    for cls in VEC_CLASSES:
-        assert cls.__doc__ == f"A {cls.__name__} wrapper for Python." and cls.__text_signature__ == "(n_element=0)"
-        floats = cls in (RealVec, ComplexVec)
-        docs = {**VEC_DOCS, **(FLOAT_DOCS if floats else {"from_phases": FLOAT_DOCS["from_array"]})}
-        assert {name: getattr(cls, name).__doc__ for name in docs} == docs
-        assert cls.imul_elem.__text_signature__ == "($self, index, other)" and cls.parse.__text_signature__ == "(source)"
-        absent = ("__copy__", "from_phases") if floats else ("to_array", "from_array")
-        assert not any(hasattr(cls, name) for name in absent)

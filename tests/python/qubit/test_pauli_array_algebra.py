@@ -9,13 +9,9 @@ import random
 import numpy as np
 import pytest
 
-PAULI = {"I": np.eye(2), "X": np.array([[0, 1], [1, 0]]), "Y": np.array([[0, -1j], [1j, 0]]), "Z": np.diag([1, -1])}
+from reference import string_matrix as dense
+
 IPOW = [1, 1j, -1, -1j]
-
-
-def dense(s):
-    """Position 0 is bit 0 of the basis index."""
-    return functools.reduce(np.kron, [PAULI[p] for p in reversed(s)], np.eye(1))
 
 
 def product(s, t):

@@ -7,7 +7,7 @@ import random
 
 import numpy as np
 import pytest
-from dense_reference import op_matrix, paulis, random_strings, vec
+from reference import op_matrix, paulis, random_strings, vec
 
 Q = pytest.importorskip("vemo._vemo").QubitPauliArray
 PHASE = {("Y", 0): 1j, ("Y", 1): -1j, ("Z", 1): -1}

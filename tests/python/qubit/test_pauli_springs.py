@@ -27,20 +27,15 @@ def test_bad_tokens(token):
 
 @pytest.mark.parametrize("arg,exc,match", [
     ("X0*Y1", ValueError, ONE_PART), ("", ValueError, ONE_PART), (None, ValueError, ONE_PART),
-    ("(X0", ValueError, r"^Bad parse: Mismatched brackets\.$"), (3, TypeError, "argument 's'"),
+    ("(X0", ValueError, r"^Bad parse: Mismatched brackets\.$"),
 ])
 def test_refused(arg, exc, match):
     with pytest.raises(exc, match=match):
         PauliSprings(arg)
 
 
-def test_copies_and_docs():
+def test_copies():
     s = PauliSprings("X0 Y1")
     for c in (copy.copy(s), copy.deepcopy(s)):
         assert type(c) is PauliSprings and c is not s and str(c) == "X0 Y1"
         assert c != s  # no comparison of contents
-    assert PauliSprings.__doc__ == "Python wrapper for qubit Pauli sparse strings"
-    assert PauliSprings.__text_signature__ == "(s)"
-    assert PauliSprings.default_n_qubit.__doc__ == (
-        "Number of modes required in the smallest space of modes that can contain modes indexed in [0, self.max].")
-    assert PauliSprings.__deepcopy__.__text_signature__ == "($self, _memo)"

@@ -6,7 +6,7 @@ import random
 
 import numpy as np
 import pytest
-from dense_reference import op_matrix, paulis, random_coeffs, random_states, random_strings, state_vector, states, vec
+from reference import op_matrix, paulis, random_coeffs, random_states, random_strings, state_vector, states, vec
 
 Q = pytest.importorskip("vemo._vemo").QubitPauliArray
 

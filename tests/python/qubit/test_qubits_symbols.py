@@ -27,32 +27,14 @@ def test_lengths_and_errors():
         O(2**64 - 1, 1)
     with pytest.raises(TypeError, match="Can't extract `str` to `Vec`"):
         I("012")
-    with pytest.raises(OverflowError):
-        C(-1)
-    with pytest.raises(TypeError, match="argument 'n'"):
-        C("3")
-    for cls in (Qubits, PauliMatrix, SymplecticPart):
-        with pytest.raises(TypeError):
-            cls()
 
 
 def test_hilbert_space_dim():
     for d, k in [(2, 1), (3, 2), (4, 2), (5, 3), (6, 3), (8, 3), (9, 4), (2**63, 63), (2**63 + 1, 64), (2**64 - 1, 64)]:
         assert Qubits.from_hilbert_space_dim(d) == C(k), d
+    assert [len(Qubits.from_hilbert_space_dim(d)) for d in range(1, 3000)] == [(d - 1).bit_length() for d in range(1, 3000)]
     with pytest.raises(ValueError, match=r"^Hilbert space dimension must be non-zero$"):
         Qubits.from_hilbert_space_dim(0)
-
-
-def test_comparison_and_hash():
-    q = C(2)
-    assert q.__eq__(2) is NotImplemented and q != 2
-    for a, b in [(q, C(3)), (PauliMatrix.X, PauliMatrix.Y)]:
-        with pytest.raises(TypeError):
-            a < b
-    for o in (q, PauliMatrix.X, SymplecticPart.X):
-        with pytest.raises(TypeError):
-            hash(o)
-    assert not (PauliMatrix.X == 1) and PauliMatrix.X != SymplecticPart.X and PauliMatrix.X != PauliMatrix.Z
 
 
 def test_symbols():
@@ -61,27 +43,9 @@ def test_symbols():
     assert [(int(p), str(p), repr(p)) for p in SymplecticPart.ALL] == [(0, "X", "X"), (1, "Z", "Z")]
     assert PauliMatrix.ALL == [PauliMatrix.I, PauliMatrix.X, PauliMatrix.Y, PauliMatrix.Z]
     assert SymplecticPart.ALL == [SymplecticPart.X, SymplecticPart.Z]
+    assert PauliMatrix.X != SymplecticPart.X and PauliMatrix.X != PauliMatrix.Z and C(2) != 2
     # Class attributes are made once; ALL and copies hold other, equal objects.
     assert PauliMatrix.X is PauliMatrix.X and PauliMatrix.ALL[1] is not PauliMatrix.X
     for p in (PauliMatrix.Y, SymplecticPart.Z):
         for c in (copy.copy(p), copy.deepcopy(p)):
             assert c is not p and c == p
-
-
-def test_docs():
-    assert Qubits.__doc__ == (
-        "Python wrapper for Qubits, which can either take the form of a vector of modes\nor simply a number of modes")
-    assert C.__doc__ == "Create using the first n modes of the default register."
-    assert O.__text_signature__ == "(i, n)"
-    assert O.__doc__ == "Create using the modes i to i+n of the default register."
-    assert I.__doc__ == "Create using the modes indexed."
-    assert Qubits.from_hilbert_space_dim.__doc__ == (
-        "Create by taking the ceiling of the log2 of the size of the hilbert space")
-    assert PauliMatrix.__doc__ == "Pauli matrices and the identity"
-    assert SymplecticPart.__doc__ == (
-        "Symbols representing the Pauli X and Z\n"
-        "Used to identify the X or Z part of the symplectic representation of Paulis")
-    for cls in (PauliMatrix, SymplecticPart):
-        assert cls.__copy__.__doc__ == "Return shallow copy." and cls.__copy__.__text_signature__ == "($self)"
-        assert cls.__deepcopy__.__doc__ == "Return deep copy."
-        assert cls.__deepcopy__.__text_signature__ == "($self, _memo)"

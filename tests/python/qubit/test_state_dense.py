@@ -6,7 +6,7 @@ import random
 
 import numpy as np
 import pytest
-from dense_reference import index_of, paulis, random_coeffs, random_states, random_strings, states, string_matrix, vec
+from reference import index_of, paulis, random_coeffs, random_states, random_strings, states, string_matrix, vec
 
 
 def to_dense(a, coeffs, complex_, be):

@@ -1,5 +1,7 @@
-"""Dense reference model of Pauli operators and basis states, built from 2x2
-matrices and Kronecker products, independent of the library."""
+"""Reference model of Pauli operators and basis states for the tests, built
+independently of the library: strings as sequences of "I", "X", "Y", "Z"
+(position 0 first), dense matrices from the 2x2 Pauli matrices and Kronecker
+products, and products of linear combinations accumulated term by term."""
 
 import numpy as np
 
@@ -25,6 +27,41 @@ def op_matrix(strings, coeffs, n, big_endian=False):
     for s, c in zip(strings, coeffs):
         m += c * string_matrix(s, big_endian)
     return m
+
+
+def string_product(s, t):
+    """(string, factor) of the product of two Pauli strings, from their dense 2x2 factors."""
+    out, phase = [], 1
+    for a, b in zip(s, t):
+        m = SINGLE[a] @ SINGLE[b]
+        c = next(p for p in "IXYZ" if abs(np.vdot(SINGLE[p], m)) > 1)
+        out.append(c)
+        phase *= np.vdot(SINGLE[c], m) / 2
+    return tuple(out), complex(round(phase.real), round(phase.imag))
+
+
+def model_mul(lhs, lc, rhs, rc):
+    """The product accumulated term by term: append when absent, add when
+    present, swap-remove a coefficient that becomes exactly zero."""
+    strings, coeffs, where = [], [], {}
+    for i in range(min(len(lhs), len(lc))):
+        for j in range(min(len(rhs), len(rc))):
+            s, phase = string_product(lhs[i], rhs[j])
+            c = complex(phase * lc[i]) * rc[j]
+            if s in where:
+                k = where[s]
+                coeffs[k] = c + coeffs[k]
+            else:
+                k = where[s] = len(strings)
+                strings.append(s)
+                coeffs.append(complex(c))
+            if coeffs[k] == 0:
+                del where[s]
+                last_s, last_c = strings.pop(), coeffs.pop()
+                if k != len(strings):
+                    strings[k], coeffs[k] = last_s, last_c
+                    where[last_s] = k
+    return strings, coeffs
 
 
 def text_of(strings, n):
@@ -61,8 +98,6 @@ def paulis(v, n, strings):
 def vec(v, xs, complex_):
     """A ComplexVec or RealVec of the values."""
     return (v.ComplexVec if complex_ else v.RealVec).from_array(np.array(xs, dtype=complex if complex_ else float))
-
-
 
 
 def random_states(rng, n, count):
