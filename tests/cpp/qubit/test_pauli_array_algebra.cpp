@@ -58,8 +58,9 @@ TEST_P(Compatibility, MatchesPositionCount) {
         const auto [cen, rem] = centralizer_and_remainder(l);
         uint64_t k = 0;
         for (uint64_t i = 0; i < m; ++i)
-            if (std::all_of(c.data.begin() + i * m, c.data.begin() + (i + 1) * m, [](uint8_t b) { return b; }))
+            if (std::all_of(c.data.begin() + i * m, c.data.begin() + (i + 1) * m, [](uint8_t b) { return b; })) {
                 ASSERT_TRUE(words_equal(cen.elem_u64it(k++), l.elem_u64it(i)));
+            }
         ASSERT_EQ(cen.size(), k);
         ASSERT_EQ(rem.size(), m - k);
     }

@@ -119,8 +119,7 @@ TEST(StatePauliAction, LongStringsAgreeQubitByQubit) {
     const uint64_t n = 150;
     for (int trial = 0; trial < 50; ++trial) {
         const auto ps = random_paulis(rng, n);
-        pauli::CmpntList ops(Qubits::from_count(n));
-        push_paulis(ops, ps);
+        const pauli::CmpntList ops = list_of(n, {ps});
         CmpntList l(Qubits::from_count(n));
         const auto b = push_random(l, rng);
         CmpntList dst(Qubits::from_count(n));
