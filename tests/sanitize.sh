@@ -21,7 +21,7 @@ cmake --build "$build" --parallel "$jobs"
 # new/free pairs are not errors). Leaks of the interpreter's own start-up,
 # imports and type objects are suppressed by name (lsan.supp); the full stack of
 # each allocation is kept so that the names can match. vemo's are reported.
-export ASAN_OPTIONS=allocator_may_return_null=1:alloc_dealloc_mismatch=0:detect_leaks=1:fast_unwind_on_malloc=0
+export ASAN_OPTIONS=allocator_may_return_null=1:alloc_dealloc_mismatch=0:detect_leaks=1:fast_unwind_on_malloc=0:malloc_context_size=64
 export LSAN_OPTIONS=suppressions=$root/tests/sanitize/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure --parallel "$jobs"
