@@ -45,4 +45,4 @@ cmake --build "$build" --parallel "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
 PYTHONPATH="$build/stage" python3 -m pytest tests/python -q -p no:cacheprovider
 # A short fuzz run of every target (tests/fuzz/fuzz.py; long runs are done by hand).
-PYTHONPATH="$build/stage" python3 tests/fuzz/fuzz.py --runs 2000 --seed 0
+PYTHONPATH="$build/stage" python3 tests/fuzz/fuzz.py --runs 5000 --seed 0
