@@ -90,31 +90,6 @@ TEST(ScaledIadd, ExactZeroTest) {
     EXPECT_EQ(key_at(z.list, 1), D);
 }
 
-TEST(ScaledIadd, ElementOrderSwapRemovalAndCollisions) {
-    Combo<RealVec> a;
-    a.add(A, 1);
-    a.add(B, 2);
-    a.add(C, 3);
-    a.add(A, -1);  // C, then last, moves into A's slot with its coefficient
-    EXPECT_EQ(a.terms(), (R{{C, 3}, {B, 2}}));
-    // New components arrive in rhs order.
-    a.add_all(list_of({D, A, C}), vec<RealVec>({1, 2, -1.5}), 2.0);
-    EXPECT_EQ(a.terms(), (R{{A, 4}, {B, 2}, {D, 2}}));
-    // B registered under A's hash too, as a colliding component would be: words decide.
-    a.map.insert(hash_u64it(std::span<const uint64_t>(A)), 1);
-    a.add(A, 1);
-    a.add_all(list_of({A}), vec<RealVec>({1}), 1.0);
-    EXPECT_EQ(a.terms(), (R{{A, 6}, {B, 2}, {D, 2}}));
-    // i * (inf + 0i) in the written order: re = 0*inf - 1*0 = NaN, im = 1*inf + 0*0 = inf.
-    Combo<ComplexVec> z;
-    z.add_all(list_of({A, B}), vec<ComplexVec>({{inf, 0}, {0.5, 4}}), Complex(0, 1));
-    EXPECT_TRUE(std::isnan(z.coeffs.get(0).real()));
-    EXPECT_EQ(z.coeffs.get(0).imag(), inf);
-    EXPECT_EQ(z.coeffs.get(1), Complex(-4, 0.5));
-    z.add_all(list_of({B}), vec<ComplexVec>({{4, -0.5}}), Complex(0, 1));  // i (4 - 0.5i) onto an existing term
-    EXPECT_EQ(z.coeffs.get(1), Complex(-3.5, 4.5));
-}
-
 TEST(ScaledIadd, BatchesMatchTermByTermAdditionAndAReference) {
     // Repeats and cancellations within one batch of looked-up terms give exactly
     // what single additions give, element order included. Small integers keep
