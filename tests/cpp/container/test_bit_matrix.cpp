@@ -1,4 +1,5 @@
 // Word tables and bit matrices, checked against a plain bool-per-bit model.
+// The serial form is checked from Python through the Pauli file.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,7 +15,6 @@ using vemo::BitMatrix;
 using vemo::OutOfBounds;
 using vemo::OutOfBoundsKind;
 using vemo::Table;
-using Bytes = std::vector<uint8_t>;
 using Idx = std::vector<uint64_t>;
 
 namespace {
@@ -35,12 +35,6 @@ Table table_of(uint64_t wpr, uint64_t rows) {
     for (uint64_t r = 0; r < rows; ++r)
         for (uint64_t c = 0; c < wpr; ++c) t[r][c] = 1000 * (r + 1) + c;
     return t;
-}
-
-std::expected<BitMatrix, vemo::bincode::DecodeError> decode(const Bytes& b) {
-    vemo::bincode::SpanSource src(b);
-    vemo::bincode::Decoder dec(src);
-    return BitMatrix::decode(dec);
 }
 
 }  // namespace
@@ -127,30 +121,4 @@ TEST(BitMatrix, ImpossibleSizesThrowBadAlloc) {
     BitMatrix m(4, 8);
     EXPECT_THROW(m.reformat(UINT64_MAX), std::bad_alloc);
     EXPECT_THROW(BitMatrix(1 << 20, 1 << 30).to_matrix(), std::bad_alloc);
-}
-
-TEST(BitMatrix, SerialForm) {
-    BitMatrix m(1, 3);
-    m.row_mut(0)[0] = 5;
-    EXPECT_EQ(vemo::bincode::encode_to_vec(m), (Bytes{0x01, 0x05, 0x01, 0x01, 0x03}));
-    BitMatrix h(1, 64);
-    h.row_mut(0)[0] = uint64_t{1} << 63;
-    EXPECT_EQ(vemo::bincode::encode_to_vec(h), (Bytes{0x01, 0xFD, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x01, 0x40}));
-    std::mt19937_64 rng(11);
-    for (uint64_t bits : {0u, 65u, 130u})
-        for (uint64_t rows : {0u, 5u}) {
-            Model model;
-            const BitMatrix x = random_matrix(rng, rows, bits, model);
-            auto back = decode(vemo::bincode::encode_to_vec(x));
-            ASSERT_TRUE(back) << back.error().message();
-            EXPECT_EQ(*back, x);
-        }
-    // Decoding refuses what breaks the invariants: data length, width for the bit
-    // count, a bit beyond the count, truncation; a huge announced length fails on
-    // the missing words, not on allocation.
-    EXPECT_EQ(decode({1, 5, 1, 2, 3}).error().kind, vemo::bincode::DecodeError::Inconsistent);
-    EXPECT_FALSE(decode({1, 5, 1, 1, 65}));
-    EXPECT_FALSE(decode({1, 8, 1, 1, 3}));
-    EXPECT_EQ(decode({2, 5}).error().message(), "IO read error.");
-    EXPECT_EQ(decode({0xFD, 0, 0, 0, 0, 0, 0, 0, 0x10, 7}).error().kind, vemo::bincode::DecodeError::Io);
 }

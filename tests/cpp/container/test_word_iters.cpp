@@ -1,6 +1,7 @@
 // Component lists as words: the component hash (one word at a time and in
 // four AVX2 lanes, against a byte-wise reference), element views and the
-// provided element operations.
+// provided element operations. Bipartitions are checked from Python through
+// the centralizer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -110,27 +111,6 @@ TEST(ElementOps, PushCopySwapClear) {
     // Words of the list itself survive the growth that may move them.
     for (int k = 0; k < 100; ++k) push_u64it(l, l.elem_u64it(l.size() - 1));
     EXPECT_EQ(l.words(l.size() - 1), (V{1, 2, 3}));
-}
-
-TEST(Bipartition, SelectsByAnAscendingSequence) {
-    const ToyList l = ToyList::of({1, 1}, {{0, 10}, {1, 11}, {2, 12}, {3, 13}, {4, 14}});
-    auto part = [&](std::vector<int> idx) {
-        auto [sel, rest] = bipartition(l, idx);
-        std::vector<uint64_t> s, r;
-        for (auto& w : sel.all()) s.push_back(w[0]);
-        for (auto& w : rest.all()) r.push_back(w[0]);
-        return std::make_pair(s, r);
-    };
-    using P = std::pair<V, V>;
-    EXPECT_EQ(part({}), (P{{}, {0, 1, 2, 3, 4}}));
-    EXPECT_EQ(part({1, 3}), (P{{1, 3}, {0, 2, 4}}));
-    // Once the sequence repeats, goes back or leaves the list, nothing more is selected.
-    EXPECT_EQ(part({1, 1, 2}), (P{{1}, {0, 2, 3, 4}}));
-    EXPECT_EQ(part({2, 0, 3}), (P{{2}, {0, 1, 3, 4}}));
-    EXPECT_EQ(part({0, 9, 4}), (P{{0}, {1, 2, 3, 4}}));
-    // Both halves are clones with the list's layout.
-    auto [sel, rest] = bipartition(l, std::vector<int>{1});
-    EXPECT_EQ(sel.words(0), (V{1, 11}));
 }
 
 #if defined(VEMO_HAVE_SIP13_X4)

@@ -5,7 +5,7 @@ particle-number tests, and operators acting on occupation-number states."""
 import numpy as np
 import pytest
 
-from fermion_dense import of_general, of_normal, of_ops, random_coeffs, random_normal
+from fermion_dense import normal_ops, of_general, of_normal, of_ops, random_coeffs, random_normal
 from vemo._vemo import (
     ComplexVec,
     FermionStateArray,
@@ -98,15 +98,10 @@ def test_raw_products_and_component_products(n):
         a, b = random_normal(rng, n, 2), random_normal(rng, n, 2)
         prod, signs = a.cmpnt_mul(1, b, -1)
         sv = RealVec.from_array(np.array([-1.0 if signs[i].to_phase() else 1.0 for i in range(len(signs))]))
-        want = of_ops(n, normal_ops_of(a, 1)) @ of_ops(n, normal_ops_of(b, 1))
+        want = of_ops(n, normal_ops(a, 1)) @ of_ops(n, normal_ops(b, 1))
         np.testing.assert_array_equal(of_normal(prod, sv, n), want)
     with pytest.raises(ValueError, match="mode index out of bounds"):
         N.from_ladder_product(modes, [(n, True)])
-
-
-def normal_ops_of(arr, i):
-    cre, ann = arr.cmpnt_get_sets(i)
-    return [(m, True) for m in cre] + [(m, False) for m in ann]
 
 
 def test_counts_and_active_modes():
@@ -160,19 +155,3 @@ def test_apply_and_mat_elem_match_dense(complex_, kind, n):
         getattr(h, f"apply_to_state_{kind}")(ch, ket, ck, other, Map(), type(ck)(0))
     with pytest.raises(ValueError, match="different qubit spaces"):
         getattr(h, f"mat_elem_{kind}")(ch, other, type(ck)(0), ket, ck)
-
-
-@pytest.mark.parametrize("complex_,kind", KINDS)
-@pytest.mark.parametrize("big_endian", [False, True])
-@pytest.mark.parametrize("n", [0, 1, 5])
-def test_dense_round_trips(complex_, kind, big_endian, n):
-    rng = np.random.default_rng(n)
-    src = rng.integers(-2, 3, (1 << n) + 2).astype(complex if complex_ else float)
-    s, m, c = FermionStateArray(Modes.from_count(n), None), Map(), (ComplexVec if complex_ else RealVec)(0)
-    getattr(s, f"from_dense_{kind}")(m, c, list(src), big_endian)
-    assert len(s) == len(c) == len(m) == np.count_nonzero(src[: 1 << n])
-    assert getattr(s, f"to_dense_{kind}")(c, big_endian) == list(src[: 1 << n])
-    if n > 1:
-        flipped = getattr(s, f"to_dense_{kind}")(c, not big_endian)
-        perm = [int(format(k, f"0{n}b")[::-1], 2) for k in range(1 << n)]
-        assert flipped == list(src[: 1 << n][perm])
