@@ -1,6 +1,7 @@
-// Terms, term sets and the scaled-add kernels, checked against a reference
-// accumulation and the invariants (distinct elements, a map that describes
-// the list, one coefficient per element).
+// Terms and the scaled-add kernels, checked against a reference accumulation
+// and the invariants (distinct elements, a map that describes the list, one
+// coefficient per element). Term-set lookups and removals are checked from
+// Python through the arrays' maps.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,13 +28,6 @@ BitMatrix list_of(const std::vector<Key>& rows) {
     return m;
 }
 Key key_at(const BitMatrix& m, uint64_t i) { return Key(m.row(i).begin(), m.row(i).end()); }
-
-template <class V>
-V vec(std::initializer_list<typename V::Scalar> xs) {
-    V v;
-    for (auto x : xs) v.push(x);
-    return v;
-}
 
 template <class V>
 struct Combo {
@@ -121,29 +115,6 @@ TEST(ScaledIadd, BatchesMatchTermByTermAdditionAndAReference) {
         const std::map<Key, double> got(t.begin(), t.end());
         EXPECT_EQ(got, ref);
     }
-}
-
-TEST(TermSet, FromTermsDropIndexAndLookup) {
-    // [A:1, B:2, A:3] gives [A:3, B:2]: the last coefficient is kept, not summed.
-    auto s = TermSet<BitMatrix, ComplexVec>::from_terms({list_of({A, B, A, C}), vec<ComplexVec>({1, 2, 3, 0})});
-    ASSERT_EQ(s.size(), 3u);  // zero coefficients are kept
-    EXPECT_EQ(key_at(s.cmpnts(), 0), A);
-    EXPECT_EQ(s.coeffs().get(0), Complex(3));
-    EXPECT_EQ(s.coeffs().get(1), Complex(2));
-    // An existing element keeps its coefficient.
-    EXPECT_EQ(s.insert_u64it_or_get_index(Words(std::span<const uint64_t>(B)), 9),
-              std::make_pair(uint64_t{1}, false));
-    EXPECT_EQ(s.insert_u64it_or_get_index(Words(std::span<const uint64_t>(D)), 9),
-              std::make_pair(uint64_t{3}, true));
-    // Dropping element 0 moves the last term and its coefficient there.
-    EXPECT_TRUE(s.drop_index(0));
-    EXPECT_EQ(key_at(s.cmpnts(), 0), D);
-    EXPECT_EQ(s.coeffs().get(0), Complex(9));
-    EXPECT_TRUE(s.drop_index(2));  // the last: only its own coefficient goes
-    EXPECT_EQ(s.coeffs().size(), 2u);
-    const BitMatrix other = list_of({C, B});
-    EXPECT_EQ(s.lookup_coeff_elem_ref(ElemRef<BitMatrix>({&other, 1})), std::optional<Complex>(2));
-    EXPECT_EQ(s.lookup_coeff_elem_ref(ElemRef<BitMatrix>({&other, 0})), std::nullopt);
 }
 
 TEST(Terms, PushSelfAppendAndToOwned) {

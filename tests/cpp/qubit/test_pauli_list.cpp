@@ -3,7 +3,6 @@
 // relabelling and the serial form are checked from Python.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "core/qubit/pauli_list.hpp"
@@ -26,15 +25,6 @@ TEST(PauliList, ElementWords) {
     EXPECT_EQ(w.parts[1][1], 2u);
     // 0 qubits: strings without words, all the identity.
     EXPECT_EQ(list_of(Qubits::from_count(0), {{}, {}}).to_string(), ", ");
-}
-
-TEST(PauliList, OneQubitOrderIsIZXY) {
-    const CmpntList l = list_of(Qubits::from_count(1), {{P::Y}, {P::X}, {P::Z}, {P::I}});
-    std::vector<uint64_t> idx{0, 1, 2, 3};
-    std::ranges::sort(idx, [&](uint64_t a, uint64_t b) { return words_cmp(l.elem_u64it(a), l.elem_u64it(b)) < 0; });
-    std::string order;
-    for (auto i : idx) order += pauli_char(l.get_pauli_unchecked(i, 0));
-    EXPECT_EQ(order, "IZXY");
 }
 
 TEST(PauliStandardize, MovesPositionsOntoACount) {

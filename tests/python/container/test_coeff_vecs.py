@@ -44,7 +44,6 @@ def test_construction():
     assert RealVec(3).to_array() == [1.0, 1.0, 1.0]
     assert ComplexVec(1)[0] == 1 + 0j and isinstance(ComplexVec(1)[0], complex)
     assert str(SignVec(2)) == "[+1, +1]" and repr(ComplexSignVec(1)) == "[+1]" and str(ComplexSignVec(0)) == "[]"
-    assert repr(RealVec(1)).startswith("<") and str(ComplexVec(1)).startswith("<")
 
 
 @pytest.mark.parametrize("cls", VEC_CLASSES)
@@ -70,8 +69,6 @@ def test_items(cls):
     expected = entries(v)
     with pytest.raises(IndexError, match="Element index 3 is out-of-bounds"):
         v[3] = sample(cls, 0)
-    with pytest.raises(NotImplementedError, match="can't delete item"):
-        del v[0]
     assert entries(v) == expected
     assert sample(cls, 1) in v and list(cls()) == []
 
@@ -80,10 +77,6 @@ def test_element_kinds():
     r, c = RealVec(1), ComplexVec(1)
     r[0] = c[0] = 3  # anything the interpreter converts to a float (complex)
     assert isinstance(r[0], float) and r[0] == 3.0 and c[0] == 3 + 0j
-    with pytest.raises(TypeError, match="argument 'value': 'bool' object cannot be cast as 'Sign'"):
-        SignVec(1)[0] = True
-    with pytest.raises(TypeError, match="cannot be cast as 'ComplexSign'"):
-        ComplexSignVec(1).append(Sign(True))
     cs = ComplexSignVec()
     cs.append(ComplexSign(5))
     assert cs[0].to_phase() == 1  # stored modulo 4

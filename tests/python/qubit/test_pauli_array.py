@@ -95,10 +95,10 @@ def test_mul_different_registers_leave_outputs_untouched(v):
     assert out == arr(v, "X0 X1") and list(outputs[2].to_array()) == [-1j] and len(m) == 1
 
 
-# Sizes up to 5 qubits against dense matrices; 130 qubits (several words per
+# Sizes up to 5 qubits (0: every string the identity) against dense matrices; 130 qubits (several words per
 # plane) against the model alone.
 @pytest.mark.parametrize("complex_", [False, True])
-@pytest.mark.parametrize("n", [1, 2, 3, 5, 130])
+@pytest.mark.parametrize("n", [0, 1, 2, 3, 5, 130])
 def test_mul_random_operators_against_model_and_dense(v, n, complex_):
     rng = random.Random(1000 + n + complex_)
     # Small integers and halves keep every sum exact, so cancellations happen as in the model.
