@@ -24,14 +24,7 @@ std::vector<uint64_t> words_of(const CmpntList& l, uint64_t i) {
 }
 }  // namespace
 
-TEST(GeneralList, WorkedExampleAndGeometry) {
-    // 4 modes, max_len 3: 2-bit slots; F3^ F0 F2 packs to 3 | 0 << 2 | 2 << 4 = 35.
-    CmpntList l(3, Modes::count(4));
-    l.push(Inds{3, 0, 2}, Flags{true, false, false});
-    EXPECT_EQ(words_of(l, 0), (std::vector<uint64_t>{35, 1, 3}));
-    EXPECT_EQ(l.fmt_elem(0), "F3^ F0 F2");
-    EXPECT_EQ(l.get(0), std::make_pair(Inds{3, 0, 2}, Flags{true, false, false}));
-
+TEST(GeneralList, Geometry) {
     for (auto [modes, per_word] : {std::pair{0u, 64u}, {65u, 9u}}) {
         CmpntList g(100, Modes::count(modes));
         EXPECT_EQ(g.mode_inds().words_per_row(), (100 + per_word - 1) / per_word) << modes;

@@ -14,19 +14,6 @@ using namespace vemo::qubit::pauli;
 using namespace vemo::qubit::testing;
 using P = PauliMatrix;
 
-TEST(PauliList, ElementWords) {
-    std::vector<P> ps(70, P::I);
-    ps[0] = P::X, ps[1] = P::Y, ps[65] = P::Z, ps[69] = P::X;
-    const CmpntList l = list_of(Qubits::from_count(70), {std::vector<P>(70, P::I), ps});
-    const Words w = l.elem_u64it(1);  // the x row, then the z row
-    ASSERT_EQ(w.size(), 4u);
-    EXPECT_EQ(w.parts[0][0], 3u);
-    EXPECT_EQ(w.parts[0][1], 32u);
-    EXPECT_EQ(w.parts[1][1], 2u);
-    // 0 qubits: strings without words, all the identity.
-    EXPECT_EQ(list_of(Qubits::from_count(0), {{}, {}}).to_string(), ", ");
-}
-
 TEST(PauliStandardize, MovesPositionsOntoACount) {
     CmpntList l = list_of(Qubits::from_count(4), {{P::X, P::I, P::I, P::Z}});
     EXPECT_EQ(*l.standardized(4), l);
