@@ -58,6 +58,23 @@ Modes | from_pair_count_spin_minor | (n) |
 FermionSprings | | | Python wrapper for fermionic ladder-operator sparse strings.
 FermionSprings | get_ops | | Get one sparse string as `(mode, is_creation)` pairs.
 FermionSprings | default_n_mode | | {N_MODES}
+QubitStateArray | | (qubits=None, springs=None) | A list of computational basis state strings
+NormalFermionOperatorArray | | (modes=None, springs=None) | A list of normal-ordered fermion ladder-operator products.
+NormalFermionOperatorArray | cmpnt_clear | ($self, i) |
+GeneralFermionOperatorArray | | (modes=None, max_len=None, springs=None) | \
+A list of raw, non-normal-ordered fermion ladder-operator products.
+GeneralFermionOperatorArray | from_ladder_product | (modes, ops) |
+FermionStateArray | | (modes=None, springs=None) | A list of fermionic occupation-number basis state strings.
+FermionStateArray | resize | | Set the number of occupation-number basis strings in `self`.
+FermionStateArray | cmpnt_set_from_set | | Set the indexed component from the set of occupied mode indices.
+Mapper | | | Base class for fermion to qubit transformation mappers.
+Mapper | op_load_product | | Update the state of self to a mapping of the given ladder operators.
+Mapper | op_contribute_real | | \
+Using the mapping defined by `self`, contribute a fermionic ladder operator product to the operator (cmpnt, map, coeffs)
+JordanWignerMapper | | (qubits, mode_ordering=None) | A Jordan-Wigner transformation mapper.
+ParityMapper | | (qubits, mode_ordering=None) | A parity transformation mapper.
+BravyiKitaevMapper | | (qubits, mode_ordering=None) | A Bravyi-Kitaev transformation mapper.
+ParaparticularMapper | | (qubits, mode_ordering=None) | A paraparticular transformation mapper.
 """
 ROWS = [
     (cls, *(f.strip() for f in rest))

@@ -52,14 +52,8 @@ TEST(Table, SwapRemovalAndSizes) {
     EXPECT_FALSE(Table::from_data({}, uint64_t{1} << 32, uint64_t{1} << 32).has_value());  // product wraps to 0
 }
 
-TEST(BitMatrix, RowTextViewsAndAssignmentsCheckBeforeWriting) {
+TEST(BitMatrix, RowViewsAndAssignmentsCheckBeforeWriting) {
     BitMatrix m(3, 65);
-    ASSERT_TRUE(m.row_mut_ref(1).set_bit(64, true));
-    EXPECT_EQ(m.row(1)[1], 1u);
-    std::string row = "[";
-    for (int k = 0; k < 64; ++k) row += "0, ";
-    EXPECT_EQ(m.fmt_elem(1), row + "1]");
-    EXPECT_EQ(BitMatrix(1, 0).fmt_elem(0), "[]");
     EXPECT_EQ(m.row_mut_ref(0).set_bit(65, true).error(), (OutOfBounds{65, 65, OutOfBoundsKind::Bit}));
     EXPECT_EQ(m.row_mut_ref(3).set_bit(0, true).error(), (OutOfBounds{3, 3, OutOfBoundsKind::Row}));
     EXPECT_EQ(m.row_ref(0).get(65).error(), (OutOfBounds{65, 65, OutOfBoundsKind::Bit}));
