@@ -94,17 +94,6 @@ TEST(BitMatrix, Reformat) {
         }
 }
 
-TEST(BitMatrix, ToMatrix) {
-    std::mt19937_64 rng(3);
-    Model model;
-    const auto d = random_matrix(rng, 3, 67, model).to_matrix();
-    ASSERT_EQ(d.data.size(), 3u * 67u);
-    for (uint64_t r = 0; r < 3; ++r)
-        for (uint64_t k = 0; k < 67; ++k) EXPECT_EQ(d.at(r, k), model[r][k] ? 1 : 0);
-    const auto e = BitMatrix(4, 0).to_matrix();
-    EXPECT_EQ(e.n_rows + e.n_cols * 10 + e.data.size(), 4u);
-}
-
 TEST(BitMatrix, ImpossibleSizesThrowBadAlloc) {
     EXPECT_THROW(BitMatrix(UINT64_MAX, 64), std::bad_alloc);
     EXPECT_THROW(BitMatrix(uint64_t{1} << 61, 64), std::bad_alloc);

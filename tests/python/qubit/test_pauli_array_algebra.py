@@ -238,6 +238,3 @@ def test_sort_edge_cases(v):
     with pytest.raises(ValueError, match="^Coefficient vector of length 1 is shorter than the component list of length 4"):
         a.lexicographic_sort_with_complex_vec(v.ComplexVec(1), True)
     assert a == array(v, expect)
-    empty = array(v, [], 3)
-    empty.lexicographic_sort_with_sign_vec(v.SignVec(), False)
-    assert empty == array(v, [], 3)

@@ -213,9 +213,9 @@ def test_register_mismatch(v, kind):
     assert len(a) == 1 and len(m) == 0
 
 
-@pytest.mark.parametrize("inds, n_qubit, error", [  # Count, Offset and Inds registers
+@pytest.mark.parametrize("inds, n_qubit, error", [  # Count, Offset and Inds registers; scattered over seven words
     ([0, 1, 2, 3], 2, None), ([0, 1], 5, None), ([3, 0, 5], 6, None), ([2, 3, 4], 5, None),
-    ([3, 0, 5], 5, 5), ([2, 3, 4], 4, 4), ([9, 1], 3, 9),
+    ([3, 0, 5], 5, 5), ([2, 3, 4], 4, 4), ([9, 1], 3, 9), (random.Random(1).sample(range(391), 130), 400, None),
 ])
 def test_standardize_against_model(v, kind, inds, n_qubit, error):
     model = kind.random(random.Random(len(inds)), len(inds), 4)
