@@ -21,11 +21,6 @@ struct Dense {
     uint64_t dim = 0;
     std::vector<cplx> a;  // row-major
     explicit Dense(uint64_t d = 0) : dim(d), a(d * d) {}
-    static Dense identity(uint64_t d) {
-        Dense m(d);
-        for (uint64_t i = 0; i < d; ++i) m(i, i) = 1;
-        return m;
-    }
     cplx& operator()(uint64_t r, uint64_t c) { return a[r * dim + c]; }
     cplx operator()(uint64_t r, uint64_t c) const { return a[r * dim + c]; }
     Dense operator*(const Dense& o) const {
@@ -54,51 +49,26 @@ struct Dense {
     }
 };
 
-inline Dense kron(const Dense& A, const Dense& B) {
-    Dense m(A.dim * B.dim);
-    for (uint64_t i = 0; i < A.dim; ++i)
-        for (uint64_t j = 0; j < A.dim; ++j)
-            for (uint64_t k = 0; k < B.dim; ++k)
-                for (uint64_t l = 0; l < B.dim; ++l) m(i * B.dim + k, j * B.dim + l) = A(i, j) * B(k, l);
-    return m;
-}
-
-// I, X, Y, Z for the codes 0..3.
-inline Dense pauli2(int p) {
-    Dense m(2);
-    const cplx i(0, 1);
-    const cplx v[4][4] = {{1, 0, 0, 1}, {0, 1, 1, 0}, {0, -i, i, 0}, {1, 0, 0, -1}};
-    for (int k = 0; k < 4; ++k) m.a[k] = v[p][k];
-    return m;
-}
-
-// kron(P_{n-1}, ..., P_0) for factor codes listed from position 0 (little-endian),
-// or kron(P_0, ..., P_{n-1}) (big-endian).
-inline Dense kron_of(const std::vector<int>& codes, bool big_endian = false) {
-    Dense m = Dense::identity(1);
-    for (size_t k = 0; k < codes.size(); ++k) {
-        const Dense f = pauli2(codes[big_endian ? k : codes.size() - 1 - k]);
-        m = kron(m, f);
-    }
-    return m;
-}
-
 inline cplx ipow(uint32_t k) {
     static const cplx v[4] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
     return v[k & 3];
 }
 
-// Little-endian: position 0 is bit 0 of the basis index; big-endian is the reverse.
-inline Dense dense_of(const std::vector<PauliMatrix>& ps, bool big_endian = false) {
-    std::vector<int> codes;
-    for (PauliMatrix p : ps) codes.push_back(static_cast<int>(p));
-    return kron_of(codes, big_endian);
-}
-
-inline std::vector<PauliMatrix> paulis_of(const pauli::CmpntList& l, uint64_t i) {
-    std::vector<PauliMatrix> v;
-    for (uint64_t q = 0; q < l.n_qubit(); ++q) v.push_back(l.get_pauli_unchecked(i, q));
-    return v;
+// The Kronecker product of the 2 x 2 factors of string i, position 0 at bit 0
+// of the basis index (the last factor).
+inline Dense dense_of(const pauli::CmpntList& l, uint64_t i) {
+    const cplx I(0, 1), f[4][4] = {{1, 0, 0, 1}, {0, 1, 1, 0}, {0, -I, I, 0}, {1, 0, 0, -1}};
+    Dense m(1);
+    m.a[0] = 1;
+    for (uint64_t q = l.n_qubit(); q-- > 0;) {
+        const cplx* p = f[static_cast<int>(l.get_pauli_unchecked(i, q))];
+        Dense k(2 * m.dim);
+        for (uint64_t r = 0; r < m.dim; ++r)
+            for (uint64_t c = 0; c < m.dim; ++c)
+                for (uint64_t x = 0; x < 4; ++x) k(2 * r + x / 2, 2 * c + x % 2) = m(r, c) * p[x];
+        m = std::move(k);
+    }
+    return m;
 }
 
 inline std::vector<PauliMatrix> random_paulis(std::mt19937_64& rng, uint64_t n) {
@@ -131,7 +101,7 @@ inline RealVec real_vec(std::initializer_list<double> v) {
 template <class C>
 Dense dense_lincomb_of(const pauli::CmpntList& l, const C& c) {
     Dense m(uint64_t{1} << l.n_qubit());
-    for (uint64_t t = 0; t < std::min<uint64_t>(l.size(), c.size()); ++t) m = m + dense_of(paulis_of(l, t)).scaled(c.get(t));
+    for (uint64_t t = 0; t < std::min<uint64_t>(l.size(), c.size()); ++t) m = m + dense_of(l, t).scaled(c.get(t));
     return m;
 }
 
