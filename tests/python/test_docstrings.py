@@ -1,4 +1,6 @@
-"""Text signatures and docstrings of the classes and methods, one table for all."""
+"""Text signatures and docstrings of the classes and methods (one table for all), and the copy members."""
+
+import copy
 
 import pytest
 
@@ -89,6 +91,16 @@ def test_signature_and_doc(cls, member, signature, doc):
     obj = getattr(getattr(v, cls), member) if member else getattr(v, cls)
     assert not signature or obj.__text_signature__ == signature
     assert not doc or obj.__doc__ == doc.replace("\\n", "\n").format(cls=cls)
+
+
+@pytest.mark.parametrize("make", [
+    lambda: v.Sign(True), lambda: v.ComplexSign(7), lambda: v.PauliMatrix.Y, lambda: v.SymplecticPart.Z,
+    lambda: v.PauliSprings("X0 Y1"), lambda: v.BinarySprings("[0, 1], [1]"), lambda: v.FermionSprings("F1^ F0, F2"),
+])
+def test_copies_are_new_objects_with_the_same_value(make):
+    x = make()
+    for c in (copy.copy(x), copy.deepcopy(x), x.__deepcopy__(None)):
+        assert type(c) is type(x) and c is not x and str(c) == str(x)
 
 
 def test_copy_members():
