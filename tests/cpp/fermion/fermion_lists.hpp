@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../common/vec_of.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/fermion/lincomb.hpp"
 #include "core/fermion/normal.hpp"
@@ -50,12 +51,7 @@ inline CmpntList parse_list(uint64_t n_modes, const std::string& text) {
     return l;
 }
 
-template <class C>
-C vec_of(std::initializer_list<typename C::Scalar> v) {
-    C c;
-    for (auto x : v) c.push(x);
-    return c;
-}
+using vemo::testing::vec_of;
 inline vemo::RealVec reals(std::initializer_list<double> v) { return vec_of<vemo::RealVec>(v); }
 
 // "(F0^ F1: 2), (: 1)" for exact comparisons of small results.

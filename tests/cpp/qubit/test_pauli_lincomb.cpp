@@ -15,9 +15,11 @@
 #include "core/cmpnt/springs.hpp"
 #include "core/qubit/lincomb.hpp"
 #include "core/qubit/pauli_array_new.hpp"
+#include "../common/vec_of.hpp"
 #include "dense_pauli.hpp"
 
 using namespace vemo;
+using vemo::testing::vec_of;
 using namespace vemo::qubit;
 using namespace vemo::qubit::pauli;
 using namespace vemo::qubit::testing;
@@ -53,13 +55,6 @@ Product multiply(const CmpntList& a, const C& ca, const CmpntList& b, const C& c
     return out;
 }
 
-template <class C>
-C vec(std::vector<typename C::Scalar> v) {
-    C out;
-    for (auto c : v) out.push(c);
-    return out;
-}
-
 // m strings on n qubits whose non-identity positions lie below `active` (few
 // active positions: many coinciding products), with small coefficients whose
 // sums are exact; a few are zero (appended and removed at once).
@@ -80,10 +75,10 @@ void random_lincomb(std::mt19937_64& rng, uint64_t n, uint64_t active, int m, Cm
 
 TEST(PauliLincombMul, ZeroCoefficients) {
     // A zero coefficient appends and removes its string at once; NaN never counts as zero.
-    auto z = multiply(parsed("X0", 1), vec<RealVec>({0.0}), parsed("Y0", 1), vec<RealVec>({1.0}));
+    auto z = multiply(parsed("X0", 1), vec_of<RealVec>({0.0}), parsed("Y0", 1), vec_of<RealVec>({1.0}));
     EXPECT_EQ(z.cmpnts.size(), 0u);
     z.expect_consistent();
-    EXPECT_EQ(multiply(parsed("X0", 1), vec<RealVec>({NAN}), parsed("X0", 1), vec<RealVec>({1.0})).cmpnts.size(), 1u);
+    EXPECT_EQ(multiply(parsed("X0", 1), vec_of<RealVec>({NAN}), parsed("X0", 1), vec_of<RealVec>({1.0})).cmpnts.size(), 1u);
 }
 
 // The product equals accumulating every pair through the generic scaled-add
@@ -144,11 +139,11 @@ TEST(PauliLincombCommute, AgreesWithDenseCommutators) {
     EXPECT_GT(seen[1], 0);
     // XZ - ZX = -2i Y: magnitude 2 against atol; NaN magnitudes do not count; registers must agree.
     const auto x = parsed("X0", 1), z = parsed("Z0", 1);
-    const RealVec one = vec<RealVec>({1.0});
+    const RealVec one = vec_of<RealVec>({1.0});
     auto c = [&](const RealVec& cx, double atol) { return *commute(LincombView<RealVec>{x, cx}, LincombView<RealVec>{z, one}, atol); };
     EXPECT_FALSE(c(one, 1.0));
     EXPECT_TRUE(c(one, 2.0));
-    EXPECT_TRUE(c(vec<RealVec>({NAN}), 0.0));
+    EXPECT_TRUE(c(vec_of<RealVec>({NAN}), 0.0));
     EXPECT_FALSE(commute(LincombView<RealVec>{x, one}, LincombView<RealVec>{parsed("X0", 2), one}, 0.0));
 }
 

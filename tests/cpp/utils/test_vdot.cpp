@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "core/container/bit_matrix.hpp"
+#include "../common/vec_of.hpp"
 #include "core/utils/vdot.hpp"
 
 using namespace vemo;
+using vemo::testing::vec_of;
 
 namespace {
 
@@ -25,21 +27,14 @@ Map map_of(const BitMatrix& m) {
     return map;
 }
 
-template <class V>
-V vec(std::initializer_list<typename V::Scalar> xs) {
-    V v;
-    for (auto x : xs) v.push(x);
-    return v;
-}
-
 }  // namespace
 
 TEST(Vdot, SignedZerosAndNorm) {
     const BitMatrix l = states(70, {0, 5, 9, 3});
     const Map lm = map_of(l);
-    const double empty = vdot(l, lm, vec<RealVec>({1, 2}), states(70, {}), RealVec());
+    const double empty = vdot(l, lm, vec_of<RealVec>({1, 2}), states(70, {}), RealVec());
     EXPECT_TRUE(empty == 0.0 && std::signbit(empty));  // the sum starts at -0.0
-    EXPECT_FALSE(std::signbit(vdot(l, lm, vec<RealVec>({1, 2}), states(70, {4}), vec<RealVec>({-3}))));
-    const auto c = vec<ComplexVec>({{1, 2}, {-0.5, 0.25}, {0, -3}, {2, 0}});
+    EXPECT_FALSE(std::signbit(vdot(l, lm, vec_of<RealVec>({1, 2}), states(70, {4}), vec_of<RealVec>({-3}))));
+    const auto c = vec_of<ComplexVec>({{1, 2}, {-0.5, 0.25}, {0, -3}, {2, 0}});
     EXPECT_EQ(vdot(l, lm, c, l, c), Complex(5 + 0.3125 + 9 + 4, 0));
 }
