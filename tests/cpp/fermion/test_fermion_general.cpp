@@ -62,6 +62,25 @@ TEST(GeneralList, LengthWordSeparatesComponents) {
     EXPECT_THROW(z.push(Inds{1}, Flags{true}), vemo::InternalError);
 }
 
+TEST(GeneralList, EditingCarriesTheLength) {
+    CmpntList l(3, Modes::count(8));
+    l.push(Inds{7, 1}, Flags{true, false});
+    l.push(Inds{2}, Flags{true});
+    l.push(Inds{5, 5, 5}, Flags{false, true, false});
+    l.resize(4);
+    l.pop_and_swap(0);
+    EXPECT_EQ(l.to_string(), ", F2^, F5 F5^ F5");
+    vemo::swap_elems(l, 0, 2);
+    vemo::clear_elem(l, 1);
+    EXPECT_EQ(l.to_string(), "F5 F5^ F5, , ");
+    // Copies and equality between lists of different max_len.
+    CmpntList d(9, Modes::count(8)), e(3, Modes::count(8));
+    d.push_elem(l, 0);
+    e.push_ops(std::vector<LadderOp>{{5, false}, {5, true}, {5, false}});
+    EXPECT_EQ(d, e);
+    EXPECT_FALSE(d.compatible_with(CmpntList(1, Modes::spin_major_pairs(4))));
+}
+
 TEST(GeneralLincomb, RmulExample) {
     CmpntList lhs(2, Modes::count(3)), rhs(2, Modes::count(3));
     lhs.push(Inds{0}, Flags{false});

@@ -89,14 +89,18 @@ def test_general_capacity_and_comparisons():
     assert (wide.modes, wide.max_len) == (C4, 3) and wide.cmpnt_to_string(1) == "F2 F2 F2"
     one = G.from_ladder_product(C4, [(3, True), (0, False)])
     assert one == G(C4, 5, FermionSprings("F3^ F0")) and one.cmpnt_equal(0, wide, 0)
+    m = Map()
+    wide.refresh_map(m)
+    assert wide.mapped_lookup(m, one, 0) == 0 and wide.mapped_insert(m, one, 0) == 0
+    assert one.cmpnts_eq(None, wide, [0]) and not one.cmpnts_eq([0], wide, [1])
     om = Map()
     one.refresh_map(om)
     assert one.mapped_lookup(om, wide, 1) is None
     with pytest.raises(ValueError, match="operator product is longer than max_len"):
         one.mapped_insert(om, wide, 1)
-    assert len(one) == 1
+    assert len(one) == 1 and wide.mapped_remove(m, one, 0) == 0 and len(wide) == 1
     prod, coeffs = G.lincomb_mul_real(one, RealVec(1), wide, RealVec(1))
-    assert prod.max_len == 5 and prod.cmpnt_to_string(0) == "F3^ F0 F3^ F0"
+    assert prod.max_len == 5 and prod.cmpnt_to_string(0) == "F3^ F0 F2 F2 F2"
     with pytest.raises(ValueError, match="different qubit spaces"):
         G.lincomb_mul_real(one, RealVec(1), G(Modes.from_pair_count_spin_major(2), 1, None), RealVec(0))
 

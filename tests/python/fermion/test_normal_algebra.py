@@ -155,3 +155,19 @@ def test_apply_and_mat_elem_match_dense(complex_, kind, n):
         getattr(h, f"apply_to_state_{kind}")(ch, ket, ck, other, Map(), type(ck)(0))
     with pytest.raises(ValueError, match="different qubit spaces"):
         getattr(h, f"mat_elem_{kind}")(ch, other, type(ck)(0), ket, ck)
+
+
+@pytest.mark.parametrize("complex_,kind", KINDS)
+@pytest.mark.parametrize("big_endian", [False, True])
+@pytest.mark.parametrize("n", [0, 1, 5])
+def test_dense_round_trips(complex_, kind, big_endian, n):
+    rng = np.random.default_rng(n)
+    src = rng.integers(-2, 3, (1 << n) + 2).astype(complex if complex_ else float)
+    s, m, c = FermionStateArray(Modes.from_count(n), None), Map(), (ComplexVec if complex_ else RealVec)(0)
+    getattr(s, f"from_dense_{kind}")(m, c, list(src), big_endian)
+    assert len(s) == len(c) == len(m) == np.count_nonzero(src[: 1 << n])
+    assert getattr(s, f"to_dense_{kind}")(c, big_endian) == list(src[: 1 << n])
+    if n > 1:
+        flipped = getattr(s, f"to_dense_{kind}")(c, not big_endian)
+        perm = [int(format(k, f"0{n}b")[::-1], 2) for k in range(1 << n)]
+        assert flipped == list(src[: 1 << n][perm])
