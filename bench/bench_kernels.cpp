@@ -70,7 +70,9 @@ void bench_parse() {
     std::string text;
     for (int i = 0; i < n_cmpnts; ++i) {
         if (i) text += ", ";
-        text += "(" + std::to_string(static_cast<double>(rng() % 1000) / 64) + ", ";
+        text += '(';
+        text += std::to_string(static_cast<double>(rng() % 1000) / 64);
+        text += ", ";
         const int n_factors = 1 + static_cast<int>(rng() % 6);
         for (int f = 0; f < n_factors; ++f) {
             if (f) text += ' ';

@@ -14,9 +14,15 @@
 #include <boost/unordered/unordered_flat_map.hpp>
 #include <boost/version.hpp>
 
-// The group metadata layout that Map::prefetch_slot reads: 15 bytes per
-// group, 0 for a free slot, as in the SSE2 groups of Boost 1.85.
-#if defined(__SSE2__) && BOOST_VERSION == 108500
+// Map::prefetch_slot reads the single table's group metadata, which Boost
+// keeps private: 16 bytes per group, the first 15 one per slot, 0 for a free
+// slot, as in the SSE2 groups of Boost 1.85.0. The build pins that version
+// (boost-headers 1.85.0.post1), and test_map checks the model against
+// the table itself: the slot it predicts for a key is the slot Boost puts the
+// key in. With any other Boost, or with VEMO_MAP_PORTABLE defined, the
+// portable path is taken: no metadata is read, prefetch() loads the whole
+// group and prefetch_slot() does nothing; results are the same either way.
+#if defined(__SSE2__) && BOOST_VERSION == 108500 && !defined(VEMO_MAP_PORTABLE)
 #include <emmintrin.h>
 #define VEMO_MAP_READS_METADATA 1
 #endif
@@ -160,18 +166,27 @@ public:
     // group's metadata (in cache by then) and loads the slot where an
     // insertion of the key would go, the group's first free slot. A slot
     // taken meanwhile costs speed only.
-    [[gnu::always_inline]] void prefetch_slot([[maybe_unused]] uint64_t key) const {
+    [[gnu::always_inline]] void prefetch_slot(uint64_t key) const {
+        if (const uintptr_t slot = predicted_slot(key)) __builtin_prefetch(reinterpret_cast<const void*>(slot), 1);
+    }
+
+    // The address of the slot an insertion of key would fill, as the model
+    // predicts it after a prefetch(): 0 where it cannot tell (the portable
+    // path, a table without hints, a full group).
+    [[gnu::always_inline]] uintptr_t predicted_slot([[maybe_unused]] uint64_t key) const {
 #if defined(VEMO_MAP_READS_METADATA)
         // Without erasures a table is reallocated only to grow, so an
         // unchanged capacity means the located block is still the table's.
-        if (erased_ || layout_.slots == 0 || layout_.capacity != single_.bucket_count()) return;
+        if (erased_ || layout_.slots == 0 || layout_.capacity != single_.bucket_count()) return 0;
         const uint64_t g = single_.hash_function()(key) >> (64 - layout_.log2_groups);
         const __m128i meta = _mm_load_si128(reinterpret_cast<const __m128i*>(layout_.groups + g * 16));
         const auto free_slots =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(meta, _mm_setzero_si128()))) & 0x7fff;
-        if (free_slots == 0) return;
+        if (free_slots == 0) return 0;
         const uint64_t s = static_cast<unsigned>(std::countr_zero(free_slots));
-        __builtin_prefetch(reinterpret_cast<const void*>(layout_.slots + (g * group_slots + s) * slot_bytes), 1);
+        return layout_.slots + (g * group_slots + s) * slot_bytes;
+#else
+        return 0;
 #endif
     }
 
@@ -255,6 +270,18 @@ public:
     // For tests and diagnostics: how the pairs are spread over the tables.
     size_t single_keys() const { return single_.size(); }
     size_t multi_keys() const { return multi_.size(); }
+    // Where the single table holds key (0: not there), to test predicted_slot.
+    uintptr_t slot_address(uint64_t key) const {
+        const auto it = single_.find(key);
+        return it == single_.end() ? 0 : reinterpret_cast<uintptr_t>(&*it);
+    }
+    static constexpr bool reads_metadata() {
+#if defined(VEMO_MAP_READS_METADATA)
+        return true;
+#else
+        return false;
+#endif
+    }
 
 private:
     static constexpr uint64_t group_slots = 15;

@@ -44,6 +44,13 @@ struct TermsView {
     Terms<T, C> to_owned() const { return Terms<T, C>{cmpnts, coeffs}; }
 };
 
+// The terms that take part in an operation on a view: the first
+// min(components, coefficients).
+template <WordIters T, NumReprVec C>
+uint64_t taking_part(const TermsView<T, C>& t) {
+    return std::min<uint64_t>(t.cmpnts.size(), t.coeffs.size());
+}
+
 template <WordIters T, NumReprVec C>
 struct TermsMutView {
     T& cmpnts;
@@ -92,22 +99,6 @@ struct Terms {
 
 namespace detail {
 
-// Word equality with a plain loop for the common case of equally shaped
-// elements (a library call per short comparison costs more than the compare).
-template <class A, class B>
-inline bool same_words(const BasicWords<A>& a, const BasicWords<B>& b) {
-    if (a.n_parts != b.n_parts) return words_equal(a, b);
-    for (size_t k = 0; k < a.n_parts; ++k)
-        if (a.parts[k].size() != b.parts[k].size()) return words_equal(a, b);
-    for (size_t k = 0; k < a.n_parts; ++k) {
-        const auto* x = a.parts[k].data();
-        const auto* y = b.parts[k].data();
-        for (size_t t = 0, m = a.parts[k].size(); t < m; ++t)
-            if (x[t] != y[t]) return false;
-    }
-    return true;
-}
-
 // The index of the element of `list` equal to `w` among those registered under h.
 template <WordIters T, class W>
 std::optional<uint64_t> find_hashed(const T& list, const Map& map, uint64_t h, const BasicWords<W>& w) {
@@ -115,7 +106,7 @@ std::optional<uint64_t> find_hashed(const T& list, const Map& map, uint64_t h, c
     const uint64_t n = list.size();
     for (uint64_t i : r.indices()) {
         if (i >= n) map_index_beyond_list(i, n);
-        if (same_words(Words(list.elem_u64it(i)), w)) return i;
+        if (words_equal(Words(list.elem_u64it(i)), w)) return i;
     }
     return std::nullopt;
 }
@@ -278,7 +269,7 @@ template <WordIters T, FieldVec C, class W>
 bool scaled_iadd_hashed(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w, uint64_t h,
                         const typename C::Scalar& c, uint64_t hint, bool hint_fresh) {
     std::optional<uint64_t> found;
-    if (hint != no_hint && hint < lhs.cmpnts.size() && same_words(Words(lhs.cmpnts.elem_u64it(hint)), w))
+    if (hint != no_hint && hint < lhs.cmpnts.size() && words_equal(Words(lhs.cmpnts.elem_u64it(hint)), w))
         found = hint;
     else if (hint != no_hint || !hint_fresh)
         found = find_hashed(lhs.cmpnts, lhs.map, h, w);
@@ -319,38 +310,54 @@ void scaled_iadd_u64it(TermSet<T, C>& lhs, const BasicWords<W>& w, const typenam
     scaled_iadd_u64it(lhs.mut_view(), w, c);
 }
 
+namespace detail {
+
+inline constexpr uint64_t scaled_iadd_batch_size = 16;
+
+// lhs += coeff_at(k) * (the component with words words_at(k)) for k < m, in
+// that order; m at most scaled_iadd_batch_size. The hashes and map look-ups of
+// the whole batch come first, so that their cache misses overlap, and the
+// hinted elements and coefficients are prefetched before the terms are added
+// one by one.
+template <WordIters T, FieldVec C, class WordsAt, class CoeffAt>
+void scaled_iadd_batch(const TermSetMutView<T, C>& lhs, uint64_t m, WordsAt&& words_at, CoeffAt&& coeff_at) {
+    uint64_t hashes[scaled_iadd_batch_size], hints[scaled_iadd_batch_size];
+    if (m > scaled_iadd_batch_size) internal_failure("scaled_iadd_batch: more terms than a batch");
+    for (uint64_t k = 0; k < m; ++k) hashes[k] = hash_u64it(words_at(k));
+    const uint64_t size = lhs.cmpnts.size();
+    for (uint64_t k = 0; k < m; ++k) {
+        const MapLookup r = lhs.map.lookup(hashes[k]);
+        hints[k] = r.is_single() ? r.single : r.is_multiple() ? r.multiple.front() : no_hint;
+        if (hints[k] < size) {
+            const Words hw(lhs.cmpnts.elem_u64it(hints[k]));
+            if (hw.n_parts && !hw.parts[0].empty()) __builtin_prefetch(hw.parts[0].data());
+            if (hints[k] < lhs.coeffs.size()) __builtin_prefetch(&lhs.coeffs.at_mut(hints[k]));
+        }
+    }
+    bool inserted = false;
+    for (uint64_t k = 0; k < m; ++k)
+        inserted |= scaled_iadd_hashed(lhs, words_at(k), hashes[k], coeff_at(k), hints[k], !inserted);
+}
+
+}  // namespace detail
+
 // lhs += coeff_of(k) * (element k of rhs) for k = 0..n-1 in order; a term
 // whose coeff_of(k) is empty adds nothing. rhs must not be lhs's list.
 template <WordIters T, FieldVec C, class CoeffOf>
 void scaled_iadd_each(const TermSetMutView<T, C>& lhs, const T& rhs, uint64_t n, CoeffOf coeff_of) {
-    // Terms go in batches: the hashes and map look-ups of a whole batch come
-    // first, so their cache misses overlap, and the hinted elements and
-    // coefficients are prefetched before the terms are added one by one in order.
-    constexpr uint64_t batch = 16;
-    uint64_t hashes[batch], hints[batch];
-    std::optional<typename C::Scalar> coeffs[batch];
-    for (uint64_t base = 0; base < n; base += batch) {
-        const uint64_t m = std::min(batch, n - base);
-        for (uint64_t k = 0; k < m; ++k) {
-            coeffs[k] = coeff_of(base + k);
-            if (coeffs[k]) hashes[k] = hash_u64it(Words(rhs.elem_u64it(base + k)));
-        }
-        const uint64_t size = lhs.cmpnts.size();
-        for (uint64_t k = 0; k < m; ++k) {
-            if (!coeffs[k]) continue;
-            const MapLookup r = lhs.map.lookup(hashes[k]);
-            hints[k] = r.is_single() ? r.single : r.is_multiple() ? r.multiple.front() : detail::no_hint;
-            if (hints[k] < size) {
-                const Words hw(lhs.cmpnts.elem_u64it(hints[k]));
-                if (hw.n_parts && !hw.parts[0].empty()) __builtin_prefetch(hw.parts[0].data());
-                if (hints[k] < lhs.coeffs.size()) __builtin_prefetch(&lhs.coeffs.at_mut(hints[k]));
+    constexpr uint64_t batch = detail::scaled_iadd_batch_size;
+    uint64_t at[batch];
+    typename C::Scalar coeffs[batch];
+    for (uint64_t i = 0; i < n;) {
+        uint64_t m = 0;
+        for (; m < batch && i < n; ++i) {
+            if (auto c = coeff_of(i)) {
+                at[m] = i;
+                coeffs[m++] = *c;
             }
         }
-        bool inserted = false;
-        for (uint64_t k = 0; k < m; ++k)
-            if (coeffs[k])
-                inserted |= detail::scaled_iadd_hashed(lhs, Words(rhs.elem_u64it(base + k)), hashes[k], *coeffs[k],
-                                                       hints[k], !inserted);
+        detail::scaled_iadd_batch(
+            lhs, m, [&](uint64_t k) { return Words(rhs.elem_u64it(at[k])); }, [&](uint64_t k) { return coeffs[k]; });
     }
 }
 

@@ -85,14 +85,20 @@ constexpr uint64_t hash_u64it(const BasicWords<W>& w) {
 }
 constexpr uint64_t hash_u64it(std::span<const uint64_t> w) { return hash_u64it(Words(w)); }
 
+// Equal shapes, the common case, compare with a plain loop: a library call per
+// short comparison costs more than the comparison.
 template <class A, class B>
 constexpr bool words_equal(const BasicWords<A>& a, const BasicWords<B>& b) {
     if (a.n_parts == b.n_parts) {
         bool same_shape = true;
         for (size_t k = 0; k < a.n_parts; ++k) same_shape &= a.parts[k].size() == b.parts[k].size();
         if (same_shape) {
-            for (size_t k = 0; k < a.n_parts; ++k)
-                if (!std::equal(a.parts[k].begin(), a.parts[k].end(), b.parts[k].begin())) return false;
+            for (size_t k = 0; k < a.n_parts; ++k) {
+                const auto* x = a.parts[k].data();
+                const auto* y = b.parts[k].data();
+                for (size_t t = 0, m = a.parts[k].size(); t < m; ++t)
+                    if (x[t] != y[t]) return false;
+            }
             return true;
         }
     }

@@ -61,14 +61,13 @@ void mul_accumulate(uint64_t w, uint64_t n_l, LRow&& lrow, LCoeff&& lc, uint64_t
     }
 }
 
-// Adds terms into a term set through the kernel, a batch at a time: the hashes
-// and map look-ups of a batch go first so that their cache misses overlap,
-// then the terms are added one by one in arrival order. Call flush() at the end.
+// Adds terms into a term set through the kernel's batches (arrival order
+// kept), staging a batch's words. Call flush() at the end.
 template <FieldVec C>
 class BatchedAdder {
 public:
     using Scalar = typename C::Scalar;
-    static constexpr uint64_t batch = 16;
+    static constexpr uint64_t batch = ::vemo::detail::scaled_iadd_batch_size;
 
     // The staging buffer is made with the first term: an empty product on a
     // space of any size needs none.
@@ -87,20 +86,8 @@ public:
     void flush() {
         const uint64_t m = n_;
         n_ = 0;
-        const uint64_t size = out_.cmpnts.size();
-        for (uint64_t k = 0; k < m; ++k) {
-            hashes_[k] = hash_u64it(staged(k));
-            const MapLookup r = out_.map.lookup(hashes_[k]);
-            hints_[k] = r.is_single() ? r.single : r.is_multiple() ? r.multiple.front() : ::vemo::detail::no_hint;
-            if (hints_[k] < size) {
-                if (w_) __builtin_prefetch(out_.cmpnts.cre_row(hints_[k]).data());
-                if (hints_[k] < out_.coeffs.size()) __builtin_prefetch(out_.coeffs.data().data() + hints_[k]);
-            }
-        }
-        bool inserted = false;
-        for (uint64_t k = 0; k < m; ++k)
-            inserted |=
-                ::vemo::detail::scaled_iadd_hashed(out_, staged(k), hashes_[k], coeffs_[k], hints_[k], !inserted);
+        ::vemo::detail::scaled_iadd_batch(
+            out_, m, [&](uint64_t k) { return staged(k); }, [&](uint64_t k) { return coeffs_[k]; });
     }
 
 private:
@@ -113,7 +100,6 @@ private:
     uint64_t w_;
     std::vector<uint64_t> words_;
     Scalar coeffs_[batch];
-    uint64_t hashes_[batch], hints_[batch];
     uint64_t n_ = 0;
 };
 
@@ -151,7 +137,7 @@ public:
             return;
         }
         for (uint64_t i = 0; i < list_.size(); ++i) {
-            if (!::vemo::detail::same_words(list_.elem_u64it(i), w)) continue;
+            if (!words_equal(list_.elem_u64it(i), w)) continue;
             Scalar& entry = coeffs_.at_mut(i);
             entry = c + entry;
             if (is_exact_zero(entry)) {

@@ -16,7 +16,7 @@
 #include "core/container/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/mode.hpp"
-#include "core/fermion/mode_inds.hpp"
+#include "core/fermion/packed_mode_inds.hpp"
 #include "core/fermion/springs.hpp"
 
 namespace vemo::fermion::general {
@@ -63,7 +63,7 @@ public:
     const Modes& modes() const { return modes_; }
     uint64_t max_len() const { return max_len_; }
     uint64_t size() const { return lens_.size(); }
-    const ModeInds& mode_inds() const { return mode_inds_; }
+    const PackedModeInds& mode_inds() const { return mode_inds_; }
     const BitMatrix& adj() const { return adj_; }
     const std::vector<uint64_t>& lens() const { return lens_; }
 
@@ -294,7 +294,7 @@ private:
     }
 
     Modes modes_;
-    ModeInds mode_inds_;
+    PackedModeInds mode_inds_;
     BitMatrix adj_;
     std::vector<uint64_t> lens_;
     uint64_t max_len_ = 0;

@@ -60,18 +60,14 @@ template <FieldVec C>
 auto coeffs_of(const TermsView<C>& t) {
     return [&c = t.coeffs](uint64_t i) { return c.get(i); };
 }
-template <FieldVec C>
-uint64_t n_terms(const TermsView<C>& t) {
-    return std::min<uint64_t>(t.cmpnts.size(), t.coeffs.size());
-}
 
 // out += lhs x rhs through the kernel, in the order of pairs and rows.
 template <FieldVec C>
 void mul_into(const TermSetMutView<C>& out, const TermsView<C>& lhs, const TermsView<C>& rhs,
               normal::detail::MulScratch& scratch) {
     normal::detail::BatchedAdder<C> add(out);
-    normal::detail::mul_accumulate(out.cmpnts.words_per_row(), n_terms(lhs), rows_of(lhs), coeffs_of(lhs),
-                                   n_terms(rhs), rows_of(rhs), coeffs_of(rhs), scratch, add);
+    normal::detail::mul_accumulate(out.cmpnts.words_per_row(), taking_part(lhs), rows_of(lhs), coeffs_of(lhs),
+                                   taking_part(rhs), rows_of(rhs), coeffs_of(rhs), scratch, add);
     add.flush();
 }
 
@@ -209,7 +205,7 @@ bool conserves_particle_number(const TermsView<C>& terms, double atol) {
     const Modes modes = terms.cmpnts.modes();
     const uint64_t m_modes = modes.len();
     const uint64_t w = terms.cmpnts.words_per_row();
-    const uint64_t n = detail::n_terms(terms);
+    const uint64_t n = taking_part(terms);
     if (n == 0) return true;  // nothing to commute; spares the row buffer on a vast space
     // One number-operator term c_m a_m, held in a row that follows m.
     std::vector<uint64_t> num(w);

@@ -10,10 +10,12 @@
 #include <ranges>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "core/cmpnt/join.hpp"
 #include "core/container/coeffs/vecs.hpp"
 #include "core/container/errors.hpp"
+#include "core/container/plane_pair.hpp"
 #include "core/container/terms.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/cre_or_ann.hpp"
@@ -24,7 +26,7 @@ namespace vemo::fermion::normal {
 // Parity of k(k-1)/2: the sign of reversing k anticommuting operators.
 constexpr bool reversal_parity(uint64_t k) { return (k & 2) != 0; }
 
-class CmpntList {
+class CmpntList : public PlanePairRows<CmpntList> {
 public:
     using mismatch_error = DifferentSpaces;
 
@@ -94,28 +96,6 @@ public:
 
     // ---- component-list operations ----
     uint64_t size() const { return cre_.size(); }
-    Words elem_u64it(uint64_t i) const { return Words(cre_.row(i), ann_.row(i)); }
-    MutWords elem_u64it_mut(uint64_t i) { return MutWords(cre_.row_mut(i), ann_.row_mut(i)); }
-    // A size refused by either plane (bad_alloc, length_error) changes neither:
-    // the creation plane shrinks back, which cannot fail.
-    void resize(uint64_t n) {
-        const uint64_t old = size();
-        cre_.resize(n);
-        try {
-            ann_.resize(n);
-        } catch (...) {
-            cre_.resize(old);
-            throw;
-        }
-    }
-    void reserve(uint64_t n) {
-        cre_.reserve(n);
-        ann_.reserve(n);
-    }
-    void pop_and_swap(uint64_t i) {
-        cre_.pop_and_swap(i);
-        ann_.pop_and_swap(i);
-    }
     // Creators then annihilators, each ascending: "F0^ F2^ F1 F3"; the identity is "".
     std::string fmt_elem(uint64_t i) const {
         std::string s;
@@ -152,6 +132,10 @@ public:
     bool operator==(const CmpntList&) const = default;
 
 private:
+    friend PlanePairRows<CmpntList>;
+    std::pair<const cre_or_ann::CmpntList&, const cre_or_ann::CmpntList&> planes() const { return {cre_, ann_}; }
+    std::pair<cre_or_ann::CmpntList&, cre_or_ann::CmpntList&> planes_mut() { return {cre_, ann_}; }
+
     template <class R>
     std::expected<void, OutOfBounds> check_set(const R& modes) const {
         bool any = false;

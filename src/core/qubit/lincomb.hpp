@@ -1,24 +1,19 @@
 // Linear combinations of Pauli strings: a Pauli list with one real or complex
 // coefficient per string (a Terms view), accumulated into a list kept unique
 // by a Map (a TermSet view). Products, the commutation test and the addition
-// of one string given position by position.
+// of one string given position by position. The product loop itself lives in
+// product_kernel.hpp and is compiled once, in product_kernel.cpp.
 //
 // Only the first min(strings, coefficients) terms of an input take part.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <expected>
-#include <utility>
-#include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
-#include "core/container/siphash.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/pauli_elem.hpp"
 #include "core/qubit/pauli_list.hpp"
-#include "core/qubit/products.hpp"
 #include "core/qubit/traits.hpp"
 
 namespace vemo::qubit::pauli {
@@ -31,364 +26,23 @@ using LincombSetMutView = TermSetMutView<CmpntList, C>;
 // Products always accumulate complex coefficients.
 using ProductMutView = TermSetMutView<CmpntList, ComplexVec>;
 
-template <FieldVec C>
-uint64_t taking_part(const LincombView<C>& v) {
-    return std::min<uint64_t>(v.cmpnts.size(), v.coeffs.size());
-}
-
 namespace detail {
 
 // i^k as exact complex numbers; the zeros are positive so that a product
 // with a positive coefficient has no negative-zero part.
 inline constexpr Complex phase_values[4] = {{1.0, 0.0}, {0.0, 1.0}, {-1.0, 0.0}, {0.0, -1.0}};
 
-// (i^k a) b, multiplied in that order.
-inline Complex phased_product(uint32_t k, double a, double b) {
-    const Complex p = phase_values[k & 3];
-    return {b * (p.real() * a), b * (p.imag() * a)};
-}
-inline Complex phased_product(uint32_t k, Complex a, Complex b) {
-    return scaled_complex(scaled_complex(phase_values[k & 3], a), b);
-}
-
 }  // namespace detail
 
-// The scaled-add of product strings into out, specialised for Pauli rows of
-// W words per plane (W = 0: the count known only at run time). It follows the
-// accumulation rule of the generic kernel exactly: one SipHash of the x then
-// z words, a word comparison against the strings registered under that hash,
-// add to a match or append, and swap-removal of an exact zero.
-//
-// A new string costs one probe of the map (lookup and registration at once).
-// The planes hold spare zero rows beyond the strings so that an append writes
-// its words in place; finish() trims them. Between finish() calls the list
-// may hold those spare rows: out is read only through this class meanwhile.
-template <size_t W>
-class ProductAccumulator {
-public:
-    // `room`: the strings out has room for (its lists' reserve).
-    ProductAccumulator(const ProductMutView& out, size_t words, uint64_t room)
-        : out_(out), w_(W ? W : words), n_(out.cmpnts.size()), rows_(n_), room_(room) {
-        refresh();
-    }
-
-    // A constant for W > 0, so that the word loops unroll.
-    size_t words() const { return W ? W : w_; }
-
-    [[gnu::always_inline, gnu::flatten]] uint64_t hash(const uint64_t* x, const uint64_t* z) const {
-        SipHasher13 hs;
-        for (size_t k = 0; k < words(); ++k) hs.write_u64(x[k]);
-        for (size_t k = 0; k < words(); ++k) hs.write_u64(z[k]);
-        return hs.finish();
-    }
-
-    // Hints that a string of hash h comes to add() soon: prefetch() some
-    // strings ahead, then prefetch_slot() about half as far ahead.
-    [[gnu::always_inline]] void prefetch(uint64_t h) const { out_.map.prefetch(h); }
-    [[gnu::always_inline]] void prefetch_slot(uint64_t h) const { out_.map.prefetch_slot(h); }
-
-    // out += c * (x, z), h being the string's hash. The common case, a new
-    // string, is inlined into the pair loop: a call per pair would cost more
-    // than the rest of its work.
-    // NonZero: the caller knows c is not an exact zero, so that a new string
-    // stays (the common case then has no test of c at all).
-    template <bool NonZero = false>
-    [[gnu::always_inline]] void add(uint64_t h, const uint64_t* x, const uint64_t* z, Complex c) {
-        // Room first: the probe below may register row n_ at once.
-        if (n_ == rows_) [[unlikely]]
-            grow();
-        const MapLookup r = out_.map.lookup_or_insert(h, n_);
-        if (!r.is_none()) [[unlikely]]
-            return add_registered(r, h, x, z, c);
-        append<NonZero>(h, x, z, c);
-    }
-
-    // The planes end at the last string.
-    void finish() {
-        out_.cmpnts.resize(n_);
-        rows_ = n_;
-        refresh();
-    }
-
-private:
-    // Row n_ becomes (x, z) with coefficient c; the map registers it already.
-    template <bool NonZero = false>
-    [[gnu::always_inline]] void append(uint64_t h, const uint64_t* x, const uint64_t* z, Complex c) {
-        std::copy_n(x, words(), xd_ + n_ * words());
-        std::copy_n(z, words(), zd_ + n_ * words());
-        out_.coeffs.push(c);
-        ++n_;
-        if constexpr (!NonZero) {
-            if (is_exact_zero(c)) [[unlikely]]
-                drop(n_ - 1, h);
-        }
-    }
-
-    // The hash is registered already (r): add to the equal string, or append
-    // a different one with the same hash.
-    [[gnu::noinline]] void add_registered(const MapLookup& r, uint64_t h, const uint64_t* x, const uint64_t* z,
-                                          Complex c) {
-        for (uint64_t i : r.indices()) {
-            if (i >= n_) vemo::detail::map_index_beyond_list(i, n_);
-            if (equal(xd_ + i * words(), x) && equal(zd_ + i * words(), z)) {
-                Complex& e = out_.coeffs.at_mut(i);
-                e = c + e;
-                if (is_exact_zero(e)) drop(i, h);
-                return;
-            }
-        }
-        if (!out_.map.insert(h, n_)) internal_failure("product accumulation: the map registers the new string already");
-        append(h, x, z, c);
-    }
-
-    // Swap-removal of string i (hash h), on planes without spare rows so that
-    // the true last string takes its place.
-    [[gnu::noinline]] void drop(uint64_t i, uint64_t h) {
-        finish();
-        if (vemo::detail::drop_hashed(out_.cmpnts, out_.map, i, h)) out_.coeffs.pop_and_swap(i);
-        n_ = rows_ = out_.cmpnts.size();
-        refresh();
-    }
-
-    // Spare rows in chunks: a chunk's zero fill is a short sequential write.
-    // Beyond the reserve, the lists double it through reserve().
-    [[gnu::noinline]] void grow() {
-        constexpr uint64_t chunk = 1024;
-        if (rows_ == room_) {
-            room_ = std::max(rows_ + chunk, room_ > UINT64_MAX / 2 ? UINT64_MAX : 2 * room_);
-            out_.cmpnts.reserve(room_);
-            out_.coeffs.reserve(room_);
-        }
-        rows_ = std::min(rows_ + chunk, room_);
-        out_.cmpnts.resize(rows_);
-        refresh();
-    }
-
-    void refresh() {
-        xd_ = out_.cmpnts.x_part_mut().data_mut().data();
-        zd_ = out_.cmpnts.z_part_mut().data_mut().data();
-    }
-
-    bool equal(const uint64_t* a, const uint64_t* b) const {
-        for (size_t k = 0; k < words(); ++k)
-            if (a[k] != b[k]) return false;
-        return true;
-    }
-
-    const ProductMutView& out_;
-    const size_t w_;
-    uint64_t n_;     // strings in out
-    uint64_t rows_;  // rows of the planes, n_ or more
-    uint64_t room_;  // reserved rows and coefficients
-    uint64_t* xd_ = nullptr;
-    uint64_t* zd_ = nullptr;
-};
-
-#if defined(VEMO_HAVE_SIP13_X4)
-namespace detail {
-
-// Four products of one-word rows, lhs row (ax, az) times rhs rows bx[0..4),
-// bz[0..4): their words into x[0..4), z[0..4) and their hashes into h[0..4).
-__attribute__((target("avx2"))) inline void stage4_one_word(uint64_t ax, uint64_t az, const uint64_t* bx,
-                                                             const uint64_t* bz, uint64_t* x, uint64_t* z,
-                                                             uint64_t* h) {
-    const __m256i xv = _mm256_xor_si256(_mm256_set1_epi64x(static_cast<long long>(ax)),
-                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bx)));
-    const __m256i zv = _mm256_xor_si256(_mm256_set1_epi64x(static_cast<long long>(az)),
-                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bz)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(x), xv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(z), zv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), sip13_x4_two_words(xv, zv));
-}
-
-}  // namespace detail
-#endif
-
-// The pair loop for rows of W words per plane (0: any count), software
-// pipelined: a ring holds the products of the next pairs, each with its hash
-// and coefficient. The map is told about a product as soon as it is formed,
-// a ring's length of pairs before its probe (prefetch), and again half a
-// ring before it (prefetch_slot). Independent probes of a large map then
-// overlap their cache misses. The ring is filled a group of four pairs at a
-// time, so that with Simd the four hashes are computed together in four-lane
-// code (same values as SipHasher13). Pairs are accumulated in order, so the
-// result is that of accumulating pair by pair. The ring is allocated once per
-// call.
-template <size_t W, bool Simd, FieldVec C>
-[[gnu::always_inline]] inline void mul_pairs_body(const ProductMutView& out, const LincombView<C>& lhs,
-                                                  const LincombView<C>& rhs, uint64_t nl, uint64_t nr,
-                                                  uint64_t room) {
-    constexpr size_t group = 4, groups = 8, ring = group * groups;
-    ProductAccumulator<W> acc(out, lhs.cmpnts.words_per_row(), room);
-    const size_t w = acc.words();
-    uint64_t hashes[ring];
-    Complex coeffs[ring];
-    size_t staged[groups];
-    bool zero_in[groups];  // whether group g holds an exactly zero coefficient
-    // The ring's strings: slot t's x words at xs[t * w], its z words at zs[t * w].
-    std::vector<uint64_t> ring_words(2 * ring * w);
-    uint64_t* const xs = ring_words.data();
-    uint64_t* const zs = xs + ring * w;
-    const auto lc = lhs.coeffs.data(), rc = rhs.coeffs.data();
-    const uint64_t* lx = lhs.cmpnts.x_part().data().data();
-    const uint64_t* lz = lhs.cmpnts.z_part().data().data();
-    const uint64_t* rx = rhs.cmpnts.x_part().data().data();
-    const uint64_t* rz = rhs.cmpnts.z_part().data().data();
-    uint64_t i = 0, j = 0;
-    // The next pairs' products into the slots of group g: their number, 0
-    // when no pair is left.
-    const auto stage = [&](size_t g) __attribute__((always_inline)) {
-        const size_t t0 = g * group;
-        uint64_t* const h = hashes + t0;
-#if defined(VEMO_HAVE_SIP13_X4)
-        if constexpr (Simd && W == 1) {
-            // Four pairs of one lhs row: words and hashes in four-lane code.
-            if (i < nl && nr - j >= group) {
-                detail::stage4_one_word(lx[i], lz[i], rx + j, rz + j, xs + t0, zs + t0, h);
-                for (size_t l = 0; l < group; ++l) {
-                    const uint32_t k = pauli::detail::word_phase_count(lx[i], lz[i], rx[j + l], rz[j + l]) & 3;
-                    coeffs[t0 + l] = detail::phased_product(k, lc[i], rc[j + l]);
-                    acc.prefetch(h[l]);
-                }
-                if ((j += group) == nr) {
-                    j = 0;
-                    ++i;
-                }
-                return group;
-            }
-        }
-#endif
-        size_t n = 0;
-        for (; n < group && i < nl; ++n) {
-            const size_t t = t0 + n;
-            const uint64_t *ax = lx + i * w, *az = lz + i * w, *bx = rx + j * w, *bz = rz + j * w;
-            uint64_t* sx = xs + t * w;
-            uint64_t* sz = zs + t * w;
-            pauli::detail::LaneCounter k;
-            for (size_t q = 0; q < w; ++q) {
-                k.add(ax[q], az[q], bx[q], bz[q]);
-                sx[q] = ax[q] ^ bx[q];
-                sz[q] = az[q] ^ bz[q];
-            }
-            coeffs[t] = detail::phased_product(k.phase(), lc[i], rc[j]);
-            if (++j == nr) {
-                j = 0;
-                ++i;
-            }
-        }
-#if defined(VEMO_HAVE_SIP13_X4)
-        if constexpr (Simd) {
-            if (n == group) {
-                const uint64_t* const mx[group] = {xs + t0 * w, xs + (t0 + 1) * w, xs + (t0 + 2) * w,
-                                                   xs + (t0 + 3) * w};
-                const uint64_t* const mz[group] = {zs + t0 * w, zs + (t0 + 1) * w, zs + (t0 + 2) * w,
-                                                   zs + (t0 + 3) * w};
-                sip13_x4<W>(mx, mz, w, h);
-                for (size_t l = 0; l < group; ++l) acc.prefetch(h[l]);
-                return n;
-            }
-        }
-#endif
-        for (size_t l = 0; l < n; ++l) {
-            h[l] = acc.hash(xs + (t0 + l) * w, zs + (t0 + l) * w);
-            acc.prefetch(h[l]);
-        }
-        return n;
-    };
-    const auto restage = [&](size_t g) __attribute__((always_inline)) {
-        staged[g] = stage(g);
-        bool zero = false;
-        for (size_t l = 0; l < staged[g]; ++l) zero |= is_exact_zero(coeffs[g * group + l]);
-        zero_in[g] = zero;
-    };
-    for (size_t g = 0; g < groups; ++g) restage(g);
-    for (size_t g = 0; staged[g] > 0; g = (g + 1) % groups) {
-        const size_t half = (g + groups / 2) % groups;
-        for (size_t l = 0; l < staged[half]; ++l) acc.prefetch_slot(hashes[half * group + l]);
-        if (zero_in[g]) [[unlikely]] {
-            for (size_t l = 0; l < staged[g]; ++l) {
-                const size_t t = g * group + l;
-                acc.add(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
-            }
-        } else {
-            for (size_t l = 0; l < staged[g]; ++l) {
-                const size_t t = g * group + l;
-                acc.template add<true>(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
-            }
-        }
-        restage(g);
-    }
-    acc.finish();
-}
-
-template <size_t W, FieldVec C>
-[[gnu::flatten]] void mul_pairs(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs,
-                                uint64_t nl, uint64_t nr, uint64_t room) {
-    mul_pairs_body<W, false>(out, lhs, rhs, nl, nr, room);
-}
-
-#if defined(VEMO_HAVE_SIP13_X4)
-// The same loop compiled for AVX2 processors.
-template <size_t W, FieldVec C>
-__attribute__((target("avx2"), flatten)) void mul_pairs_avx2(const ProductMutView& out, const LincombView<C>& lhs,
-                                                               const LincombView<C>& rhs, uint64_t nl, uint64_t nr,
-                                                               uint64_t room) {
-    mul_pairs_body<W, true>(out, lhs, rhs, nl, nr, room);
-}
-#endif
-
-template <size_t W, FieldVec C>
-void mul_pairs_dispatch(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs, uint64_t nl,
-                        uint64_t nr, uint64_t room) {
-#if defined(VEMO_HAVE_SIP13_X4)
-    if (cpu_has_avx2()) return mul_pairs_avx2<W>(out, lhs, rhs, nl, nr, room);
-#endif
-    mul_pairs<W>(out, lhs, rhs, nl, nr, room);
-}
-
-// Bounds on what a product reserves ahead. The lists' untouched reserve
-// costs address space only (they are written from the front); the map's
-// pages are touched at random, so its reserve is bounded lower.
-inline constexpr uint64_t max_reserve = uint64_t{1} << 22;
-inline constexpr uint64_t max_list_reserve_bytes = uint64_t{1} << 29;
-
-// out := lhs * rhs without the register check. Every product string lives in
-// a scratch row (a ring of them per call) on its way into out, so a pair
-// allocates nothing beyond the growth of out itself. out must not share a
-// list with lhs or rhs, and all three must have rows of one width. Should
-// memory run out, out is left empty and the exception propagates.
+// out := lhs * rhs without the register check (see product_kernel.hpp). out
+// must not share a list with lhs or rhs, and all three must have rows of one
+// width. Should memory run out, out is left empty and the exception propagates.
 template <FieldVec C>
-void assign_from_mul_unchecked(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs) {
-    if (&out.cmpnts == &lhs.cmpnts || &out.cmpnts == &rhs.cmpnts)
-        internal_failure("assign_from_mul: the output list is also an input");
-    const uint64_t w = lhs.cmpnts.words_per_row();
-    if (rhs.cmpnts.words_per_row() != w || out.cmpnts.words_per_row() != w)
-        internal_failure("assign_from_mul: rows of different widths");
-    out.cmpnts.resize(0);
-    out.coeffs.clear();
-    out.map.clear();
-    const uint64_t nl = taking_part(lhs), nr = taking_part(rhs);
-    if (nl == 0 || nr == 0) return;
-    // Room for every product up to the bounds: growth by copying is avoided.
-    const uint64_t pairs = nl > UINT64_MAX / nr ? UINT64_MAX : nl * nr;
-    const uint64_t room = std::min(pairs, max_list_reserve_bytes / (16 * w + 16));
-    out.cmpnts.reserve(room);
-    out.coeffs.reserve(room);
-    out.map.reserve(std::min(pairs, max_reserve));
-    try {
-        switch (w) {
-            case 1: return mul_pairs_dispatch<1>(out, lhs, rhs, nl, nr, room);
-            case 2: return mul_pairs_dispatch<2>(out, lhs, rhs, nl, nr, room);
-            default: return mul_pairs_dispatch<0>(out, lhs, rhs, nl, nr, room);
-        }
-    } catch (...) {
-        // A failed product (memory) leaves out empty rather than half built.
-        out.cmpnts.resize(0);
-        out.coeffs.clear();
-        out.map.clear();
-        throw;
-    }
-}
+void assign_from_mul_unchecked(const ProductMutView& out, const LincombView<C>& lhs, const LincombView<C>& rhs);
+extern template void assign_from_mul_unchecked<RealVec>(const ProductMutView&, const LincombView<RealVec>&,
+                                                        const LincombView<RealVec>&);
+extern template void assign_from_mul_unchecked<ComplexVec>(const ProductMutView&, const LincombView<ComplexVec>&,
+                                                           const LincombView<ComplexVec>&);
 
 // out := lhs * rhs, term pairs in (lhs index, rhs index) order. All three
 // must share one register; otherwise nothing changes.

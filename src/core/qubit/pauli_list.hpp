@@ -14,6 +14,7 @@
 
 #include "core/container/bit_matrix.hpp"
 #include "core/container/errors.hpp"
+#include "core/container/plane_pair.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/qubit/mode.hpp"
 #include "core/qubit/traits.hpp"
@@ -95,7 +96,7 @@ inline std::string fmt(std::span<const uint64_t> x, std::span<const uint64_t> z)
 
 }  // namespace encoding
 
-class CmpntList {
+class CmpntList : public PlanePairRows<CmpntList> {
 public:
     using mismatch_error = DifferentQubits;
 
@@ -138,20 +139,6 @@ public:
 
     // ---- component-list operations ----
     uint64_t size() const { return x_part_.n_rows(); }
-    Words elem_u64it(uint64_t i) const { return Words(x_part_.row(i), z_part_.row(i)); }
-    MutWords elem_u64it_mut(uint64_t i) { return MutWords(x_part_.row_mut(i), z_part_.row_mut(i)); }
-    void resize(uint64_t m) {
-        x_part_.resize(m);
-        z_part_.resize(m);
-    }
-    void reserve(uint64_t m) {
-        x_part_.reserve(m);
-        z_part_.reserve(m);
-    }
-    void pop_and_swap(uint64_t i) {
-        x_part_.pop_and_swap(i);
-        z_part_.pop_and_swap(i);
-    }
     std::string fmt_elem(uint64_t i) const { return encoding::fmt(x_part_.row(i), z_part_.row(i)); }
     CmpntList empty_clone() const { return CmpntList(qubits_); }
     bool compatible_with(const CmpntList& o) const { return qubits_ == o.qubits_; }
@@ -268,6 +255,10 @@ public:
     }
 
 private:
+    friend PlanePairRows<CmpntList>;
+    std::pair<const BitMatrix&, const BitMatrix&> planes() const { return {x_part_, z_part_}; }
+    std::pair<BitMatrix&, BitMatrix&> planes_mut() { return {x_part_, z_part_}; }
+
     BitMatrix x_part_;
     BitMatrix z_part_;
     Qubits qubits_;

@@ -1,7 +1,7 @@
 // QubitPauliArray: the class's single member list, in the order of its method
 // table, and the members that concern the array as a whole (construction from
 // a register and a parsed Pauli text, length, equality, identity, register).
-#include "core/qubit/pauli_array_new.hpp"
+#include "core/qubit/pauli_list_from_text.hpp"
 #include "python/container/array_common.hpp"
 #include "python/qubit/op_errors.hpp"
 #include "python/qubit/pauli_array.hpp"

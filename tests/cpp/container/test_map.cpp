@@ -2,8 +2,10 @@
 // single-probe lookup-or-insert and the prefetch hints included, on tables
 // small and large enough for the hints to be computed, across copies, moves,
 // clears, growth and erasures), and component sets over a (list, map) pair
-// where words decide and maps do not describe their list. Sets against a model
-// are checked from Python.
+// where words decide and maps do not describe their list; and the model of
+// Boost's table layout behind the hints. Sets against a model are checked from
+// Python. The suite runs twice: as built, and with the portable path forced
+// (VEMO_MAP_PORTABLE, test_map_portable).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,6 +129,36 @@ TEST(Map, SlotHintsWhileTheTableGrowsAndAfterErasures) {
     }
     insert_range(600000, keys.size());
     expect_same(m, model, {keys[0], keys[3]});
+}
+
+TEST(Map, PredictedSlotIsTheSlotBoostFills) {
+#if defined(VEMO_MAP_PORTABLE)
+    EXPECT_FALSE(Map::reads_metadata());
+#endif
+    if (!Map::reads_metadata()) {
+        Map m;
+        m.reserve(200000);
+        m.prefetch(1);
+        EXPECT_EQ(m.predicted_slot(1), 0u);
+        GTEST_SKIP() << "portable path: this Boost's table metadata is not read";
+    }
+    // Keys inserted into a table large enough for hints: the slot predicted
+    // before each insertion is where the table then holds the key.
+    std::mt19937_64 rng(13);
+    Map m;
+    m.reserve(200000);
+    const uint64_t n = 150000;
+    uint64_t predicted = 0;
+    for (uint64_t i = 0; i < n; ++i) {
+        const uint64_t k = rng();
+        m.prefetch(k);
+        const uintptr_t slot = m.predicted_slot(k);
+        ASSERT_TRUE(m.lookup_or_insert(k, i).is_none());
+        if (slot == 0) continue;  // a full group: no prediction
+        ++predicted;
+        ASSERT_EQ(slot, m.slot_address(k)) << "key " << i;
+    }
+    EXPECT_GT(predicted, 9 * n / 10);
 }
 
 TEST(SetView, WordsDecideAmongIndicesUnderOneHash) {

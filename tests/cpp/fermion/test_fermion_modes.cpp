@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/fermion/mode.hpp"
-#include "core/fermion/mode_inds.hpp"
+#include "core/fermion/packed_mode_inds.hpp"
 
 using namespace vemo::fermion;
 
@@ -34,20 +34,20 @@ TEST(PackedModeInds, Geometry) {
         uint64_t modes, bits, per_word;
     };
     for (auto c : {Case{0, 1, 64}, Case{3, 2, 32}, Case{5, 3, 21}, Case{65537, 17, 3}, Case{UINT64_MAX, 64, 1}}) {
-        ModeInds m(c.modes, 10);
+        PackedModeInds m(c.modes, 10);
         EXPECT_EQ(m.n_bits(), c.bits) << c.modes;
         EXPECT_EQ(m.slots_per_word(), c.per_word) << c.modes;
         EXPECT_EQ(m.words_per_row(), (10 + c.per_word - 1) / c.per_word) << c.modes;
     }
-    EXPECT_EQ(ModeInds(7, UINT64_MAX).words_per_row(), UINT64_MAX / 21 + 1);
+    EXPECT_EQ(PackedModeInds(7, UINT64_MAX).words_per_row(), UINT64_MAX / 21 + 1);
     // Sizes come from users: an impossible row is a bad_alloc, not a crash.
-    ModeInds huge(5, UINT64_MAX);
+    PackedModeInds huge(5, UINT64_MAX);
     EXPECT_THROW(huge.push_zero_row(), std::bad_alloc);
 }
 
 TEST(PackedModeInds, SlotLayoutAcrossWordBoundaries) {
     // 3 modes: 2-bit slots, 32 per word; slot 31 is bits 62 and 63 of word 0.
-    ModeInds m(3, 33);
+    PackedModeInds m(3, 33);
     EXPECT_EQ(m.words_per_row(), 2u);
     std::vector<uint64_t> inds(32, 0);
     inds[31] = 2;
@@ -56,7 +56,7 @@ TEST(PackedModeInds, SlotLayoutAcrossWordBoundaries) {
     EXPECT_EQ(m.row(0)[1], 0u);
 
     // 5 modes: 21 three-bit slots; the top bit of every word holds no slot.
-    ModeInds f(5, 42);
+    PackedModeInds f(5, 42);
     const std::vector<uint64_t> fours(42, 4);
     f.push_vec(fours);
     for (auto w : f.row(0)) EXPECT_EQ(w >> 63, 0u);
@@ -66,7 +66,7 @@ TEST(PackedModeInds, SlotLayoutAcrossWordBoundaries) {
     // (j mod k) * b + t of word j div k.
     std::mt19937_64 rng(7);
     for (uint64_t modes : {1u, 5u, 65u, 65536u}) {
-        ModeInds p(modes, 37);
+        PackedModeInds p(modes, 37);
         const uint64_t b = p.n_bits(), k = 64 / b;
         for (uint64_t r = 0; r < 10; ++r) {
             std::vector<uint64_t> v(rng() % 38);

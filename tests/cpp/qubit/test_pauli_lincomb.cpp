@@ -1,8 +1,9 @@
 // What Python cannot reach of the linear combinations of Pauli strings: the
-// commutation test and single-string addition, zero registers and zero
-// coefficients, and products of every kernel path (one, two and more words
-// per plane, outputs large enough to grow in chunks and to take the map's
-// prefetching path) equal to pair-by-pair accumulation bit for bit.
+// commutation test and single-string addition, zero coefficients, and
+// products of every kernel path (one, two and more words per plane, outputs
+// large enough to grow in chunks and to take the map's prefetching path)
+// equal to pair-by-pair accumulation bit for bit, the portable and the AVX2
+// loop each called on its own.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -14,8 +15,9 @@
 
 #include "core/cmpnt/springs.hpp"
 #include "core/qubit/lincomb.hpp"
-#include "core/qubit/pauli_array_new.hpp"
 #include "../common/vec_of.hpp"
+#include "core/qubit/pauli_list_from_text.hpp"
+#include "core/qubit/product_kernel.hpp"
 #include "dense_pauli.hpp"
 
 using namespace vemo;
@@ -71,7 +73,85 @@ void random_lincomb(std::mt19937_64& rng, uint64_t n, uint64_t active, int m, Cm
     }
 }
 
+// Every pair accumulated through the generic scaled-add kernel, one at a time.
+Product pair_by_pair(const CmpntList& a, const ComplexVec& ca, const CmpntList& b, const ComplexVec& cb) {
+    Product ref(a.n_qubit());
+    CmpntList scratch = CmpntList::elem(a.qubits());
+    for (uint64_t i = 0; i < a.size(); ++i)
+        for (uint64_t j = 0; j < b.size(); ++j) {
+            const ComplexSign k = assign_mul_unchecked(scratch, 0, a, i, b, j);
+            const Complex f = scaled_complex(scaled_complex(ipow(k.value()), ca.get(i)), cb.get(j));
+            scaled_iadd_u64it(ref.view(), scratch.elem_u64it(0), f);
+        }
+    return ref;
+}
+
+// Same strings in the same order, same coefficients bit for bit, a map that describes the list.
+void expect_same(const Product& p, const Product& ref) {
+    ASSERT_EQ(p.cmpnts, ref.cmpnts);
+    ASSERT_EQ(p.coeffs.size(), ref.coeffs.size());
+    for (uint64_t r = 0; r < p.coeffs.size(); ++r) {
+        ASSERT_EQ(std::bit_cast<uint64_t>(p.coeffs.get(r).real()), std::bit_cast<uint64_t>(ref.coeffs.get(r).real()));
+        ASSERT_EQ(std::bit_cast<uint64_t>(p.coeffs.get(r).imag()), std::bit_cast<uint64_t>(ref.coeffs.get(r).imag()));
+    }
+    p.expect_consistent();
+}
+
+RealVec real_parts(const ComplexVec& c) {
+    RealVec r;
+    for (uint64_t i = 0; i < c.size(); ++i) r.push(c.get(i).real());
+    return r;
+}
+
+// Each compiled loop for rows of W words (0: any), run on its own into a
+// fresh output without reserve (so that it grows): all equal `ref`.
+template <size_t W, FieldVec C>
+void expect_loops_give(const CmpntList& a, const C& ca, const CmpntList& b, const C& cb, const Product& ref) {
+    const LincombView<C> l{a, ca}, r{b, cb};
+    Product p(a.n_qubit());
+    mul_pairs<W>(p.view(), l, r, a.size(), b.size(), 0);
+    expect_same(p, ref);
+#if defined(VEMO_HAVE_SIP13_X4)
+    if (cpu_has_avx2()) {
+        Product q(a.n_qubit());
+        mul_pairs_avx2<W>(q.view(), l, r, a.size(), b.size(), 0);
+        expect_same(q, ref);
+    }
+#endif
+}
+
+template <size_t W>
+void expect_all_loops(std::mt19937_64& rng, uint64_t n, uint64_t active, int m) {
+    SCOPED_TRACE(::testing::Message() << "n=" << n << " active=" << active << " W=" << W);
+    CmpntList a, b;
+    ComplexVec ca, cb;
+    random_lincomb(rng, n, active, m, a, ca);
+    random_lincomb(rng, n, active, m, b, cb);
+    const Product ref = pair_by_pair(a, ca, b, cb);
+    expect_loops_give<W>(a, ca, b, cb, ref);
+    expect_loops_give<0>(a, ca, b, cb, ref);
+    // Real coefficients: every loop gives what the dispatched product gives.
+    const RealVec ra = real_parts(ca), rb = real_parts(cb);
+    const Product real_ref = multiply(a, ra, b, rb);
+    expect_loops_give<W>(a, ra, b, rb, real_ref);
+    expect_loops_give<0>(a, ra, b, rb, real_ref);
+}
+
 }  // namespace
+
+// The portable and the AVX2 loop, called directly for every width.
+TEST(PauliLincombMul, EveryCompiledLoopGivesTheSameResult) {
+    std::mt19937_64 rng(29);
+    expect_all_loops<1>(rng, 10, 7, 300);
+    expect_all_loops<1>(rng, 64, 64, 150);
+    expect_all_loops<2>(rng, 100, 7, 300);
+    expect_all_loops<0>(rng, 130, 130, 100);
+#if defined(VEMO_HAVE_SIP13_X4)
+    if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2 on this processor: only the portable loops ran";
+#else
+    GTEST_SKIP() << "built without the AVX2 loops: only the portable loops ran";
+#endif
+}
 
 TEST(PauliLincombMul, ZeroCoefficients) {
     // A zero coefficient appends and removes its string at once; NaN never counts as zero.
@@ -98,24 +178,11 @@ TEST(PauliLincombMul, EqualsPairByPairAccumulation) {
         ComplexVec ca, cb;
         random_lincomb(rng, c.n, c.active, c.m, a, ca);
         random_lincomb(rng, c.n, c.active, c.m, b, cb);
-        Product ref(c.n);
-        CmpntList scratch = CmpntList::elem(a.qubits());
-        for (uint64_t i = 0; i < a.size(); ++i)
-            for (uint64_t j = 0; j < b.size(); ++j) {
-                const ComplexSign k = assign_mul_unchecked(scratch, 0, a, i, b, j);
-                const Complex f = scaled_complex(scaled_complex(ipow(k.value()), ca.get(i)), cb.get(j));
-                scaled_iadd_u64it(ref.view(), scratch.elem_u64it(0), f);
-            }
+        const Product ref = pair_by_pair(a, ca, b, cb);
         Product p(c.n);
         for (int round = 0; round < 2; ++round) {
             ASSERT_TRUE(assign_from_mul(p.view(), LincombView<ComplexVec>{a, ca}, LincombView<ComplexVec>{b, cb}));
-            ASSERT_EQ(p.cmpnts, ref.cmpnts);
-            ASSERT_EQ(p.coeffs.size(), ref.coeffs.size());
-            for (uint64_t r = 0; r < p.coeffs.size(); ++r) {
-                ASSERT_EQ(std::bit_cast<uint64_t>(p.coeffs.get(r).real()), std::bit_cast<uint64_t>(ref.coeffs.get(r).real()));
-                ASSERT_EQ(std::bit_cast<uint64_t>(p.coeffs.get(r).imag()), std::bit_cast<uint64_t>(ref.coeffs.get(r).imag()));
-            }
-            p.expect_consistent();
+            expect_same(p, ref);
             ASSERT_TRUE(assign_from_mul(p.view(), LincombView<ComplexVec>{b, cb}, LincombView<ComplexVec>{a, ca}));
         }
     }

@@ -15,10 +15,10 @@ namespace vemo::fermion {
 // Width of one packed index for a space of n_modes modes.
 constexpr uint64_t index_bits_for(uint64_t n_modes) { return n_modes >= 2 ? std::bit_width(n_modes - 1) : 1; }
 
-class ModeInds {
+class PackedModeInds {
 public:
-    ModeInds() : ModeInds(0, 0) {}
-    ModeInds(uint64_t n_modes, uint64_t max_len) : n_bits_(index_bits_for(n_modes)) {
+    PackedModeInds() : PackedModeInds(0, 0) {}
+    PackedModeInds(uint64_t n_modes, uint64_t max_len) : n_bits_(index_bits_for(n_modes)) {
         if (n_bits_ < 1 || n_bits_ > 64) internal_failure("n_bits must be in 1..=64");
         per_word_ = 64 / n_bits_;
         table_ = Table(words_for(max_len, per_word_), 0);
@@ -69,7 +69,7 @@ public:
     void reserve(uint64_t n) { table_.reserve(n); }
     void pop_and_swap(uint64_t i) { table_.pop_and_swap(i); }
 
-    bool operator==(const ModeInds&) const = default;
+    bool operator==(const PackedModeInds&) const = default;
 
 private:
     Table table_;
