@@ -24,12 +24,7 @@ std::vector<uint64_t> words_of(const CmpntList& l, uint64_t i) {
 }
 }  // namespace
 
-TEST(GeneralList, Geometry) {
-    for (auto [modes, per_word] : {std::pair{0u, 64u}, {65u, 9u}}) {
-        CmpntList g(100, Modes::count(modes));
-        EXPECT_EQ(g.mode_inds().words_per_row(), (100 + per_word - 1) / per_word) << modes;
-        EXPECT_EQ(g.adj().words_per_row(), 2u);
-    }
+TEST(GeneralList, OperatorsAcrossWords) {
     // 70 operators on 5 modes: indices span four words, flags two.
     CmpntList w(70, Modes::count(5));
     Inds in(70);

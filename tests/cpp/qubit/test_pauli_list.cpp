@@ -16,10 +16,6 @@ using P = PauliMatrix;
 
 TEST(PauliStandardize, MovesPositionsOntoACount) {
     CmpntList l = list_of(Qubits::from_count(4), {{P::X, P::I, P::I, P::Z}});
-    EXPECT_EQ(*l.standardized(4), l);
-    l.resize_standardize(2);
-    EXPECT_EQ(l.qubits(), Qubits::from_count(2));
-    EXPECT_EQ(l.to_string(), "X0");
     l.resize_standardize(130);
     l.set_pauli_unchecked(0, 129, P::Y);
     l.resize_standardize(129);  // the dropped position leaves no padding bit behind

@@ -136,7 +136,6 @@ def test_majorana_strings(v, kind, n, ordering, j, c, d):
 @pytest.mark.parametrize(
     "n, products, scalar, real, expected",
     [
-        (1, [[(0, True)]], 1.0, True, {"X0": 0.5}),
         (1, [[(0, True), (0, False)]], 1.0, True, {"": 0.5, "Z0": -0.5}),
         (2, [[]], 2.0, True, {"": 2.0}),
         (2, [[(0, True), (1, False)], [(1, True), (0, False)]], 1.0, False, {"X0 X1": 0.5, "Y0 Y1": 0.5}),
