@@ -43,6 +43,8 @@ cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DVEMO_BUILD
 cmake --build "$build" --parallel "$(nproc)"
 
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
-PYTHONPATH="$build/stage" python3 -m pytest tests/python -q -p no:cacheprovider
+# One BLAS/OpenMP thread: on a loaded machine their threads only slow the
+# dense-matrix tests down.
+OPENBLAS_NUM_THREADS=1 OMP_NUM_THREADS=1 PYTHONPATH="$build/stage" python3 -m pytest tests/python -q -p no:cacheprovider
 # A short fuzz run of every target (tests/fuzz/fuzz.py; long runs are done by hand).
 PYTHONPATH="$build/stage" python3 tests/fuzz/fuzz.py --runs 5000 --seed 0

@@ -3,6 +3,8 @@ independently of the library: strings as sequences of "I", "X", "Y", "Z"
 (position 0 first), dense matrices from the 2x2 Pauli matrices and Kronecker
 products, and products of linear combinations accumulated term by term."""
 
+import functools
+
 import numpy as np
 
 SINGLE = {
@@ -29,15 +31,29 @@ def op_matrix(strings, coeffs, n, big_endian=False):
     return m
 
 
+@functools.cache
+def letter_product(a, b):
+    """(c, phase) with a b = phase c, from the dense 2x2 factors."""
+    m = SINGLE[a] @ SINGLE[b]
+    c = next(p for p in "IXYZ" if abs(np.vdot(SINGLE[p], m)) > 1)
+    phase = np.vdot(SINGLE[c], m) / 2
+    return c, complex(round(phase.real), round(phase.imag))
+
+
 def string_product(s, t):
-    """(string, factor) of the product of two Pauli strings, from their dense 2x2 factors."""
+    """(string, factor) of the product of two Pauli strings, position by position."""
     out, phase = [], 1
     for a, b in zip(s, t):
-        m = SINGLE[a] @ SINGLE[b]
-        c = next(p for p in "IXYZ" if abs(np.vdot(SINGLE[p], m)) > 1)
+        c, f = letter_product(a, b)
         out.append(c)
-        phase *= np.vdot(SINGLE[c], m) / 2
-    return tuple(out), complex(round(phase.real), round(phase.imag))
+        phase *= f
+    return tuple(out), phase
+
+
+def string_power(s, t):
+    """(s t as a str, k) with s t = i^k times that string."""
+    out, phase = string_product(s, t)
+    return "".join(out), [1, 1j, -1, -1j].index(phase)
 
 
 def model_mul(lhs, lc, rhs, rc):
@@ -71,8 +87,8 @@ def text_of(strings, n):
     return ", ".join(pieces) + (", " if pieces and not pieces[-1] else "")
 
 
-def random_strings(rng, n, count):
-    return [tuple(rng.choice("IXYZ") for _ in range(n)) for _ in range(count)]
+def random_strings(rng, n, count, letters="IXYZ"):
+    return [tuple(rng.choice(letters) for _ in range(n)) for _ in range(count)]
 
 
 def index_of(bits, big_endian=False):

@@ -1,4 +1,6 @@
-"""Text signatures and docstrings of the classes and methods, one table for all."""
+"""Text signatures and docstrings of the classes and methods (one table for all), and the copy members."""
+
+import copy
 
 import pytest
 
@@ -58,6 +60,23 @@ Modes | from_pair_count_spin_minor | (n) |
 FermionSprings | | | Python wrapper for fermionic ladder-operator sparse strings.
 FermionSprings | get_ops | | Get one sparse string as `(mode, is_creation)` pairs.
 FermionSprings | default_n_mode | | {N_MODES}
+QubitStateArray | | (qubits=None, springs=None) | A list of computational basis state strings
+NormalFermionOperatorArray | | (modes=None, springs=None) | A list of normal-ordered fermion ladder-operator products.
+NormalFermionOperatorArray | cmpnt_clear | ($self, i) |
+GeneralFermionOperatorArray | | (modes=None, max_len=None, springs=None) | \
+A list of raw, non-normal-ordered fermion ladder-operator products.
+GeneralFermionOperatorArray | from_ladder_product | (modes, ops) |
+FermionStateArray | | (modes=None, springs=None) | A list of fermionic occupation-number basis state strings.
+FermionStateArray | resize | | Set the number of occupation-number basis strings in `self`.
+FermionStateArray | cmpnt_set_from_set | | Set the indexed component from the set of occupied mode indices.
+Mapper | | | Base class for fermion to qubit transformation mappers.
+Mapper | op_load_product | | Update the state of self to a mapping of the given ladder operators.
+Mapper | op_contribute_real | | \
+Using the mapping defined by `self`, contribute a fermionic ladder operator product to the operator (cmpnt, map, coeffs)
+JordanWignerMapper | | (qubits, mode_ordering=None) | A Jordan-Wigner transformation mapper.
+ParityMapper | | (qubits, mode_ordering=None) | A parity transformation mapper.
+BravyiKitaevMapper | | (qubits, mode_ordering=None) | A Bravyi-Kitaev transformation mapper.
+ParaparticularMapper | | (qubits, mode_ordering=None) | A paraparticular transformation mapper.
 """
 ROWS = [
     (cls, *(f.strip() for f in rest))
@@ -72,6 +91,16 @@ def test_signature_and_doc(cls, member, signature, doc):
     obj = getattr(getattr(v, cls), member) if member else getattr(v, cls)
     assert not signature or obj.__text_signature__ == signature
     assert not doc or obj.__doc__ == doc.replace("\\n", "\n").format(cls=cls)
+
+
+@pytest.mark.parametrize("make", [
+    lambda: v.Sign(True), lambda: v.ComplexSign(7), lambda: v.PauliMatrix.Y, lambda: v.SymplecticPart.Z,
+    lambda: v.PauliSprings("X0 Y1"), lambda: v.BinarySprings("[0, 1], [1]"), lambda: v.FermionSprings("F1^ F0, F2"),
+])
+def test_copies_are_new_objects_with_the_same_value(make):
+    x = make()
+    for c in (copy.copy(x), copy.deepcopy(x), x.__deepcopy__(None)):
+        assert type(c) is type(x) and c is not x and str(c) == str(x)
 
 
 def test_copy_members():

@@ -44,8 +44,8 @@ std::expected<ProductTerms<C>, DifferentSpaces> rmul(const CmpntList& lhs, const
     if (__builtin_add_overflow(lhs.max_len(), rhs.max_len(), &max_len)) max_len = std::numeric_limits<uint64_t>::max();
     ProductTerms<C> out{CmpntList(max_len, lhs.modes()), Map(), C()};
     if (rhs.modes() != lhs.modes()) return std::unexpected(DifferentSpaces{});
-    const uint64_t p = std::min<uint64_t>(lhs.size(), lhs_coeffs.size());
-    const uint64_t q = std::min<uint64_t>(rhs.size(), rhs_coeffs.size());
+    const uint64_t p = taking_part(TermsView<CmpntList, C>{lhs, lhs_coeffs});
+    const uint64_t q = taking_part(TermsView<CmpntList, C>{rhs, rhs_coeffs});
     if (p == 0 || q == 0) return out;
     uint64_t total = 0;
     if (__builtin_mul_overflow(p, q, &total)) throw std::bad_alloc();

@@ -46,8 +46,7 @@ using ShortCoeffs = ::vemo::ShortCoeffs;
 
 template <FieldVec C>
 std::expected<void, ShortCoeffs> check_one_coeff_each(const TermsView<C>& terms) {
-    if (terms.coeffs.size() >= terms.cmpnts.size()) return {};
-    return std::unexpected(ShortCoeffs{terms.coeffs.size(), terms.cmpnts.size()});
+    return ::vemo::check_one_coeff_each(terms.coeffs.size(), terms.cmpnts.size());
 }
 
 namespace detail {
@@ -94,6 +93,15 @@ std::expected<void, DifferentSpaces> assign_from_mul(const TermSetMutView<C>& ou
     detail::mul_into(out, lhs, rhs, scratch);
     return {};
 }
+// Heavy to compile: product_kernel.cpp compiles it once for both coefficient types.
+extern template std::expected<void, DifferentSpaces> assign_from_mul(const TermSetMutView<RealVec>&,
+                                                                     const TermsView<RealVec>&,
+                                                                     const TermsView<RealVec>&,
+                                                                     normal::detail::MulScratch&);
+extern template std::expected<void, DifferentSpaces> assign_from_mul(const TermSetMutView<ComplexVec>&,
+                                                                     const TermsView<ComplexVec>&,
+                                                                     const TermsView<ComplexVec>&,
+                                                                     normal::detail::MulScratch&);
 template <FieldVec C>
 std::expected<void, DifferentSpaces> assign_from_mul(const TermSetMutView<C>& out, const TermsView<C>& lhs,
                                                      const TermsView<C>& rhs) {

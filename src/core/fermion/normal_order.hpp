@@ -104,13 +104,16 @@ normal::lincomb::TermSet<C> to_normal_order(const TermsView<general::CmpntList, 
     const general::CmpntList& l = terms.cmpnts;
     auto out = normal::lincomb::new_term_set<C>(l.modes());
     NormalOrderer<C> orderer(l.modes());
-    const uint64_t n = std::min<uint64_t>(l.size(), terms.coeffs.size());
+    const uint64_t n = taking_part(terms);
     for (uint64_t i = 0; i < n; ++i) {
         const auto& acc = orderer.order(l.len_of(i), [&](uint64_t t) { return l.op(i, t); });
         scaled_iadd(out, acc.as_terms(), terms.coeffs.get(i));
     }
     return out;
 }
+// Heavy to compile: product_kernel.cpp compiles it once for both coefficient types.
+extern template normal::lincomb::TermSet<RealVec> to_normal_order(const TermsView<general::CmpntList, RealVec>&);
+extern template normal::lincomb::TermSet<ComplexVec> to_normal_order(const TermsView<general::CmpntList, ComplexVec>&);
 
 // One raw product, given as (mode, is_creation) pairs, checked against the
 // space and normal-ordered with real coefficients.
@@ -167,7 +170,7 @@ TermSet<general::CmpntList, C> to_general(const TermsView<normal::CmpntList, C>&
     const uint64_t max_len = m > most / 2 ? most : 2 * m;
     auto out = general::new_term_set<C>(max_len, l.modes());
     auto v = out.mut_view();
-    const uint64_t n = std::min<uint64_t>(l.size(), terms.coeffs.size());
+    const uint64_t n = taking_part(terms);
     std::vector<LadderOp> ops;
     for (uint64_t i = 0; i < n; ++i) {
         ops.clear();

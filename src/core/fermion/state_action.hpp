@@ -72,11 +72,6 @@ inline Action assign_mul_by_op(CmpntList& dst, uint64_t i_dst, const normal::Cmp
 
 namespace detail {
 
-template <WordIters L, FieldVec C>
-uint64_t n_terms(const TermsView<L, C>& t) {
-    return std::min<uint64_t>(t.cmpnts.size(), t.coeffs.size());
-}
-
 template <class T>
 T signed_by(Action a, const T& v) {
     return a == Action::Minus ? -v : v;
@@ -95,7 +90,7 @@ std::expected<typename C::Scalar, DifferentSpaces> mat_elem(const TermsView<norm
     using T = typename C::Scalar;
     if (op.cmpnts.modes() != bra.cmpnts.modes() || op.cmpnts.modes() != ket.cmpnts.modes())
         return std::unexpected(DifferentSpaces{});
-    const uint64_t n_b = detail::n_terms(bra), n_k = detail::n_terms(ket), n_o = detail::n_terms(op);
+    const uint64_t n_b = taking_part(bra), n_k = taking_part(ket), n_o = taking_part(op);
     std::vector<uint64_t> work(op.cmpnts.words_per_row());
     T total = T(0.0);
     for (uint64_t i = 0; i < n_b; ++i) {
@@ -125,7 +120,7 @@ std::expected<void, DifferentSpaces> apply(const TermsView<normal::CmpntList, C>
         return std::unexpected(DifferentSpaces{});
     if (&out.cmpnts == &states.cmpnts || &out.coeffs == &states.coeffs)
         internal_failure("apply: the output shares storage with the states");
-    const uint64_t n_o = detail::n_terms(op), n_s = detail::n_terms(states);
+    const uint64_t n_o = taking_part(op), n_s = taking_part(states);
     std::vector<uint64_t> work(op.cmpnts.words_per_row());
     for (uint64_t t = 0; t < n_o; ++t) {
         const auto cre = op.cmpnts.cre_row(t), ann = op.cmpnts.ann_row(t);

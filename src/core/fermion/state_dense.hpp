@@ -35,7 +35,7 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Terms
     const uint64_t dim = uint64_t{1} << n;
     if (dim > std::vector<T>().max_size()) throw std::bad_alloc();
     std::vector<T> out(static_cast<size_t>(dim), T(0.0));
-    const uint64_t m = std::min<uint64_t>(terms.cmpnts.size(), terms.coeffs.size());
+    const uint64_t m = taking_part(terms);
     for (uint64_t i = 0; i < m; ++i) {
         const auto row = terms.cmpnts.row(i);
         const uint64_t w = row.empty() ? 0 : row[0];

@@ -179,8 +179,7 @@ std::expected<typename C::Scalar, MatElemError> mat_elem(const LincombView<C>& o
     if (auto r = check_one_word(bra.cmpnts); !r) return std::unexpected(r.error());
     if (auto r = check_one_word(ket.cmpnts); !r) return std::unexpected(r.error());
     const PresortedOp<C> pre(op);
-    const uint64_t na = std::min(bra.cmpnts.size(), bra.coeffs.size());
-    const uint64_t nb = std::min(ket.cmpnts.size(), ket.coeffs.size());
+    const uint64_t na = taking_part(bra), nb = taking_part(ket);
     std::vector<uint64_t> kets(nb);
     for (uint64_t b = 0; b < nb; ++b) kets[b] = first_word(ket.cmpnts.row(b));
     const auto bc = bra.coeffs.data(), kc = ket.coeffs.data();
@@ -205,7 +204,7 @@ std::expected<void, MatElemError> apply(const LincombView<C>& op, const StatesVi
         return std::unexpected(MatElemError{r.error()});
     if (&out.cmpnts == &state.cmpnts) internal_failure("apply: the output list is also the state list");
     state::CmpntList scratch = state::CmpntList::elem(state.cmpnts.qubits());
-    const uint64_t nt = taking_part(op), ns = std::min(state.cmpnts.size(), state.coeffs.size());
+    const uint64_t nt = taking_part(op), ns = taking_part(state);
     const auto oc = op.coeffs.data(), sc = state.coeffs.data();
     for (uint64_t t = 0; t < nt; ++t) {
         const auto p = op.cmpnts.words(t);

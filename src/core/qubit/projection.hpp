@@ -45,7 +45,7 @@ struct SubspaceVector {
     const C& coeffs;
     const Map& map;
 
-    uint64_t n_terms() const { return std::min(cmpnts.size(), coeffs.size()); }
+    StatesView<C> terms() const { return {cmpnts, coeffs}; }
 };
 
 namespace projection_detail {
@@ -102,13 +102,13 @@ mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<
     // First words of every vector's taking-part states.
     std::vector<std::vector<uint64_t>> words(d);
     for (uint64_t i = 0; i < d; ++i) {
-        words[i].resize(vs[i].n_terms());
+        words[i].resize(taking_part(vs[i].terms()));
         for (uint64_t a = 0; a < words[i].size(); ++a) words[i][a] = first_word(vs[i].cmpnts.row(a));
     }
     for (uint64_t i = 0; i < d; ++i) {
         const auto ci = vs[i].coeffs.data();
         const SetView<state::CmpntList> vi(vs[i].cmpnts, vs[i].map);
-        const uint64_t mi = vs[i].n_terms();
+        const uint64_t mi = taking_part(vs[i].terms());
         for (uint64_t j = 0; j < d; ++j) {
             if (herm && j > i) break;
             const auto cj = vs[j].coeffs.data();

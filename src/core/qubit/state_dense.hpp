@@ -52,7 +52,7 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Cmpnt
     if (!dim) return std::unexpected(dim.error());
     if (*dim > std::vector<T>().max_size()) throw std::bad_alloc();
     std::vector<T> out(static_cast<size_t>(*dim), T());
-    const uint64_t m = std::min<uint64_t>(cmpnts.size(), coeffs.size());
+    const uint64_t m = taking_part(TermsView<CmpntList, C>{cmpnts, coeffs});
     const std::span<const T> c = coeffs.data();
     for (uint64_t i = 0; i < m; ++i) {
         const auto r = cmpnts.row(i);

@@ -9,6 +9,7 @@
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
+#include "core/container/terms.hpp"
 #include "core/container/word_iters.hpp"
 
 namespace vemo {
@@ -27,7 +28,7 @@ typename V::Scalar vdot(const L& left, const Map& left_map, const V& left_coeffs
     T sum;
     if constexpr (std::same_as<T, double>) sum = -0.0;
     else sum = T(0.0, 0.0);
-    const uint64_t n_right = std::min<uint64_t>(right.size(), right_coeffs.size());
+    const uint64_t n_right = taking_part(TermsView<L, V>{right, right_coeffs});
     for (uint64_t i = 0; i < n_right; ++i) {
         const auto j = lhs.lookup(Words(right.elem_u64it(i)));
         if (!j || *j >= left_coeffs.size()) {

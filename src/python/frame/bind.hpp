@@ -47,6 +47,16 @@ PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, 
     });
 }
 
+// The call glue of a method is heavy to compile. A class with many methods can
+// compile it in the files that define them, spread over several translation
+// units: at namespace scope, VEMO_EXTERN_METHOD(F, Self) where the class list
+// sees it (the class header), VEMO_METHOD_GLUE(F, Self) once in the file that
+// defines F. Self is the class's value type, or void for a static method.
+#define VEMO_METHOD_GLUE_AS(EXTERN, F, SELF) \
+    EXTERN template PyObject* ::vemo::py::method_entry<F, SELF>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*)
+#define VEMO_EXTERN_METHOD(F, SELF) VEMO_METHOD_GLUE_AS(extern, F, SELF)
+#define VEMO_METHOD_GLUE(F, SELF) VEMO_METHOD_GLUE_AS(, F, SELF)
+
 // tp_new: the tuple/dict call converted to the vectorcall form.
 struct VectorArgs {
     std::vector<PyObject*> items;

@@ -158,3 +158,52 @@ std::expected<ImulRecord, CanonicalError> canonicalize_all_sign(CmpntList& self,
 std::expected<ImulRecord, CanonicalError> canonicalize_all_complex_sign(CmpntList& self, ComplexSignVec& coeffs);
 
 }  // namespace vemo::py::pauli_array
+
+// The call glue of the section files' methods is compiled in those files.
+namespace vemo::py {
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_mul, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnts_mul_pairwise, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_matrices_imul_internal, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_matrices_imul_external, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_imul_internal, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_imul_external, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_phase_of_mul, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_commutes_with, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::compatibility_matrix, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::centralizer_and_remainder, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::conj_clifford_list, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::canonicalize_sign, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::canonicalize_complex_sign, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::canonicalize_all_sign, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::canonicalize_all_complex_sign, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_set_pauli, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_get_pauli, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_set_from_list, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_set_from_dict, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_set_from_spring, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_get_list, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_get_dict, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_count, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::to_dict, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::from_dict, void);
+VEMO_EXTERN_METHOD(&pauli_array::save_to_file, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::load_from_file, void);
+VEMO_EXTERN_METHOD(&pauli_array::lincomb_mul_real, void);
+VEMO_EXTERN_METHOD(&pauli_array::lincomb_mul_complex, void);
+VEMO_EXTERN_METHOD(&pauli_array::lexicographic_sort, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::lexicographic_sort_with_sign_vec, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::lexicographic_sort_with_complex_sign_vec, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::lexicographic_sort_with_real_vec, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::lexicographic_sort_with_complex_vec, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::cmpnt_to_sparse_matrix, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::lincomb_to_sparse_real, void);
+VEMO_EXTERN_METHOD(&pauli_array::lincomb_to_sparse_complex, void);
+VEMO_EXTERN_METHOD(&pauli_array::apply_to_state_real, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::apply_to_state_complex, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::mat_elem_real, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::mat_elem_complex, qubit::pauli::CmpntList);
+VEMO_EXTERN_METHOD(&pauli_array::project_ortho_real, void);
+VEMO_EXTERN_METHOD(&pauli_array::project_ortho_complex, void);
+VEMO_EXTERN_METHOD(&pauli_array::project_nonortho_real, void);
+VEMO_EXTERN_METHOD(&pauli_array::project_nonortho_complex, void);
+}  // namespace vemo::py

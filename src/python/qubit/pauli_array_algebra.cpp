@@ -98,3 +98,17 @@ std::expected<SignVec, OutOfBounds> conj_clifford_list(CmpntList& self, const qu
 }
 
 }  // namespace vemo::py::pauli_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_mul, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnts_mul_pairwise, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_matrices_imul_internal, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_matrices_imul_external, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_imul_internal, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_imul_external, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_phase_of_mul, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_commutes_with, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::compatibility_matrix, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::centralizer_and_remainder, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::conj_clifford_list, qubit::pauli::CmpntList);
+}  // namespace vemo::py

@@ -64,3 +64,10 @@ std::expected<ImulRecord, CanonicalError> canonicalize_all_complex_sign(CmpntLis
 
 }  // namespace pauli_array
 }  // namespace vemo::py
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::canonicalize_sign, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::canonicalize_complex_sign, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::canonicalize_all_sign, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::canonicalize_all_complex_sign, qubit::pauli::CmpntList);
+}  // namespace vemo::py

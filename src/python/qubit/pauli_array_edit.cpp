@@ -53,3 +53,14 @@ uint64_t cmpnt_count(const CmpntList& self, int64_t i, PauliMatrix pauli) {
 }
 
 }  // namespace vemo::py::pauli_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_pauli, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_get_pauli, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_from_list, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_from_dict, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_from_spring, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_get_list, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_get_dict, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_count, qubit::pauli::CmpntList);
+}  // namespace vemo::py

@@ -51,3 +51,10 @@ std::expected<void, FileError> save_to_file(const CmpntList& self, std::string p
 std::expected<CmpntList, FileError> load_from_file(std::string path) { return vemo::load_from_file<CmpntList>(path); }
 
 }  // namespace vemo::py::pauli_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::to_dict, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::from_dict, void);
+VEMO_METHOD_GLUE(&pauli_array::save_to_file, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::load_from_file, void);
+}  // namespace vemo::py

@@ -30,3 +30,8 @@ std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_im
 }
 
 }  // namespace vemo::py::pauli_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::lincomb_mul_real, void);
+VEMO_METHOD_GLUE(&pauli_array::lincomb_mul_complex, void);
+}  // namespace vemo::py

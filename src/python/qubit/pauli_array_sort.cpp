@@ -23,3 +23,11 @@ std::expected<void, ShortCoeffs> lexicographic_sort_with_complex_vec(CmpntList& 
 }
 
 }  // namespace vemo::py::pauli_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_sign_vec, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_complex_sign_vec, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_real_vec, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_complex_vec, qubit::pauli::CmpntList);
+}  // namespace vemo::py

@@ -30,3 +30,9 @@ Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
 }
 
 }  // namespace vemo::py::pauli_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::cmpnt_to_sparse_matrix, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::lincomb_to_sparse_real, void);
+VEMO_METHOD_GLUE(&pauli_array::lincomb_to_sparse_complex, void);
+}  // namespace vemo::py

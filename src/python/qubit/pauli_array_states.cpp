@@ -8,6 +8,7 @@
 #include "python/frame/numpy.hpp"
 #include "python/qubit/op_errors.hpp"
 #include "python/qubit/pauli_array.hpp"
+#include "python/qubit/state_array.hpp"
 
 namespace vemo::py::pauli_array {
 namespace {
@@ -98,3 +99,14 @@ std::tuple<Obj, Obj> project_nonortho_complex(const CmpntList& cmpnts, const Com
 }
 
 }  // namespace vemo::py::pauli_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&pauli_array::apply_to_state_real, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::apply_to_state_complex, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::mat_elem_real, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::mat_elem_complex, qubit::pauli::CmpntList);
+VEMO_METHOD_GLUE(&pauli_array::project_ortho_real, void);
+VEMO_METHOD_GLUE(&pauli_array::project_ortho_complex, void);
+VEMO_METHOD_GLUE(&pauli_array::project_nonortho_real, void);
+VEMO_METHOD_GLUE(&pauli_array::project_nonortho_complex, void);
+}  // namespace vemo::py

@@ -43,3 +43,14 @@ std::expected<Complex, ShortCoeffs> vdot_complex(const CmpntList& self, const Ma
                                                    const CmpntList& rhs_cmpnts, const ComplexVec& rhs_coeffs);
 
 }  // namespace vemo::py::state_array
+
+// The call glue of these methods is compiled in state_array_dense.cpp.
+namespace vemo::py {
+VEMO_EXTERN_METHOD(&state_array::cmpnt_pauli_string_imul, qubit::state::CmpntList);
+VEMO_EXTERN_METHOD(&state_array::to_dense_real, qubit::state::CmpntList);
+VEMO_EXTERN_METHOD(&state_array::to_dense_complex, qubit::state::CmpntList);
+VEMO_EXTERN_METHOD(&state_array::from_dense_real, qubit::state::CmpntList);
+VEMO_EXTERN_METHOD(&state_array::from_dense_complex, qubit::state::CmpntList);
+VEMO_EXTERN_METHOD(&state_array::vdot_real, qubit::state::CmpntList);
+VEMO_EXTERN_METHOD(&state_array::vdot_complex, qubit::state::CmpntList);
+}  // namespace vemo::py

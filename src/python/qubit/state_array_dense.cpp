@@ -67,3 +67,13 @@ ComplexSign cmpnt_pauli_string_imul(CmpntList& self, int64_t index, const qubit:
 }
 
 }  // namespace vemo::py::state_array
+
+namespace vemo::py {
+VEMO_METHOD_GLUE(&state_array::cmpnt_pauli_string_imul, qubit::state::CmpntList);
+VEMO_METHOD_GLUE(&state_array::to_dense_real, qubit::state::CmpntList);
+VEMO_METHOD_GLUE(&state_array::to_dense_complex, qubit::state::CmpntList);
+VEMO_METHOD_GLUE(&state_array::from_dense_real, qubit::state::CmpntList);
+VEMO_METHOD_GLUE(&state_array::from_dense_complex, qubit::state::CmpntList);
+VEMO_METHOD_GLUE(&state_array::vdot_real, qubit::state::CmpntList);
+VEMO_METHOD_GLUE(&state_array::vdot_complex, qubit::state::CmpntList);
+}  // namespace vemo::py

@@ -2,7 +2,7 @@
 // with a token syntax that records each piece verbatim. Plain components,
 // coefficients, unclosed brackets, the ill-formed message and the refusal of
 // padding out of proportion to the text are checked from Python through the
-// springs classes, which accept a single part only.
+// springs classes, which accept a single part only, as are the largest indices.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -96,19 +96,4 @@ TEST(FromStr, FirstPartOnly) {
     EXPECT_EQ(from_str<Recorder>("")->n_strings(), 0u);
     EXPECT_FALSE(from_str<Recorder>("(a b)").has_value());
     EXPECT_FALSE(from_str<Recorder>("a!").has_value());
-}
-
-TEST(ModeInds, StringsAndLargestIndex) {
-    ModeInds m;
-    EXPECT_EQ(m.default_n_modes(), 0u);
-    m.push_index(3);
-    m.push_index(1);
-    m.end_string();
-    m.end_string();
-    EXPECT_EQ(std::vector<uint16_t>(m.string_indices(0).begin(), m.string_indices(0).end()), (std::vector<uint16_t>{3, 1}));
-    EXPECT_TRUE(m.string_indices(1).empty());
-    EXPECT_THROW(m.string_indices(2), InternalError);
-    EXPECT_EQ(m.default_n_modes(), 4u);
-    m.record_index(65535);
-    EXPECT_EQ(m.default_n_modes(), 65536u);  // computed in 64 bits
 }

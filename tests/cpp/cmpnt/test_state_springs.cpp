@@ -1,4 +1,5 @@
-// State texts: parsing, limits, printing, and writing a string into a bit-matrix row.
+// State texts: the parse errors and limits Python cannot reach, printing.
+// Worked texts and writing a string into a row are checked from Python.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -35,17 +36,6 @@ std::string setting_error(std::string_view item) {
 
 static_assert(ModeSettings<BinarySprings>);
 
-TEST(StateSprings, WorkedExamples) {
-    auto s = binary("[0, 1, 1], [1, 0]");
-    ASSERT_TRUE(s.has_value());
-    EXPECT_EQ(s->n_strings(), 2u);
-    EXPECT_EQ(pairs_of(*s, 0), (Pairs{{1, 1}, {2, 1}}));
-    EXPECT_EQ(pairs_of(*s, 1), (Pairs{{0, 1}}));
-    EXPECT_TRUE(pairs_of(*binary("[0, 0]"), 0).empty());
-    EXPECT_EQ(*binary("[1, 0,]"), *binary("[1, 0]"));
-    EXPECT_EQ(pairs_of(*binary("[+1, 01,  0 ]"), 0), (Pairs{{0, 1}, {1, 1}}));
-}
-
 // The messages are checked from Python; here the cases it cannot reach.
 TEST(StateSprings, Errors) {
     const std::pair<const char*, const char*> bad_items[] = {{"[,]", ""}, {"[+]", "+"}, {"[0, 1 1]", "1 1"}, {"[256]", "256"}};
@@ -69,21 +59,4 @@ TEST(StateSprings, Errors) {
     EXPECT_EQ(p->to_string_ind(2), "[0, 0, 0]");
     EXPECT_THROW(p->to_string_ind(3), InternalError);
     EXPECT_EQ(*binary(p->to_string()), *p);
-}
-
-TEST(SetSpring, WritesNamedBitsAndValidatesFirst) {
-    auto s = binary("[0, 1, 0, 1], [], [1, 0, 1, 0, 0, 1]");
-    ASSERT_TRUE(s.has_value());
-    BitMatrix m(2, 70);
-    ASSERT_TRUE(m.assign_set(0, {0, 2, 69}));
-    ASSERT_TRUE(set_spring(m.row_mut_ref(0), *s, 0));  // bits the string does not name keep their values
-    EXPECT_EQ(m.row_ref(0).to_set(), (std::vector<uint64_t>{0, 1, 2, 3, 69}));
-    EXPECT_TRUE(set_spring(m.row_mut_ref(5), *s, 1));  // an empty string succeeds anywhere
-    EXPECT_THROW((void)set_spring(m.row_mut_ref(0), *s, 3), InternalError);
-    // Bit 5 is beyond 4 bits: nothing is written, not even the valid positions 0 and 2.
-    BitMatrix narrow(1, 4);
-    ASSERT_TRUE(narrow.assign_set(0, {1}));
-    EXPECT_EQ(set_spring(narrow.row_mut_ref(0), *s, 2).error(), (OutOfBounds{5, 4, OutOfBoundsKind::Bit}));
-    EXPECT_EQ(narrow.row_ref(0).to_set(), (std::vector<uint64_t>{1}));
-    EXPECT_EQ(set_spring(narrow.row_mut_ref(1), *s, 2).error(), (OutOfBounds{1, 1, OutOfBoundsKind::Row}));
 }

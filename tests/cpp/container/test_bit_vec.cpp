@@ -1,6 +1,6 @@
 // Packed 1-bit and 2-bit vectors: word layout, flips and sizes. Their
-// operations against a plain model are checked through the sign vectors that
-// wrap them (test_coeffs.cpp).
+// operations against a plain model are checked from Python through the sign
+// vectors that wrap them.
 #include <gtest/gtest.h>
 
 #include <cstdint>

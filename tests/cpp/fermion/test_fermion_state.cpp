@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "core/fermion/state_action.hpp"
-#include "fermion_dense.hpp"
+#include "fermion_lists.hpp"
 
 using namespace vemo;
 using namespace vemo::fermion;
-using fermion_dense::reals;
+using fermion_lists::reals;
 using state::Action;
 
 namespace {
@@ -48,7 +48,7 @@ TEST(FermionState, ActionMatchesTheLadderModel) {
     std::mt19937_64 rng(7);
     for (uint64_t n : {0, 1, 5, 64, 70, 130}) {
         normal::CmpntList ops(Modes::count(n));
-        for (int t = 0; t < 40; ++t) fermion_dense::push_random(ops, rng, 0.04 + 2.0 / (n + 4));
+        for (int t = 0; t < 40; ++t) fermion_lists::push_random(ops, rng, 0.04 + 2.0 / (n + 4));
         const state::CmpntList src = random_states(Modes::count(n), rng, 30);
         state::CmpntList dst = state::CmpntList::elem(Modes::count(n));
         for (uint64_t t = 0; t < ops.size(); ++t)
@@ -64,7 +64,7 @@ TEST(FermionState, ActionMatchesTheLadderModel) {
 }
 
 TEST(FermionState, CancellationsRemoveStates) {
-    const auto ops = fermion_dense::parse_list(2, "F0, F0");
+    const auto ops = fermion_lists::parse_list(2, "F0, F0");
     const RealVec oc = reals({1, -1}), one = reals({1});
     state::CmpntList ket(Modes::count(2));
     ket.resize(1);

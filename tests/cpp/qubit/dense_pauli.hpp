@@ -1,32 +1,74 @@
-// Pauli lists as dense reference matrices, and random Pauli strings.
+// Pauli lists as dense reference matrices (Kronecker products of the 2 x 2
+// Pauli matrices, built independently of the library), and random Pauli strings.
 #pragma once
 
+#include <complex>
 #include <cstdint>
 #include <initializer_list>
 #include <random>
 #include <tuple>
 #include <vector>
 
-#include "../common/dense.hpp"
 #include "core/container/coeffs/vecs.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/sparse.hpp"
 
 namespace vemo::qubit::testing {
 
-using namespace vemo::testing;
+using cplx = std::complex<double>;
 
-// Little-endian: position 0 is bit 0 of the basis index; big-endian is the reverse.
-inline Dense dense_of(const std::vector<PauliMatrix>& ps, bool big_endian = false) {
-    std::vector<int> codes;
-    for (PauliMatrix p : ps) codes.push_back(static_cast<int>(p));
-    return kron_of(codes, big_endian);
+struct Dense {
+    uint64_t dim = 0;
+    std::vector<cplx> a;  // row-major
+    explicit Dense(uint64_t d = 0) : dim(d), a(d * d) {}
+    cplx& operator()(uint64_t r, uint64_t c) { return a[r * dim + c]; }
+    cplx operator()(uint64_t r, uint64_t c) const { return a[r * dim + c]; }
+    Dense operator*(const Dense& o) const {
+        Dense m(dim);
+        for (uint64_t i = 0; i < dim; ++i)
+            for (uint64_t k = 0; k < dim; ++k)
+                if ((*this)(i, k) != cplx(0))
+                    for (uint64_t j = 0; j < dim; ++j) m(i, j) += (*this)(i, k) * o(k, j);
+        return m;
+    }
+    Dense operator+(const Dense& o) const {
+        Dense m = *this;
+        for (size_t k = 0; k < a.size(); ++k) m.a[k] += o.a[k];
+        return m;
+    }
+    Dense scaled(cplx s) const {
+        Dense m = *this;
+        for (auto& v : m.a) v *= s;
+        return m;
+    }
+    bool operator==(const Dense& o) const {
+        if (dim != o.dim) return false;
+        for (size_t k = 0; k < a.size(); ++k)
+            if (std::abs(a[k] - o.a[k]) > 1e-12) return false;
+        return true;
+    }
+};
+
+inline cplx ipow(uint32_t k) {
+    static const cplx v[4] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+    return v[k & 3];
 }
 
-inline std::vector<PauliMatrix> paulis_of(const pauli::CmpntList& l, uint64_t i) {
-    std::vector<PauliMatrix> v;
-    for (uint64_t q = 0; q < l.n_qubit(); ++q) v.push_back(l.get_pauli_unchecked(i, q));
-    return v;
+// The Kronecker product of the 2 x 2 factors of string i, position 0 at bit 0
+// of the basis index (the last factor).
+inline Dense dense_of(const pauli::CmpntList& l, uint64_t i) {
+    const cplx I(0, 1), f[4][4] = {{1, 0, 0, 1}, {0, 1, 1, 0}, {0, -I, I, 0}, {1, 0, 0, -1}};
+    Dense m(1);
+    m.a[0] = 1;
+    for (uint64_t q = l.n_qubit(); q-- > 0;) {
+        const cplx* p = f[static_cast<int>(l.get_pauli_unchecked(i, q))];
+        Dense k(2 * m.dim);
+        for (uint64_t r = 0; r < m.dim; ++r)
+            for (uint64_t c = 0; c < m.dim; ++c)
+                for (uint64_t x = 0; x < 4; ++x) k(2 * r + x / 2, 2 * c + x % 2) = m(r, c) * p[x];
+        m = std::move(k);
+    }
+    return m;
 }
 
 inline std::vector<PauliMatrix> random_paulis(std::mt19937_64& rng, uint64_t n) {
@@ -59,7 +101,7 @@ inline RealVec real_vec(std::initializer_list<double> v) {
 template <class C>
 Dense dense_lincomb_of(const pauli::CmpntList& l, const C& c) {
     Dense m(uint64_t{1} << l.n_qubit());
-    for (uint64_t t = 0; t < std::min<uint64_t>(l.size(), c.size()); ++t) m = m + dense_of(paulis_of(l, t)).scaled(c.get(t));
+    for (uint64_t t = 0; t < std::min<uint64_t>(l.size(), c.size()); ++t) m = m + dense_of(l, t).scaled(c.get(t));
     return m;
 }
 

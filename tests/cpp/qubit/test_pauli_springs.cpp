@@ -1,19 +1,16 @@
-// The Pauli text form, setting strings from it, and building lists from it.
-// Printing, sizes, token errors, the phases of a parsed list and the default
-// register are checked from Python (PauliSprings, QubitPauliArray.with_phases);
-// here the stored entries, the many-part form and products against dense matrices.
+// The Pauli text form: the stored entries and the many-part form. Printing,
+// sizes, token errors, setting strings from texts, the phases of a parsed list
+// and the default register are checked from Python.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "core/cmpnt/springs.hpp"
 #include "core/qubit/pauli_word.hpp"
-#include "dense_pauli.hpp"
 
 using namespace vemo;
 using namespace vemo::qubit;
 using namespace vemo::qubit::pauli;
-using namespace vemo::qubit::testing;
 using P = PauliMatrix;
 
 namespace {
@@ -44,34 +41,4 @@ TEST(PauliSprings, ManyParts) {
     const ManyPartSprings none{*all_parts_from_str<Springs>("")};
     EXPECT_EQ(none.len(), 0u);
     EXPECT_EQ(none.to_string(), "");
-}
-
-TEST(PauliSetSpring, MultipliesFactorsInTextOrder) {
-    CmpntList l = CmpntList::elem(Qubits::from_count(3));
-    EXPECT_EQ(set_spring(l, 0, part("X0 Y0"), 0)->value(), 1);
-    EXPECT_EQ(l.fmt_elem(0), "Z0");
-    EXPECT_EQ(set_spring(l, 0, part(""), 0)->value(), 0);  // the identity, whatever was there
-    EXPECT_EQ(l.fmt_elem(0), "");
-    ASSERT_TRUE(set_spring(l, 0, part("X1 I5"), 0));  // identity tokens never fail
-    EXPECT_EQ(set_spring(l, 0, part("X0 Z5"), 0).error(), ParseError(OutOfBounds{5, 3, OutOfBoundsKind::Mode}));
-    EXPECT_EQ(set_spring(l, 0, part("X0"), 1).error(), ParseError(OutOfBounds{1, 1, OutOfBoundsKind::String}));
-    EXPECT_EQ(l.fmt_elem(0), "X1");
-
-    std::mt19937_64 rng(21);
-    for (int trial = 0; trial < 100; ++trial) {
-        const uint64_t n = 1 + rng() % 4;
-        std::string text;
-        Dense prod = Dense::identity(uint64_t{1} << n);
-        for (int t = static_cast<int>(rng() % 6); t > 0; --t) {
-            std::vector<P> f(n, P::I);
-            const uint64_t q = rng() % n;
-            f[q] = P(rng() % 4);
-            text += std::string(1, pauli_char(f[q])) + std::to_string(q) + " ";
-            prod = prod * dense_of(f);
-        }
-        CmpntList r = CmpntList::elem(Qubits::from_count(n));
-        const auto k = set_spring(r, 0, part(text), 0);
-        ASSERT_TRUE(k) << text;
-        EXPECT_EQ(dense_of(paulis_of(r, 0)).scaled(ipow(k->value())), prod) << text;
-    }
 }

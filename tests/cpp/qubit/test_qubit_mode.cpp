@@ -1,11 +1,11 @@
-// Qubit registers: canonical forms, lookups and the serial form.
+// Qubit registers: canonical forms at the 64-bit edge and lookups. The serial
+// form is checked from Python through the Pauli file.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "core/qubit/mode.hpp"
-#include "core/utils/bincode.hpp"
 
 using namespace vemo;
 using namespace vemo::qubit;
@@ -13,12 +13,6 @@ using namespace vemo::qubit;
 namespace {
 
 Qubits inds(std::vector<uint64_t> v) { return *Qubits::from_inds(std::move(v)); }
-
-std::expected<Qubits, bincode::DecodeError> decode(std::vector<uint8_t> b) {
-    bincode::SpanSource src(b);
-    bincode::Decoder dec(src);
-    return Qubits::decode(dec);
-}
 
 }  // namespace
 
@@ -43,22 +37,4 @@ TEST(Qubits, LookupsAndHilbertDimension) {
     EXPECT_THROW((void)Qubits::from_count(UINT64_MAX).inds(), std::bad_alloc);
     // Dimension 0 (refused by the Python method, which is tested with the other values).
     EXPECT_EQ(Qubits::from_hilbert_space_dim(0), Qubits::from_count(0));
-}
-
-TEST(Qubits, SerialForm) {
-    auto bytes = [](const Qubits& q) { return bincode::encode_to_vec(q); };
-    EXPECT_EQ(bytes(Qubits::from_count(2)), (std::vector<uint8_t>{0, 2}));
-    EXPECT_EQ(bytes(*Qubits::from_offset(5, 3)), (std::vector<uint8_t>{1, 5, 3}));
-    EXPECT_EQ(bytes(inds({2, 0, 1})), (std::vector<uint8_t>{2, 3, 2, 0, 1}));
-    EXPECT_EQ(bytes(Qubits::from_count(300)), (std::vector<uint8_t>{0, 251, 0x2c, 0x01}));
-    const Qubits q = inds({UINT64_MAX, 0, 12345678901ull});
-    EXPECT_EQ(*decode(bytes(q)), q);
-    // Taken as stored: neither brought into canonical form nor checked for repeats.
-    EXPECT_EQ(decode({1, 0, 4})->kind(), Kind(Offset{0, 4}));
-    EXPECT_EQ(decode({2, 2, 5, 5})->kind(), Kind(Inds{{5, 5}}));
-    EXPECT_EQ(decode({3, 0}).error().message(), "invalid value: integer `3`, expected variant index 0 <= i < 3");
-    EXPECT_EQ(decode({1, 5}).error().kind, bincode::DecodeError::Io);
-    // A huge declared length without data fails without a huge allocation.
-    EXPECT_EQ(decode({2, 253, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x7f}).error().kind,
-              bincode::DecodeError::Io);
 }

@@ -57,11 +57,8 @@ def test_padding_out_of_proportion_to_the_text(v):
         raises(v, text, MemoryError)
 
 
-def test_copies_and_no_comparison(v):
+def test_copies_outlive_and_do_not_compare(v):
     s = v.BinarySprings("[0, 1], [1]")
-    for c in (copy.copy(s), copy.deepcopy(s), s.__deepcopy__(None)):
-        assert type(c) is v.BinarySprings and c is not s
-        assert (str(c), len(c), c.default_n_qubit()) == (str(s), 2, 2)
     c = copy.copy(s)
     del s
     assert str(c) == "[0, 1], [1]"

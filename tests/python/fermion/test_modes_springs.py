@@ -78,8 +78,6 @@ def test_get_ops_index_rule():
             s.get_ops(i)
 
 
-def test_copies_are_independent_and_compare_by_identity():
+def test_springs_compare_by_identity():
     s = FermionSprings("F1^ F0, F2")
-    for c in (copy.copy(s), copy.deepcopy(s), s.__deepcopy__({})):
-        assert type(c) is FermionSprings and c is not s and c != s
-        assert str(c) == str(s)
+    assert copy.copy(s) != s and s == s

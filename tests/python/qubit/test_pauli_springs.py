@@ -1,7 +1,5 @@
 """PauliSprings from Python."""
 
-import copy
-
 import pytest
 
 from vemo._vemo import PauliSprings
@@ -32,10 +30,3 @@ def test_bad_tokens(token):
 def test_refused(arg, exc, match):
     with pytest.raises(exc, match=match):
         PauliSprings(arg)
-
-
-def test_copies():
-    s = PauliSprings("X0 Y1")
-    for c in (copy.copy(s), copy.deepcopy(s)):
-        assert type(c) is PauliSprings and c is not s and str(c) == "X0 Y1"
-        assert c != s  # no comparison of contents

@@ -67,13 +67,6 @@ def test_apply_boundaries(v):
     with pytest.raises(ValueError, match="Coefficient vector of length 1 does not match"):
         Q.apply_to_state_real(x0, *args, out, out_map, vec(v, [1.0], True))
     assert len(out) == 0
-    with pytest.raises(RuntimeError):  # the state is also the output
-        Q.apply_to_state_real(x0, args[0], args[1], args[2], args[1], v.Map(), v.ComplexVec())
-    # No qubit limit: Y on position 69 of |1 at 69>.
-    y69, s = paulis(v, 70, [("I",) * 69 + ("Y",)]), states(v, 70, [(0,) * 69 + (1,)])
-    Q.apply_to_state_complex(y69, vec(v, [2], True), s, vec(v, [1], True), out := states(v, 70, []), v.Map(),
-                             out_c := v.ComplexVec())
-    assert rows_of(out) == [(0,) * 70] and out_c[0] == -2j
 
 
 def test_mat_elem_boundaries(v):

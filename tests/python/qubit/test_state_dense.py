@@ -48,17 +48,19 @@ def test_vdot(v, complex_):
         f(m, vec(v, lc, complex_), states(v, n, rhs), vec(v, rc[:7], complex_))
 
 
-@pytest.mark.parametrize("n", [1, 3, 65])
+# Long strings against the rule X|b> = |!b>, Y|b> = i(-1)^b |!b>, Z|b> = (-1)^b |b>
+# (itself checked against dense matrices on few qubits).
+@pytest.mark.parametrize("n", [1, 3, 64, 65, 130])
 def test_pauli_string_acts_on_basis_state(v, n):
     rng = random.Random(n)
-    m = min(n, 3)  # positions from 3 on hold I and |0>
-    strings, rows = random_strings(rng, m, 12), random_states(rng, m, 12)
-    a = states(v, n, [r + (0,) * (n - m) for r in rows])
-    p = paulis(v, n, [s + ("I",) * (n - m) for s in strings])
+    strings, rows = random_strings(rng, n, 12), random_states(rng, n, 12)
+    a, p = states(v, n, rows), paulis(v, n, strings)
     for i, (s, r) in enumerate(zip(strings, rows)):
-        k = a.cmpnt_pauli_string_imul(i - len(rows), p, i)
-        after = tuple(a.cmpnt_get_list(i))
-        assert not any(after[m:]) and string_matrix(s)[index_of(after[:m]), index_of(r)] == 1j ** k.to_phase()
+        k = a.cmpnt_pauli_string_imul(i - len(rows), p, i).to_phase() % 4
+        after = tuple(map(int, a.cmpnt_get_list(i)))
+        assert after == tuple(b ^ (c in "XY") for b, c in zip(r, s))
+        assert k == sum({"Y": 1 + 2 * b, "Z": 2 * b}.get(c, 0) for b, c in zip(r, s)) % 4
+        assert n > 3 or string_matrix(s)[index_of(after), index_of(r)] == 1j**k
     with pytest.raises(ValueError, match="different qubit spaces"):
         a.cmpnt_pauli_string_imul(0, paulis(v, n + 1, strings[:1]), 0)
     with pytest.raises(IndexError, match="Element index 12 is out-of-bounds for container of length 12."):
@@ -70,6 +72,12 @@ def test_dense_boundaries(v):
     assert a.to_dense_real(vec(v, [5.0], False), True) == [5.0]
     a.from_dense_complex(v.Map(), vec(v, [], True), [7j, 8.0], True)
     assert len(a) == 1 and a.to_dense_complex(vec(v, [7j], True), False) == [7j]
+    # -0.0 is zero; NaN and 1e-300 are not.
+    z = states(v, 2, [])
+    for complex_, xs, want in [(False, [-0.0, float("nan"), 1e-300], [(1, 0), (0, 1)]),
+                               (True, [-0.0, complex(0, -0.0), 2j, complex("nan")], [(0, 1), (1, 1)])]:
+        (z.from_dense_complex if complex_ else z.from_dense_real)(v.Map(), vec(v, [], complex_), xs, False)
+        assert [tuple(map(int, z.cmpnt_get_list(i))) for i in range(len(z))] == want
     big = {n: states(v, n, []) for n in (63, 64)}
     with pytest.raises(IndexError, match="Element index 64 is out-of-bounds for a container with 64 elements."):
         big[64].to_dense_real(vec(v, [], False), False)
