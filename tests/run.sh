@@ -46,5 +46,5 @@ ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
 # One BLAS/OpenMP thread: on a loaded machine their threads only slow the
 # dense-matrix tests down.
 OPENBLAS_NUM_THREADS=1 OMP_NUM_THREADS=1 PYTHONPATH="$build/stage" python3 -m pytest tests/python -q -p no:cacheprovider
-# A short fuzz run of every target (tests/fuzz/fuzz.py; long runs are done by hand).
-PYTHONPATH="$build/stage" python3 tests/fuzz/fuzz.py --runs 5000 --seed 0
+# A short fuzz run of every target (fuzz/fuzz.py; long runs are done by hand).
+PYTHONPATH="$build/stage" python3 fuzz/fuzz.py --runs 5000 --seed 0

@@ -34,4 +34,4 @@ export PYTHONMALLOC=malloc PYTHONPATH=$build/stage
 # (Without the sanitizer's note on each impossible allocation that returned null.)
 quiet() { "$@" 2> >(grep -v "AddressSanitizer failed to allocate" >&2); }
 quiet "$python" -m pytest tests/python -q -p no:cacheprovider --capture=sys
-quiet "$python" tests/fuzz/fuzz.py --runs "${VEMO_FUZZ_RUNS:-300}" --seed 0
+quiet "$python" fuzz/fuzz.py --runs "${VEMO_FUZZ_RUNS:-300}" --seed 0

@@ -10,6 +10,7 @@ VECS = "RealVec ComplexVec SignVec ComplexSignVec"
 N_MODES = "Number of modes required in the smallest space of modes that can contain modes indexed in [0, self.max]."
 # Classes (several separated by blanks) | member ("" for the class) | text signature ("" unchecked) | docstring
 TABLE = f"""
+Map | | () | A Map wrapper for Python.
 {VECS} | | (n_element=0) | A {{cls}} wrapper for Python.
 {VECS} | same_as | | Return whether the two instances are the same.
 {VECS} | imul_elem | ($self, index, other) | Multiply in-place by `other` at `index`.

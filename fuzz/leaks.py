@@ -1,8 +1,8 @@
 """Reference and memory leaks of the extension.
 
-    PYTHONPATH=build/dev/stage python3 tests/leaks.py [--inputs 2000] [--rounds 6] [--target NAME ...]
+    PYTHONPATH=build/dev/stage python3 fuzz/leaks.py [--inputs 2000] [--rounds 6] [--target NAME ...]
 
-Replays the inputs of each fuzz target (tests/fuzz/fuzz.py: the text parsers, the
+Replays the inputs of each fuzz target (fuzz/fuzz.py: the text parsers, the
 dict and file forms, NumPy inputs, and every public method of every class with
 arguments that succeed and that fail) several times over, after as many warm-up
 rounds, and checks that neither the live objects (gc), nor the memory of the
@@ -21,7 +21,7 @@ import tempfile
 import tracemalloc
 import warnings
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "fuzz"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fuzz  # noqa: E402
 
 # Allowed growth over the measured rounds: a leak of one object or 64 bytes per

@@ -1,7 +1,7 @@
 """Fuzz targets of vemo: text parsers, dict and file forms, NumPy inputs, integer
 boundaries, and user objects that change what is being written.
 
-    python tests/fuzz/fuzz.py --runs 1000000 --seed 1 [--target NAME ...] [--list]
+    python fuzz/fuzz.py --runs 1000000 --seed 1 [--target NAME ...] [--list]
 
 Every input is built from a random generator seeded by (seed, target), so a
 failure is replayed with the same --seed, --target and --runs. Only the
