@@ -23,9 +23,8 @@
 
 #include <boost/unordered/unordered_flat_map.hpp>
 
-#include "core/container/coeff_len.hpp"
-#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/coeffs/coeffs.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/quicksort.hpp"
 #include "core/container/terms.hpp"
