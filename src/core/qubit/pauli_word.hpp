@@ -45,6 +45,8 @@ inline std::vector<PauliMatrix> get_pauli_vec(const CmpntList& l, uint64_t i) {
 
 // The string becomes the product, in text order, of the factors of string s
 // of the text form; returns k with (stored string) i^k = (written product).
+// k is the byte sum of the single-qubit products' powers (each 0..3), kept
+// unreduced as a ComplexSign product keeps it: X0 Y0 Y1 X1 gives 1 + 3 = 4.
 // Positions must be below n and s below the number of strings.
 inline ComplexSign set_spring_unchecked(CmpntList& l, uint64_t i, const Springs& springs, size_t s) {
     auto w = l.words_mut(i);
@@ -61,7 +63,7 @@ inline ComplexSign set_spring_unchecked(CmpntList& l, uint64_t i, const Springs&
         w.x[word] ^= x2;
         w.z[word] ^= z2;
     }
-    return ComplexSign(static_cast<uint8_t>(k & 3));
+    return ComplexSign(static_cast<uint8_t>(k));
 }
 
 // As set_spring_unchecked after checking the string index (kind String) and

@@ -43,8 +43,7 @@ inline std::tuple<CmpntList, SignVec> cmpnt_mul(const CmpntList& self, int64_t i
     return {std::move(p.cmpnts), std::move(p.signs)};
 }
 
-inline std::tuple<CmpntList, RealVec> from_ladder_product(const Modes& modes,
-                                                         std::vector<std::pair<uint64_t, bool>> ops) {
+inline std::tuple<CmpntList, RealVec> from_ladder_product(const Modes& modes, std::vector<fermion::LadderOp> ops) {
     return tuple_of(to_py_result(fermion::normal_order_product(modes, ops)));
 }
 

@@ -52,13 +52,18 @@ struct ErrorToException<PyIndexError> {
     static PyObject* type(const PyIndexError&) { return PyExc_IndexError; }
 };
 
-// A negative index counts from the end.
+// A negative index counts from the end. Worked in unsigned arithmetic, so the
+// rule holds for every length up to 2^64 - 1: on a length of 2^63 the index
+// -2^63 is 0. A refused index is index + len, which then fits 64 signed bits.
 inline std::expected<uint64_t, PyIndexError> try_py_index(int64_t index, uint64_t len) {
-    // Lengths beyond 2^63 cannot exist in memory; clamp so the arithmetic stays defined.
-    const int64_t n = len > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(len);
-    const int64_t j = index < 0 ? index + n : index;
-    if (j >= 0 && static_cast<uint64_t>(j) < len) return static_cast<uint64_t>(j);
-    return std::unexpected(PyIndexError{j, len});
+    const uint64_t u = static_cast<uint64_t>(index);
+    if (index >= 0) {
+        if (u < len) return u;
+        return std::unexpected(PyIndexError{index, len});
+    }
+    const uint64_t back = uint64_t{0} - u;  // -index, exact even for -2^63
+    if (back <= len) return len - back;
+    return std::unexpected(PyIndexError{static_cast<int64_t>(u + len), len});
 }
 
 inline std::expected<std::vector<uint64_t>, PyIndexError> try_py_indices(std::vector<int64_t> indices,

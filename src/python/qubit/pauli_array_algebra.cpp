@@ -39,7 +39,8 @@ std::expected<ComplexSign, DifferentQubits> cmpnt_phase_of_mul(const CmpntList& 
 std::expected<bool, DifferentQubits> cmpnt_commutes_with(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
                                                          int64_t i_rhs) {
     if (auto ok = check_same(self.qubits(), rhs.qubits()); !ok) return std::unexpected(ok.error());
-    return qubit::pauli::commutes_with(self, index_in(self, i_lhs), rhs, index_in(rhs, i_rhs));
+    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    return qubit::pauli::commutes_with(self, i, rhs, j);
 }
 
 // A string times itself is the identity with phase +1.

@@ -27,6 +27,7 @@
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
+#include "core/fermion/ladder_op.hpp"
 #include "core/fermion/mappings/sets.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/products.hpp"
@@ -36,11 +37,7 @@
 namespace vemo::fermion::mappings {
 
 // One factor of a product: a mode and whether the operator creates.
-struct LadderOp {
-    uint64_t mode = 0;
-    bool is_creation = false;
-    bool operator==(const LadderOp&) const = default;
-};
+using LadderOp = fermion::LadderOp;
 
 // A mode ordering with fewer entries than the register has qubits.
 struct ShortModeOrdering {
