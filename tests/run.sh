@@ -18,7 +18,10 @@ root=$PWD
 build=${VEMO_TEST_BUILD:-$root/build/test}
 started=$SECONDS
 
-step() { echo "run.sh: $* ($((SECONDS - started)) s)"; }
+current=
+step() { current=$*; echo "run.sh: $* ($((SECONDS - started)) s)"; }
+# A step before the test runs that fails ends the script; say which.
+trap 'rc=$?; [ "$rc" = 0 ] || [ "$current" = done ] || echo "run.sh: failed while $current (exit status $rc)" >&2' EXIT
 
 # Installs Debian packages when run as root; otherwise names them and stops.
 install_debian() {
