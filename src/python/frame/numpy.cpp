@@ -33,6 +33,13 @@ std::string Buffer::format() const {
     return f;
 }
 
+bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries) {
+    uint64_t product = 1;
+    for (Py_ssize_t d : shape)
+        if (d < 0 || __builtin_mul_overflow(product, static_cast<uint64_t>(d), &product)) return false;
+    return product == n_entries;
+}
+
 Obj numpy_empty(std::span<const Py_ssize_t> shape, const char* dtype) {
     Obj tup = check(PyTuple_New(static_cast<Py_ssize_t>(shape.size())));
     for (size_t k = 0; k < shape.size(); ++k)

@@ -59,9 +59,15 @@ constexpr const char* dtype_name() {
 // numpy.empty(shape, dtype) (C order).
 Obj numpy_empty(std::span<const Py_ssize_t> shape, const char* dtype);
 
-// A new C-ordered array of the given shape holding a copy of `data`.
+// Whether data.size() entries are exactly an array of this shape.
+bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries);
+
+// A new C-ordered array of the given shape holding a copy of `data`, whose
+// length must be the product of the shape.
 template <class T>
 Obj make_array(std::span<const Py_ssize_t> shape, std::span<const T> data) {
+    if (!shape_holds(shape, data.size()))
+        internal_failure("make_array: " + std::to_string(data.size()) + " entries do not fill the shape");
     Obj arr = numpy_empty(shape, dtype_name<T>());
     if (!data.empty()) {
         Py_buffer view;
@@ -77,5 +83,19 @@ Obj make_array_1d(std::span<const T> data) {
     const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(data.size())};
     return make_array<T>(shape, data);
 }
+
+// An array as a method's result: the body fills it under its borrows, and
+// the NumPy array is made once they are released, since NumPy runs Python
+// code during which other threads may use the operands.
+template <class T>
+struct NdArray {
+    std::vector<Py_ssize_t> shape;
+    std::vector<T> data;  // C order
+};
+
+template <class T>
+struct ToPy<NdArray<T>> {
+    static Obj convert(NdArray<T>&& a) { return make_array<T>(a.shape, std::span<const T>(a.data)); }
+};
 
 }  // namespace vemo::py

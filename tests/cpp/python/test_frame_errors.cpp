@@ -4,7 +4,9 @@
 
 #include "embedded.hpp"
 
+#include <expected>
 #include <new>
+#include <stdexcept>
 #include <string>
 
 #include "python/frame/bind.hpp"
@@ -52,6 +54,24 @@ TEST(FrameErrors, KindsOfFailure) {
     });
     EXPECT_EQ(itype.get(), PyExc_IndexError);
     EXPECT_EQ(imsg, "Element index -1 is out-of-bounds for container of length 3.");
+}
+
+TEST(FrameErrors, RefusedAllocationsSayWhatAndHowLarge) {
+    const vemo::AllocationRefused refused{"a dense state vector", uint64_t{1} << 40, 16};
+    const std::string text = refused.message();
+    auto [t1, m1] = boundary([&]() -> PyObject* { throw vemo::AllocationRefusedError(refused); });
+    EXPECT_EQ(t1.get(), PyExc_MemoryError);
+    EXPECT_EQ(m1, text);
+    auto [t2, m2] = boundary([&]() -> PyObject* {
+        to_py_result(std::expected<void, vemo::AllocationRefused>(std::unexpected(refused)));
+        return nullptr;
+    });
+    EXPECT_EQ(t2.get(), PyExc_MemoryError);
+    EXPECT_EQ(m2, text);
+    EXPECT_EQ(m2.rfind("Cannot allocate a dense state vector of 1099511627776 entries (17592186044416 bytes)", 0), 0u);
+    // Other failed allocations keep the plain MemoryError.
+    auto [t3, m3] = boundary([]() -> PyObject* { throw std::length_error("vector"); });
+    EXPECT_EQ(t3.get(), PyExc_MemoryError);
 }
 
 TEST(FrameErrors, BorrowsAreReleasedWhenTheBodyFails) {
