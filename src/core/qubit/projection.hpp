@@ -26,7 +26,7 @@ namespace vemo::qubit::pauli {
 template <class T>
 struct DenseSquare {
     uint64_t dim = 0;
-    std::vector<T> data;  // row-major
+    LargeVec<T> data;  // row-major
 
     // d x d zeros; AllocationRefusedError when d * d entries do not fit in memory.
     explicit DenseSquare(uint64_t d) : dim(d) {

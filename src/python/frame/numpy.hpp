@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/container/huge_alloc.hpp"
 #include "python/frame/convert.hpp"
 
 namespace vemo::py {
@@ -44,6 +45,16 @@ public:
 private:
     Py_buffer view_{};
 };
+
+// The array-interface type string of T (little-endian, as the platform is).
+template <class T>
+constexpr const char* typestr_of() {
+    if constexpr (std::is_same_v<T, double>) return "<f8";
+    else if constexpr (std::is_same_v<T, std::complex<double>>) return "<c16";
+    else if constexpr (std::is_same_v<T, uint8_t>) return "|u1";
+    else if constexpr (std::is_same_v<T, uint64_t>) return "<u8";
+    else static_assert(sizeof(T) == 0, "no array-interface type for this type");
+}
 
 template <class T>
 constexpr const char* dtype_name() {
@@ -84,18 +95,41 @@ Obj make_array_1d(std::span<const T> data) {
     return make_array<T>(shape, data);
 }
 
+// A NumPy array over `data` (C order, `shape`), whose base keeps `owner` (a
+// capsule that frees the buffer) alive.
+Obj array_over(Obj owner, const void* data, std::span<const Py_ssize_t> shape, const char* typestr);
+
+// A C-ordered array that adopts the vector's buffer (no copy): the array's
+// base owns it and frees it with the array. The vector must fill the shape.
+template <class T>
+Obj adopt_array(LargeVec<T>&& v, std::span<const Py_ssize_t> shape) {
+    if (!shape_holds(shape, v.size()))
+        internal_failure("adopt_array: " + std::to_string(v.size()) + " entries do not fill the shape");
+    if (v.empty()) return make_array<T>(shape, std::span<const T>());
+    static constexpr const char* owner_name = "vemo.array_owner";
+    auto* owner = new LargeVec<T>(std::move(v));
+    PyObject* cap = PyCapsule_New(owner, owner_name, [](PyObject* c) {
+        delete static_cast<LargeVec<T>*>(PyCapsule_GetPointer(c, owner_name));
+    });
+    if (!cap) {
+        delete owner;
+        throw ErrorAlreadySet{};
+    }
+    return array_over(Obj::steal(cap), owner->data(), shape, typestr_of<T>());
+}
+
 // An array as a method's result: the body fills it under its borrows, and
-// the NumPy array is made once they are released, since NumPy runs Python
-// code during which other threads may use the operands.
+// the NumPy array, which adopts the buffer, is made once they are released,
+// since NumPy runs Python code during which other threads may use the operands.
 template <class T>
 struct NdArray {
     std::vector<Py_ssize_t> shape;
-    std::vector<T> data;  // C order
+    LargeVec<T> data;  // C order
 };
 
 template <class T>
 struct ToPy<NdArray<T>> {
-    static Obj convert(NdArray<T>&& a) { return make_array<T>(a.shape, std::span<const T>(a.data)); }
+    static Obj convert(NdArray<T>&& a) { return adopt_array<T>(std::move(a.data), a.shape); }
 };
 
 }  // namespace vemo::py

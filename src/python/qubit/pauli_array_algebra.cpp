@@ -76,9 +76,10 @@ std::expected<std::pair<CmpntList, ComplexSignVec>, qubit::pauli::PairwiseMulErr
 }
 
 NdArray<uint8_t> compatibility_matrix(const CmpntList& self) {
-    U8Matrix m = qubit::pauli::compatibility_u8(self);
     const auto n = static_cast<Py_ssize_t>(self.size());
-    return {{n, n}, std::move(m.data)};
+    NdArray<uint8_t> out{{n, n}, LargeVec<uint8_t>(qubit::pauli::compatibility_entries(self))};
+    qubit::pauli::fill_compatibility(self, out.data.data());
+    return out;
 }
 
 std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& self) {

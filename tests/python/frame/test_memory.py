@@ -72,6 +72,9 @@ def strings(count):
         (lambda: general_product(2**18), "the terms of a product", 2**36, 16),
         (lambda: v.RealVec(2**62), "a coefficient vector", 2**62, 8),
         (lambda: v.ComplexVec(2**61), "a coefficient vector", 2**61, 16),
+        # Signs packed 64 to a word, powers of i 32 to a word.
+        (lambda: v.SignVec(2**62), "a packed vector of 64-bit words", 2**56, 8),
+        (lambda: v.ComplexSignVec(2**62), "a packed vector of 64-bit words", 2**57, 8),
         # 2^40 qubits: one string needs 2^34 words in each of its two planes.
         (lambda: paulis(v, 2**40, []).append_clear(), "a table of 64-bit words", 2**34, 8),
         (lambda: v.JordanWignerMapper(v.Qubits.from_count(4)).op_load_product([(0, True)] * 40),
