@@ -6,7 +6,9 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <concepts>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <vector>
@@ -199,8 +201,8 @@ bool foreign_operand_error_set();
 // borrow (self first, then the parameters in order), then call. A result held
 // by value is converted after the borrows are released: its conversion may run
 // Python code (NumPy, SciPy), and other threads may then use the operands.
-// A reference or pointer result still views an operand and is converted under
-// the borrows.
+// A reference, pointer or string_view result may view an operand and is
+// converted under the borrows.
 template <auto F, class Self, Operands Mode = Operands::raise, class Then>
 Obj invoke(const Signature& sig, PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
            Then&& then) {
@@ -251,7 +253,7 @@ Obj invoke(const Signature& sig, PyObject* self, PyObject* const* args, Py_ssize
         if constexpr (std::is_void_v<R>) {
             std::apply([](auto&... h) { call_fn<F>(h.get()...); }, hs);
             return then();
-        } else if constexpr (std::is_reference_v<R> || std::is_pointer_v<R>) {
+        } else if constexpr (std::is_reference_v<R> || std::is_pointer_v<R> || std::same_as<R, std::string_view>) {
             return then(std::apply([](auto&... h) -> R { return call_fn<F>(h.get()...); }, hs));
         } else {
             R r = std::apply([](auto&... h) -> R { return call_fn<F>(h.get()...); }, hs);
