@@ -193,9 +193,8 @@ public:
         U8Matrix out;
         out.n_rows = n_rows();
         out.n_cols = n_bits_;
-        uint64_t total = 0;
-        if (__builtin_mul_overflow(out.n_rows, out.n_cols, &total) || total > out.data.max_size())
-            throw std::bad_alloc();
+        guard_allocation("a matrix of bytes", count_product(out.n_rows, out.n_cols), 1);
+        const uint64_t total = out.n_rows * out.n_cols;
         out.data.resize(total);
         uint8_t* p = out.data.data();
         for (uint64_t r = 0; r < n_rows(); ++r) {

@@ -12,6 +12,7 @@
 #include "core/container/errors.hpp"
 #include "core/container/huge_alloc.hpp"
 #include "core/utils/bincode.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -20,16 +21,15 @@ static_assert(sizeof(size_t) == sizeof(uint64_t), "a 64-bit platform is assumed"
 // ceil(n / per_word) without the overflow of (n + per_word - 1) / per_word.
 constexpr uint64_t words_for(uint64_t n, uint64_t per_word = 64) { return n / per_word + (n % per_word != 0); }
 
-// A word count that a std::vector<uint64_t> can hold, or std::bad_alloc.
+// A word count that fits in memory, or AllocationRefusedError (a std::bad_alloc).
 inline uint64_t checked_word_count(uint64_t n) {
-    if (n > std::vector<uint64_t>().max_size()) throw std::bad_alloc();
+    guard_allocation("a table of 64-bit words", n, sizeof(uint64_t));
     return n;
 }
-// a * b words, or std::bad_alloc when the product overflows or cannot be held.
+// a * b words, refused as above when the product does not fit.
 inline uint64_t checked_word_count(uint64_t a, uint64_t b) {
-    uint64_t p = 0;
-    if (__builtin_mul_overflow(a, b, &p)) throw std::bad_alloc();
-    return checked_word_count(p);
+    guard_allocation("a table of 64-bit words", count_product(a, b), sizeof(uint64_t));
+    return a * b;
 }
 
 class Table {

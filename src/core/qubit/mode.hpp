@@ -21,6 +21,7 @@
 #include "core/container/errors.hpp"
 #include "core/qubit/symbols.hpp"
 #include "core/utils/bincode.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::qubit {
 
@@ -152,7 +153,7 @@ public:
 
     std::vector<uint64_t> inds() const {
         const uint64_t n = size();
-        if (n > std::vector<uint64_t>().max_size()) throw std::bad_alloc();
+        guard_allocation("a list of mode indices", n, sizeof(uint64_t));
         std::vector<uint64_t> out;
         out.reserve(n);
         for (uint64_t i = 0; i < n; ++i) out.push_back(get_unchecked(i));

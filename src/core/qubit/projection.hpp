@@ -26,13 +26,12 @@ namespace vemo::qubit::pauli {
 template <class T>
 struct DenseSquare {
     uint64_t dim = 0;
-    std::vector<T> data;  // row-major
+    LargeVec<T> data;  // row-major
 
-    // d x d zeros; std::bad_alloc when d * d entries cannot be held.
+    // d x d zeros; AllocationRefusedError when d * d entries do not fit in memory.
     explicit DenseSquare(uint64_t d) : dim(d) {
-        uint64_t n = 0;
-        if (__builtin_mul_overflow(d, d, &n)) throw std::bad_alloc();
-        data.assign(checked_entries<T>(n), T());
+        guard_allocation("a projected matrix", count_product(d, d), sizeof(T));
+        data.assign(d * d, T());
     }
     T& at(uint64_t i, uint64_t j) { return data[i * dim + j]; }
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/container/huge_alloc.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::qubit {
 
@@ -22,10 +23,11 @@ struct CsrMatrix {
     bool operator==(const CsrMatrix&) const = default;
 };
 
-// Refuses (std::bad_alloc) a count of entries that no vector of T can hold.
+// Refuses (AllocationRefusedError, a std::bad_alloc) n entries of T that do
+// not fit in memory; `what` names the buffer in the error.
 template <class T>
-inline size_t checked_entries(uint64_t n) {
-    if (n > std::vector<T>().max_size()) throw std::bad_alloc();
+inline size_t checked_entries(uint64_t n, const char* what = "a sparse matrix") {
+    guard_allocation(what, n, sizeof(T));
     return static_cast<size_t>(n);
 }
 

@@ -244,6 +244,7 @@ template <bool Filtered, FieldVec C>
 CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
+    guard_allocation("a sparse matrix", count_product(dim, g_count), sizeof(uint64_t) + sizeof(std::complex<double>));
     const uint64_t room = checked_product(dim, g_count);
     CsrMatrix m;
     m.n_rows = m.n_cols = dim;

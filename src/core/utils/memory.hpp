@@ -1,9 +1,15 @@
-// How much memory the machine has: the bound beyond which a buffer cannot be
-// held, checked before allocating where an allocation could otherwise be
-// granted (overcommitted) and fail only when its pages are first written.
+// How much memory the machine has, and the one guard for buffers whose size
+// comes from the user: checked before allocating, since an allocation could
+// otherwise be granted (overcommitted) and fail only when its pages are first
+// written, which stops the process instead of returning an error.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <expected>
+#include <new>
+#include <string>
+#include <utility>
 
 #include <unistd.h>
 
@@ -17,5 +23,72 @@ inline uint64_t physical_memory_bytes() {
     if (__builtin_mul_overflow(static_cast<uint64_t>(pages), static_cast<uint64_t>(page), &bytes)) return UINT64_MAX;
     return bytes;
 }
+
+using AllocationCount = unsigned __int128;  // a product of two 64-bit sizes never overflows it
+
+// A buffer refused before anything was allocated: what it was for and its
+// size, count items of item_bytes each.
+struct AllocationRefused {
+    std::string what;
+    AllocationCount count = 0;
+    uint64_t item_bytes = 0;
+
+    bool operator==(const AllocationRefused&) const = default;
+
+    std::string message() const {
+        AllocationCount bytes = 0;
+        const std::string size =
+            __builtin_mul_overflow(count, AllocationCount{item_bytes}, &bytes) ? "over 2^128" : decimal(bytes);
+        return "Cannot allocate " + what + " of " + decimal(count) + (count == 1 ? " entry (" : " entries (") + size +
+               " bytes): more than the " + std::to_string(physical_memory_bytes()) +
+               " bytes of memory this machine has.";
+    }
+
+    static std::string decimal(AllocationCount v) {
+        std::string s;
+        do {
+            s.insert(s.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
+            v /= 10;
+        } while (v != 0);
+        return s;
+    }
+};
+
+// The refusal thrown where a size cannot be reported as a value (deep inside
+// an algorithm or a constructor). It is a std::bad_alloc, so every rollback
+// written for a failed allocation applies to it too.
+struct AllocationRefusedError : std::bad_alloc {
+    AllocationRefused refused;
+    explicit AllocationRefusedError(AllocationRefused r) : refused(std::move(r)) {}
+    const char* what() const noexcept override { return "allocation refused: larger than physical memory"; }
+};
+
+// The most bytes one allocation may ask for: the machine's memory, and never
+// more than a pointer difference can span.
+inline uint64_t max_allocation_bytes() {
+    static const uint64_t limit = [] {
+        const uint64_t phys = physical_memory_bytes();
+        const uint64_t addressable = static_cast<uint64_t>(PTRDIFF_MAX);
+        return phys < addressable ? phys : addressable;
+    }();
+    return limit;
+}
+
+// Whether count items of item_bytes each fit in memory.
+[[nodiscard]] inline std::expected<void, AllocationRefused> check_allocation(const char* what, AllocationCount count,
+                                                                             uint64_t item_bytes) {
+    const uint64_t limit = max_allocation_bytes();
+    // count <= limit < 2^63 keeps the product within 128 bits.
+    if (count <= limit && count * item_bytes <= limit) return {};
+    return std::unexpected(AllocationRefused{what, count, item_bytes});
+}
+
+// The same check, throwing AllocationRefusedError on refusal.
+inline void guard_allocation(const char* what, AllocationCount count, uint64_t item_bytes) {
+    if (auto r = check_allocation(what, count, item_bytes); !r) throw AllocationRefusedError(std::move(r.error()));
+}
+
+// a * b without overflow, for the guard.
+inline AllocationCount count_product(uint64_t a, uint64_t b) { return AllocationCount{a} * b; }
 
 }  // namespace vemo

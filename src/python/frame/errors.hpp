@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/container/errors.hpp"
+#include "core/utils/memory.hpp"
 #include "python/frame/py.hpp"
 
 namespace vemo::py {
@@ -24,6 +25,13 @@ struct ErrorToException<OutOfBounds> {
 template <>
 struct ErrorToException<IndistinctError> {
     static PyObject* type(const IndistinctError&) { return PyExc_ValueError; }
+};
+
+// A buffer larger than memory, refused before allocating: MemoryError naming
+// it and its size, whether returned as a value or thrown.
+template <>
+struct ErrorToException<AllocationRefused> {
+    static PyObject* type(const AllocationRefused&) { return PyExc_MemoryError; }
 };
 
 template <class E>
@@ -91,6 +99,12 @@ R guarded(R fail, F&& f) noexcept {
         set_error(e);
     } catch (const ErrorAlreadySet&) {
         if (!PyErr_Occurred()) set_panic("error indicator lost");
+    } catch (const AllocationRefusedError& e) {
+        try {
+            PyErr_SetString(PyExc_MemoryError, e.refused.message().c_str());
+        } catch (...) {  // no memory left even for the text
+            PyErr_NoMemory();
+        }
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::length_error&) {

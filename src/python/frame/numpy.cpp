@@ -33,6 +33,26 @@ std::string Buffer::format() const {
     return f;
 }
 
+bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries) {
+    uint64_t product = 1;
+    for (Py_ssize_t d : shape)
+        if (d < 0 || __builtin_mul_overflow(product, static_cast<uint64_t>(d), &product)) return false;
+    return product == n_entries;
+}
+
+Obj array_over(Obj owner, const void* data, std::span<const Py_ssize_t> shape, const char* typestr) {
+    Obj dims = check(PyTuple_New(static_cast<Py_ssize_t>(shape.size())));
+    for (size_t k = 0; k < shape.size(); ++k)
+        PyTuple_SetItem(dims.get(), static_cast<Py_ssize_t>(k), check(PyLong_FromSsize_t(shape[k])).release());
+    Obj iface = check(Py_BuildValue("{s:O,s:s,s:(K,O),s:i}", "shape", dims.get(), "typestr", typestr, "data",
+                                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(data)), Py_False,
+                                    "version", 3));
+    Obj kwargs = check(Py_BuildValue("{s:O,s:O}", "__array_interface__", iface.get(), "owner", owner.get()));
+    Obj no_args = check(PyTuple_New(0));
+    Obj holder = check(PyObject_Call(cached_attr("types", "SimpleNamespace"), no_args.get(), kwargs.get()));
+    return check(PyObject_CallFunctionObjArgs(cached_attr("numpy", "asarray"), holder.get(), nullptr));
+}
+
 Obj numpy_empty(std::span<const Py_ssize_t> shape, const char* dtype) {
     Obj tup = check(PyTuple_New(static_cast<Py_ssize_t>(shape.size())));
     for (size_t k = 0; k < shape.size(); ++k)

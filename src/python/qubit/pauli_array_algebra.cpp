@@ -76,18 +76,11 @@ std::expected<std::pair<CmpntList, ComplexSignVec>, qubit::pauli::PairwiseMulErr
     return qubit::pauli::mul_pairwise(self, rhs);
 }
 
-// Written straight into the new array's buffer.
-Obj compatibility_matrix(const CmpntList& self) {
-    const uint64_t total = qubit::pauli::compatibility_entries(self);
-    if (total > static_cast<uint64_t>(PY_SSIZE_T_MAX)) throw std::bad_alloc();
-    const Py_ssize_t n = static_cast<Py_ssize_t>(self.size());
-    const Py_ssize_t shape[2] = {n, n};
-    Obj arr = numpy_empty(shape, "uint8");
-    if (total > 0) {
-        Buffer view(arr.get(), PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS);
-        qubit::pauli::fill_compatibility(self, static_cast<uint8_t*>(view.data()));
-    }
-    return arr;
+NdArray<uint8_t> compatibility_matrix(const CmpntList& self) {
+    const auto n = static_cast<Py_ssize_t>(self.size());
+    NdArray<uint8_t> out{{n, n}, LargeVec<uint8_t>(qubit::pauli::compatibility_entries(self))};
+    qubit::pauli::fill_compatibility(self, out.data.data());
+    return out;
 }
 
 std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& self) {

@@ -5,7 +5,9 @@
 #include "embedded.hpp"
 
 #include <cstdint>
+#include <expected>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -95,6 +97,24 @@ TEST(FrameErrors, IndexRuleAtTheBoundaries) {
     EXPECT_EQ(*try_py_index(-1, UINT64_MAX), UINT64_MAX - 1);  // beyond int64_t
     EXPECT_EQ(try_py_indices({0, INT64_MIN, -1}, half).value(), (std::vector<uint64_t>{0, 0, half - 1}));
     EXPECT_EQ(try_py_indices({0, 5, INT64_MIN}, 3).error().index, 5);
+}
+
+TEST(FrameErrors, RefusedAllocationsSayWhatAndHowLarge) {
+    const vemo::AllocationRefused refused{"a dense state vector", uint64_t{1} << 40, 16};
+    const std::string text = refused.message();
+    auto [t1, m1] = boundary([&]() -> PyObject* { throw vemo::AllocationRefusedError(refused); });
+    EXPECT_EQ(t1.get(), PyExc_MemoryError);
+    EXPECT_EQ(m1, text);
+    auto [t2, m2] = boundary([&]() -> PyObject* {
+        to_py_result(std::expected<void, vemo::AllocationRefused>(std::unexpected(refused)));
+        return nullptr;
+    });
+    EXPECT_EQ(t2.get(), PyExc_MemoryError);
+    EXPECT_EQ(m2, text);
+    EXPECT_EQ(m2.rfind("Cannot allocate a dense state vector of 1099511627776 entries (17592186044416 bytes)", 0), 0u);
+    // Other failed allocations keep the plain MemoryError.
+    auto [t3, m3] = boundary([]() -> PyObject* { throw std::length_error("vector"); });
+    EXPECT_EQ(t3.get(), PyExc_MemoryError);
 }
 
 TEST(FrameErrors, BorrowsAreReleasedWhenTheBodyFails) {

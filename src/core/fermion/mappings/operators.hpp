@@ -127,7 +127,8 @@ public:
     // term is written before it is read, so the area is sized once, not emptied.
     void load_product_unchecked(std::span<const LadderOp> ops) {
         const uint64_t l = ops.size();
-        if (!can_hold(l)) throw std::bad_alloc();
+        guard_allocation("the terms of a mapped ladder product", l >= 127 ? ~AllocationCount{0} : AllocationCount{1} << l,
+                         term_bytes());
         const uint64_t total = uint64_t{1} << l;
         CmpntList& list = work_.cmpnts;
         ComplexSignVec& powers = work_.coeffs;
@@ -233,14 +234,11 @@ private:
         return std::nullopt;
     }
 
-    // Whether a work area of 2^l terms fits in the machine's memory: x and z
-    // words, a byte of phase and a quarter byte of power per term.
-    bool can_hold(uint64_t l) const {
-        if (l >= 64) return false;
-        uint64_t per_term = 0, bytes = 0;
-        if (__builtin_mul_overflow(work_.cmpnts.words_per_row(), uint64_t{16}, &per_term)) return false;
-        if (__builtin_mul_overflow(uint64_t{1} << l, per_term + 2, &bytes)) return false;
-        return bytes <= physical_memory_bytes();
+    // The bytes of one term of the work area: x and z words, a byte of phase
+    // and (rounded up) a byte of power.
+    uint64_t term_bytes() const {
+        const uint64_t w = work_.cmpnts.words_per_row();
+        return w > (UINT64_MAX - 2) / 16 ? UINT64_MAX : 16 * w + 2;
     }
 
     static void copy_row(CmpntList& dst, uint64_t i, const CmpntList& src, uint64_t j) {
