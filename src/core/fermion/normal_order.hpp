@@ -4,12 +4,14 @@
 // back writes each component as its canonical operator sequence.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <expected>
 #include <ranges>
 #include <limits>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "core/fermion/mode.hpp"
 #include "core/fermion/normal.hpp"
 #include "core/fermion/springs.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::fermion {
 
@@ -53,11 +56,14 @@ public:
     const Modes& modes() const { return modes_; }
 
     // The product of the n operators op(0), op(1), ... (each a LadderOp on
-    // this space) as normal-ordered terms, valid until the next call. Each
-    // operator multiplies the accumulator from the right; terms accumulate
-    // as through the scaled-add kernel.
+    // this space; op may be called more than once per index) as
+    // normal-ordered terms, valid until the next call. Each operator
+    // multiplies the accumulator from the right; terms accumulate as through
+    // the scaled-add kernel. A product whose form may not fit in memory is
+    // refused first (AllocRefused).
     template <class Op>
     const Accum& order(uint64_t n, Op&& op) {
+        check_expansion(n, op);
         // Rows are made with the first product: a space too large for one
         // component then fails here, not when an empty list is converted.
         if (op_row_.size() != n_words_) {
@@ -84,6 +90,47 @@ public:
             cur_ ^= 1;
         }
         return accs_[cur_];
+    }
+
+    // Refuses (AllocRefused), before anything is allocated, a product whose
+    // normal form could outgrow the machine's memory. The operators of one
+    // mode reduce to 0, to one monomial or to a c = 1 - c a, so the form has
+    // at most 2^k terms, k the number of modes on which an annihilator comes
+    // before a creator; the form of every prefix has at most as many. Two
+    // accumulators and the caller's copy hold the terms.
+    template <class Op>
+    void check_expansion(uint64_t n, Op& op) const {
+        constexpr uint64_t small_bytes = uint64_t{64} << 20;  // fits without asking the system
+        const uint64_t per_term = 16 * n_words_ + sizeof(typename C::Scalar);
+        const auto fits = [&](uint64_t k) {
+            uint64_t bytes = 0;
+            return k < 64 && !__builtin_mul_overflow(uint64_t{1} << k, 3 * (per_term + 16), &bytes) &&
+                   (bytes <= small_bytes || bytes <= physical_memory_bytes());
+        };
+        // Each counted mode has a creator and an annihilator: the quick bound
+        // settles every short product without the quadratic count.
+        uint64_t n_cre = 0;
+        for (uint64_t t = 0; t < n; ++t) n_cre += op(t).is_creation;
+        if (fits(std::min({n_cre, n - n_cre, modes_.len()}))) return;
+        uint64_t k = 0;
+        for (uint64_t t = 0; t < n; ++t) {
+            const LadderOp o = op(t);
+            if (o.is_creation) continue;
+            bool first = true, creator_after = false;
+            for (uint64_t s = 0; s < t && first; ++s) {
+                const LadderOp p = op(s);
+                first = p.is_creation || p.mode != o.mode;
+            }
+            for (uint64_t s = t + 1; s < n && first && !creator_after; ++s) {
+                const LadderOp p = op(s);
+                creator_after = p.is_creation && p.mode == o.mode;
+            }
+            k += first && creator_after;
+        }
+        if (fits(k)) return;
+        throw AllocRefused("Cannot allocate the normal-ordered form of a product of " + std::to_string(n) +
+                           " ladder operators: up to 2^" + std::to_string(k) + " terms of " +
+                           std::to_string(per_term) + " bytes each.");
     }
 
 private:
@@ -117,16 +164,15 @@ extern template normal::lincomb::TermSet<ComplexVec> to_normal_order(const Terms
 
 // One raw product, given as (mode, is_creation) pairs, checked against the
 // space and normal-ordered with real coefficients.
-template <std::ranges::sized_range Ops>
+template <std::ranges::random_access_range Ops>
 std::expected<normal::lincomb::TermSet<RealVec>, general::ProductError> normal_order_product(Modes modes,
                                                                                             const Ops& ops) {
     const auto n = static_cast<uint64_t>(std::ranges::size(ops));
     const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
     if (auto r = general::check_general_ops(modes, modes_of, n, n); !r) return std::unexpected(r.error());
     NormalOrderer<RealVec> orderer(modes);
-    auto it = std::ranges::begin(ops);
-    const auto& acc = orderer.order(n, [&](uint64_t) {
-        const auto& o = *it++;
+    const auto& acc = orderer.order(n, [&](uint64_t t) {
+        const auto& o = std::ranges::begin(ops)[t];
         return LadderOp{detail::mode_of(o), detail::creation_of(o)};
     });
     auto out = normal::lincomb::new_term_set<RealVec>(modes);
@@ -140,16 +186,15 @@ std::expected<normal::lincomb::TermSet<RealVec>, general::ProductError> normal_o
 // order. A mode beyond the space or any other normal form fails
 // (ModeOutOfBounds, NotOneCanonical) and appends nothing. `orderer` is on
 // out's space and carries buffers from call to call.
-template <std::ranges::sized_range Ops>
+template <std::ranges::random_access_range Ops>
 std::expected<void, general::ProductError> push_canonical(normal::CmpntList& out, const Ops& ops,
                                                           NormalOrderer<RealVec>& orderer) {
     using Kind = general::ProductError::Kind;
     const auto n = static_cast<uint64_t>(std::ranges::size(ops));
     const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
     if (auto r = general::check_general_ops(out.modes(), modes_of, n, n); !r) return std::unexpected(r.error());
-    auto it = std::ranges::begin(ops);
-    const auto& acc = orderer.order(n, [&](uint64_t) {
-        const auto& o = *it++;
+    const auto& acc = orderer.order(n, [&](uint64_t t) {
+        const auto& o = std::ranges::begin(ops)[t];
         return LadderOp{detail::mode_of(o), detail::creation_of(o)};
     });
     if (acc.size() != 1 || acc.as_terms().coeffs.get(0) != 1.0)

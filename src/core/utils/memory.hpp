@@ -4,6 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
 
 #include <unistd.h>
 
@@ -16,6 +20,28 @@ inline uint64_t physical_memory_bytes() {
     uint64_t bytes = 0;
     if (__builtin_mul_overflow(static_cast<uint64_t>(pages), static_cast<uint64_t>(page), &bytes)) return UINT64_MAX;
     return bytes;
+}
+
+// A refused allocation that says what could not be allocated and how large
+// it was. A std::bad_alloc, so code that rolls back on one rolls back on it;
+// the binding layer raises MemoryError with this text.
+class AllocRefused : public std::bad_alloc {
+public:
+    explicit AllocRefused(std::string what) : what_(std::make_shared<const std::string>(std::move(what))) {}
+    const char* what() const noexcept override { return what_->c_str(); }
+
+private:
+    std::shared_ptr<const std::string> what_;  // shared: copying an exception must not throw
+};
+
+// The row count of a list of n rows after one more is appended. A list whose
+// rows take no memory (no qubits, no modes) can hold 2^64 - 1 rows; one more
+// would wrap the count to 0, so it is refused before anything changes.
+inline uint64_t one_more_row(uint64_t n) {
+    if (n == UINT64_MAX)
+        throw AllocRefused("Cannot append a row to a list of " + std::to_string(n) +
+                           " rows: the row count would pass 2^64 - 1.");
+    return n + 1;
 }
 
 }  // namespace vemo

@@ -8,7 +8,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/container/any_error.hpp"
 #include "core/container/errors.hpp"
+#include "core/utils/memory.hpp"
 #include "python/frame/py.hpp"
 
 namespace vemo::py {
@@ -24,6 +26,14 @@ struct ErrorToException<OutOfBounds> {
 template <>
 struct ErrorToException<IndistinctError> {
     static PyObject* type(const IndistinctError&) { return PyExc_ValueError; }
+};
+
+// The exception of the error held.
+template <class... Es>
+struct ErrorToException<AnyError<Es...>> {
+    static PyObject* type(const AnyError<Es...>& e) {
+        return std::visit([](const auto& x) { return ErrorToException<std::decay_t<decltype(x)>>::type(x); }, e.v);
+    }
 };
 
 template <class E>
@@ -86,6 +96,8 @@ R guarded(R fail, F&& f) noexcept {
         set_error(e);
     } catch (const ErrorAlreadySet&) {
         if (!PyErr_Occurred()) set_panic("error indicator lost");
+    } catch (const AllocRefused& e) {
+        PyErr_SetString(PyExc_MemoryError, e.what());
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::length_error&) {
