@@ -51,7 +51,8 @@ public:
     explicit NormalOrderer(Modes modes)
         : modes_(modes),
           accs_{Accum(modes), Accum(modes)},
-          n_words_(normal::CmpntList(modes).words_per_row()) {}
+          n_words_(normal::CmpntList(modes).words_per_row()),
+          max_k_(most_doublings(bytes_per_term())) {}
 
     const Modes& modes() const { return modes_; }
 
@@ -59,11 +60,10 @@ public:
     // this space; op may be called more than once per index) as
     // normal-ordered terms, valid until the next call. Each operator
     // multiplies the accumulator from the right; terms accumulate as through
-    // the scaled-add kernel. A product whose form may not fit in memory is
-    // refused first (AllocRefused).
+    // the scaled-add kernel. Callers run check_expansion first (kept apart so
+    // that this loop compiles as tightly as without it).
     template <class Op>
     const Accum& order(uint64_t n, Op&& op) {
-        check_expansion(n, op);
         // Rows are made with the first product: a space too large for one
         // component then fails here, not when an empty list is converted.
         if (op_row_.size() != n_words_) {
@@ -99,16 +99,27 @@ public:
     // before a creator; the form of every prefix has at most as many. Two
     // accumulators and the caller's copy hold the terms.
     template <class Op>
-    void check_expansion(uint64_t n, Op& op) const {
-        constexpr uint64_t small_bytes = uint64_t{64} << 20;  // fits without asking the system
-        const uint64_t per_term = 16 * n_words_ + sizeof(typename C::Scalar);
-        const auto fits = [&](uint64_t k) {
-            uint64_t bytes = 0;
-            return k < 64 && !__builtin_mul_overflow(uint64_t{1} << k, 3 * (per_term + 16), &bytes) &&
-                   (bytes <= small_bytes || bytes <= physical_memory_bytes());
-        };
-        // Each counted mode has a creator and an annihilator: the quick bound
-        // settles every short product without the quadratic count.
+    void check_expansion(uint64_t n, const Op& op) const {
+        // Each counted mode has a creator and an annihilator: this bound
+        // settles every short product at once.
+        if (std::min(n / 2, modes_.len()) <= max_k_) [[likely]]
+            return;
+        check_expansion_counted(n, Op(op));  // a copy: op itself stays unescaped
+    }
+
+private:
+    // The largest k (below 64) for which 2^k terms fit in memory.
+    static uint64_t most_doublings(uint64_t per_term) {
+        const uint64_t memory = physical_memory_bytes();
+        uint64_t k = 0, bytes = 0;
+        while (k < 63 && !__builtin_mul_overflow(uint64_t{2} << k, 3 * (per_term + 16), &bytes) && bytes <= memory) ++k;
+        return k;
+    }
+    bool fits(uint64_t k) const { return k <= max_k_; }
+    uint64_t bytes_per_term() const { return 16 * n_words_ + sizeof(typename C::Scalar); }
+
+    template <class Op>
+    [[gnu::noinline, gnu::cold]] void check_expansion_counted(uint64_t n, Op op) const {
         uint64_t n_cre = 0;
         for (uint64_t t = 0; t < n; ++t) n_cre += op(t).is_creation;
         if (fits(std::min({n_cre, n - n_cre, modes_.len()}))) return;
@@ -130,14 +141,14 @@ public:
         if (fits(k)) return;
         throw AllocRefused("Cannot allocate the normal-ordered form of a product of " + std::to_string(n) +
                            " ladder operators: up to 2^" + std::to_string(k) + " terms of " +
-                           std::to_string(per_term) + " bytes each.");
+                           std::to_string(bytes_per_term()) + " bytes each.");
     }
 
-private:
     Modes modes_;
     Accum accs_[2];  // the accumulator and the next one, alternating
     int cur_ = 0;
     uint64_t n_words_;
+    uint64_t max_k_;  // 2^max_k_ terms fit in memory
     normal::detail::MulScratch scratch_;
     std::vector<uint64_t> op_row_;    // the row of the current operator's mode
     std::vector<uint64_t> zero_row_;  // an empty row
@@ -153,7 +164,9 @@ normal::lincomb::TermSet<C> to_normal_order(const TermsView<general::CmpntList, 
     NormalOrderer<C> orderer(l.modes());
     const uint64_t n = taking_part(terms);
     for (uint64_t i = 0; i < n; ++i) {
-        const auto& acc = orderer.order(l.len_of(i), [&](uint64_t t) { return l.op(i, t); });
+        const auto op = [&](uint64_t t) { return l.op(i, t); };
+        orderer.check_expansion(l.len_of(i), op);
+        const auto& acc = orderer.order(l.len_of(i), op);
         scaled_iadd(out, acc.as_terms(), terms.coeffs.get(i));
     }
     return out;
@@ -171,10 +184,12 @@ std::expected<normal::lincomb::TermSet<RealVec>, general::ProductError> normal_o
     const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
     if (auto r = general::check_general_ops(modes, modes_of, n, n); !r) return std::unexpected(r.error());
     NormalOrderer<RealVec> orderer(modes);
-    const auto& acc = orderer.order(n, [&](uint64_t t) {
+    const auto op = [&](uint64_t t) {
         const auto& o = std::ranges::begin(ops)[t];
         return LadderOp{detail::mode_of(o), detail::creation_of(o)};
-    });
+    };
+    orderer.check_expansion(n, op);
+    const auto& acc = orderer.order(n, op);
     auto out = normal::lincomb::new_term_set<RealVec>(modes);
     scaled_iadd(out, acc.as_terms(), 1.0);
     return out;
@@ -193,10 +208,12 @@ std::expected<void, general::ProductError> push_canonical(normal::CmpntList& out
     const auto n = static_cast<uint64_t>(std::ranges::size(ops));
     const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
     if (auto r = general::check_general_ops(out.modes(), modes_of, n, n); !r) return std::unexpected(r.error());
-    const auto& acc = orderer.order(n, [&](uint64_t t) {
+    const auto op = [&](uint64_t t) {
         const auto& o = std::ranges::begin(ops)[t];
         return LadderOp{detail::mode_of(o), detail::creation_of(o)};
-    });
+    };
+    orderer.check_expansion(n, op);
+    const auto& acc = orderer.order(n, op);
     if (acc.size() != 1 || acc.as_terms().coeffs.get(0) != 1.0)
         return std::unexpected(general::ProductError{Kind::NotOneCanonical});
     out.push_rows(acc.cmpnts().cre_row(0), acc.cmpnts().ann_row(0));

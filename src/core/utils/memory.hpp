@@ -37,10 +37,13 @@ private:
 // The row count of a list of n rows after one more is appended. A list whose
 // rows take no memory (no qubits, no modes) can hold 2^64 - 1 rows; one more
 // would wrap the count to 0, so it is refused before anything changes.
+[[noreturn, gnu::cold, gnu::noinline]] inline void refuse_one_more_row(uint64_t n) {
+    throw AllocRefused("Cannot append a row to a list of " + std::to_string(n) +
+                       " rows: the row count would pass 2^64 - 1.");
+}
 inline uint64_t one_more_row(uint64_t n) {
-    if (n == UINT64_MAX)
-        throw AllocRefused("Cannot append a row to a list of " + std::to_string(n) +
-                           " rows: the row count would pass 2^64 - 1.");
+    if (n == UINT64_MAX) [[unlikely]]
+        refuse_one_more_row(n);
     return n + 1;
 }
 
