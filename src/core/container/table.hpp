@@ -77,7 +77,7 @@ public:
         n_rows_ = m;
     }
     void reserve(uint64_t m) { data_.reserve(checked_word_count(words_per_row_, m)); }
-    void push_zero_row() { resize(n_rows_ + 1); }
+    void push_zero_row() { resize(one_more_row(n_rows_)); }
 
     // The last row moves into row i; the table shrinks by one row. An index at or
     // beyond the last row removes the last row; an empty table stays empty.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <expected>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -22,6 +23,31 @@ inline uint64_t physical_memory_bytes() {
     uint64_t bytes = 0;
     if (__builtin_mul_overflow(static_cast<uint64_t>(pages), static_cast<uint64_t>(page), &bytes)) return UINT64_MAX;
     return bytes;
+}
+
+// A refused allocation that says what could not be allocated and how large
+// it was. A std::bad_alloc, so code that rolls back on one rolls back on it;
+// the binding layer raises MemoryError with this text.
+class AllocRefused : public std::bad_alloc {
+public:
+    explicit AllocRefused(std::string what) : what_(std::make_shared<const std::string>(std::move(what))) {}
+    const char* what() const noexcept override { return what_->c_str(); }
+
+private:
+    std::shared_ptr<const std::string> what_;  // shared: copying an exception must not throw
+};
+
+// The row count of a list of n rows after one more is appended. A list whose
+// rows take no memory (no qubits, no modes) can hold 2^64 - 1 rows; one more
+// would wrap the count to 0, so it is refused before anything changes.
+[[noreturn, gnu::cold, gnu::noinline]] inline void refuse_one_more_row(uint64_t n) {
+    throw AllocRefused("Cannot append a row to a list of " + std::to_string(n) +
+                       " rows: the row count would pass 2^64 - 1.");
+}
+inline uint64_t one_more_row(uint64_t n) {
+    if (n == UINT64_MAX) [[unlikely]]
+        refuse_one_more_row(n);
+    return n + 1;
 }
 
 using AllocationCount = unsigned __int128;  // a product of two 64-bit sizes never overflows it
@@ -55,12 +81,11 @@ struct AllocationRefused {
 };
 
 // The refusal thrown where a size cannot be reported as a value (deep inside
-// an algorithm or a constructor). It is a std::bad_alloc, so every rollback
-// written for a failed allocation applies to it too.
-struct AllocationRefusedError : std::bad_alloc {
+// an algorithm or a constructor). An AllocRefused carrying the message, so
+// every rollback written for a failed allocation applies to it too.
+struct AllocationRefusedError : AllocRefused {
     AllocationRefused refused;
-    explicit AllocationRefusedError(AllocationRefused r) : refused(std::move(r)) {}
-    const char* what() const noexcept override { return "allocation refused: larger than physical memory"; }
+    explicit AllocationRefusedError(AllocationRefused r) : AllocRefused(r.message()), refused(std::move(r)) {}
 };
 
 // The most bytes one allocation may ask for: the machine's memory, and never

@@ -15,6 +15,7 @@ namespace {
 using fermion::mappings::LadderOp;
 using fermion::mappings::Mapper;
 using fermion::mappings::ModeOrderingError;
+using fermion::mappings::operators::ContributeError;
 using fermion::mappings::operators::LincombMutView;
 using fermion::mappings::operators::Operators;
 using qubit::DifferentQubits;
@@ -35,7 +36,7 @@ std::expected<void, OutOfBounds> load_product(Mapper& self, std::vector<LadderOp
 }
 
 template <FieldVec C>
-std::expected<void, DifferentQubits> contribute(Mapper& self, CmpntList& cmpnts, Map& map, C& coeffs,
+std::expected<void, ContributeError> contribute(Mapper& self, CmpntList& cmpnts, Map& map, C& coeffs,
                                                 typename C::Scalar scalar) {
     return self.ops.contribute(LincombMutView<C>{cmpnts, map, coeffs}, scalar);
 }

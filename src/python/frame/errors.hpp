@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/container/any_error.hpp"
 #include "core/container/errors.hpp"
 #include "core/utils/memory.hpp"
 #include "python/frame/py.hpp"
@@ -32,6 +33,14 @@ struct ErrorToException<IndistinctError> {
 template <>
 struct ErrorToException<AllocationRefused> {
     static PyObject* type(const AllocationRefused&) { return PyExc_MemoryError; }
+};
+
+// The exception of the error held.
+template <class... Es>
+struct ErrorToException<AnyError<Es...>> {
+    static PyObject* type(const AnyError<Es...>& e) {
+        return std::visit([](const auto& x) { return ErrorToException<std::decay_t<decltype(x)>>::type(x); }, e.v);
+    }
 };
 
 template <class E>
@@ -99,12 +108,8 @@ R guarded(R fail, F&& f) noexcept {
         set_error(e);
     } catch (const ErrorAlreadySet&) {
         if (!PyErr_Occurred()) set_panic("error indicator lost");
-    } catch (const AllocationRefusedError& e) {
-        try {
-            PyErr_SetString(PyExc_MemoryError, e.refused.message().c_str());
-        } catch (...) {  // no memory left even for the text
-            PyErr_NoMemory();
-        }
+    } catch (const AllocRefused& e) {  // a refused size, with its text
+        PyErr_SetString(PyExc_MemoryError, e.what());
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::length_error&) {

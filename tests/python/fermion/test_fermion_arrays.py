@@ -146,9 +146,9 @@ def test_refused_sizes_change_nothing(make):
 
 
 def test_apply_needs_a_coefficient_for_each_output_state():
-    h, s = normal("F0^"), S(C4, BinarySprings("[0, 1]"))
+    h, s = normal("F0^", C4), S(C4, BinarySprings("[0, 1]"))
     out = S(C4, BinarySprings("[1]"))
-    with pytest.raises(ValueError, match="shorter than the component list"):
+    with pytest.raises(ValueError, match="Coefficient vector of length 0 does not match the component list of length 1"):
         h.apply_to_state_real(RealVec(1), s, RealVec(1), out, Map(), RealVec(0))
     assert len(out) == 1
 

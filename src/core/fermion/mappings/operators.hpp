@@ -24,6 +24,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/container/any_error.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
@@ -67,6 +68,9 @@ using qubit::pauli::CmpntList;
 // The output of a contribution: a Pauli list kept unique by its Map.
 template <FieldVec C>
 using LincombMutView = TermSetMutView<CmpntList, C>;
+
+// A refused output: another register, or not one coefficient per string.
+using ContributeError = AnyError<qubit::DifferentQubits, UnequalCoeffs>;
 
 class Operators {
 public:
@@ -176,20 +180,21 @@ public:
 
     // out += scalar * (loaded product). The real version adds the real part
     // only: terms with a factor of +i or -i add nothing. Refuses an output on
-    // another register before adding anything.
+    // another register, or whose coefficients are not one per string, before
+    // adding anything.
     template <FieldVec C>
-    std::expected<void, qubit::DifferentQubits> contribute(const LincombMutView<C>& out,
-                                                           const typename C::Scalar& scalar) const {
-        if (auto r = qubit::check_same(out.cmpnts.qubits(), qubits()); !r) return r;
+    std::expected<void, ContributeError> contribute(const LincombMutView<C>& out,
+                                                    const typename C::Scalar& scalar) const {
+        if (auto r = qubit::check_same(out.cmpnts.qubits(), qubits()); !r) return std::unexpected(r.error());
+        if (auto r = out.check_in_step(); !r) return std::unexpected(r.error());
         contribute_unchecked(out, scalar);
         return {};
     }
-    std::expected<void, qubit::DifferentQubits> contribute_real(const LincombMutView<RealVec>& out,
-                                                                double scalar) const {
+    std::expected<void, ContributeError> contribute_real(const LincombMutView<RealVec>& out, double scalar) const {
         return contribute(out, scalar);
     }
-    std::expected<void, qubit::DifferentQubits> contribute_complex(const LincombMutView<ComplexVec>& out,
-                                                                   Complex scalar) const {
+    std::expected<void, ContributeError> contribute_complex(const LincombMutView<ComplexVec>& out,
+                                                            Complex scalar) const {
         return contribute(out, scalar);
     }
 
