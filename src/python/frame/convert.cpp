@@ -15,15 +15,15 @@ PyObject* interned(const char* s) {
     return p;  // kept for the life of the process
 }
 
-// Walks the type's method resolution order, looking for `name` in each class's
-// own dictionary; `immutable` tells whether every class in it is immutable.
-bool lookup_in_mro(PyTypeObject* tp, PyObject* name, bool& immutable) {
+// Walks the type's method resolution order for `name` in each class's own
+// dictionary; `immutable` tells whether every class in it is immutable.
+Obj lookup_in_mro(PyTypeObject* tp, PyObject* name, bool& immutable) {
     static PyObject* const dunder_mro = interned("__mro__");
     static PyObject* const dunder_dict = interned("__dict__");
     Obj mro = check(PyObject_GetAttr(reinterpret_cast<PyObject*>(tp), dunder_mro));
     if (!PyTuple_Check(mro.get())) raise(PyExc_TypeError, "__mro__ of '" + type_name(mro.get()) + "' type");
     immutable = true;
-    bool found = false;
+    Obj found;
     const Py_ssize_t n = PyTuple_Size(mro.get());
     for (Py_ssize_t k = 0; k < n; ++k) {
         PyObject* cls = PyTuple_GetItem(mro.get(), k);
@@ -33,7 +33,7 @@ bool lookup_in_mro(PyTypeObject* tp, PyObject* name, bool& immutable) {
         Obj dict = check(PyObject_GetAttr(cls, dunder_dict));
         const int r = PySequence_Contains(dict.get(), name);
         if (r < 0) throw ErrorAlreadySet{};
-        found = r == 1;
+        if (r == 1) found = check(PyObject_GetItem(dict.get(), name));
     }
     return found;
 }
@@ -42,29 +42,36 @@ bool lookup_in_mro(PyTypeObject* tp, PyObject* name, bool& immutable) {
 struct Known {
     PyTypeObject* type;
     PyObject* name;
-    bool defines;
+    PyObject* attr;  // null when the type does not define it
 };
 std::array<Known, 32> known;
 size_t n_known = 0;
 
 }  // namespace
 
-bool type_defines(PyTypeObject* tp, PyObject* name) {
+Obj type_lookup(PyTypeObject* tp, PyObject* name) {
     for (size_t k = 0; k < n_known; ++k)
-        if (known[k].type == tp && known[k].name == name) return known[k].defines;
+        if (known[k].type == tp && known[k].name == name) return Obj::borrow(known[k].attr);
     bool immutable = false;
-    const bool defines = lookup_in_mro(tp, name, immutable);
+    Obj attr = lookup_in_mro(tp, name, immutable);
     if (immutable && n_known < known.size()) {
         Py_INCREF(reinterpret_cast<PyObject*>(tp));
-        known[n_known++] = {tp, name, defines};
+        known[n_known++] = {tp, name, Obj(attr).release()};
     }
-    return defines;
+    return attr;
+}
+
+Obj call_special(PyObject* attr, PyObject* o) {
+    // A function (or any descriptor) is bound to the object first, as attribute access would.
+    auto get = reinterpret_cast<descrgetfunc>(PyType_GetSlot(Py_TYPE(attr), Py_tp_descr_get));
+    Obj bound = get ? check(get(attr, o, reinterpret_cast<PyObject*>(Py_TYPE(o)))) : Obj::borrow(attr);
+    return check(PyObject_CallNoArgs(bound.get()));
 }
 
 std::complex<double> complex_from_number(PyObject* o) {
     static PyObject* const dunder_complex = interned("__complex__");
-    if (type_defines(Py_TYPE(o), dunder_complex)) {
-        Obj c = check(PyObject_CallMethodObjArgs(o, dunder_complex, nullptr));
+    if (Obj method = type_lookup(Py_TYPE(o), dunder_complex)) {
+        Obj c = call_special(method.get(), o);
         if (!PyComplex_Check(c.get())) raise(PyExc_TypeError, "__complex__ returned non-complex");
         return {PyComplex_RealAsDouble(c.get()), PyComplex_ImagAsDouble(c.get())};
     }

@@ -72,12 +72,15 @@ struct FromPy<double> {
     }
 };
 
-// Whether the type defines the method `name` (an interned str), looked up on
-// the type and its bases as the interpreter looks up special methods, never on
-// the instance. Raises nothing when it does not; the answers for types that
-// cannot change (built-in and NumPy types, whose bases are immutable too) are
-// kept for the life of the process.
-bool type_defines(PyTypeObject* tp, PyObject* name);
+// The attribute `name` (an interned str) of a type, looked up in the
+// dictionaries of the type and its bases as the interpreter looks up special
+// methods (never on the instance): null when none defines it, with nothing
+// raised. The answers for types that cannot change (built-in and NumPy types,
+// whose bases are immutable too) are kept for the life of the process.
+Obj type_lookup(PyTypeObject* tp, PyObject* name);
+
+// Calls the special method `attr` (from type_lookup on o's type) of o, without arguments.
+Obj call_special(PyObject* attr, PyObject* o);
 
 // A complex argument that is neither a complex number nor an exact float, int or bool.
 std::complex<double> complex_from_number(PyObject* o);
