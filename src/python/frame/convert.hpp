@@ -90,9 +90,10 @@ std::complex<double> complex_from_number(PyObject* o);
 template <>
 struct FromPy<std::complex<double>> {
     static std::complex<double> convert(PyObject* o) {
-        if (PyComplex_Check(o)) return {PyComplex_RealAsDouble(o), PyComplex_ImagAsDouble(o)};
-        // None of these defines __complex__.
+        // Exact types first: each check is one comparison. None of these defines __complex__.
+        if (PyComplex_CheckExact(o)) return {PyComplex_RealAsDouble(o), PyComplex_ImagAsDouble(o)};
         if (PyFloat_CheckExact(o) || PyLong_CheckExact(o) || PyBool_Check(o)) return {FromPy<double>::convert(o), 0.0};
+        if (PyComplex_Check(o)) return {PyComplex_RealAsDouble(o), PyComplex_ImagAsDouble(o)};
         return complex_from_number(o);
     }
 };
