@@ -82,7 +82,7 @@ Obj type_lookup(PyTypeObject* tp, PyObject* name);
 // Calls the special method `attr` (from type_lookup on o's type) of o, without arguments.
 Obj call_special(PyObject* attr, PyObject* o);
 
-// A complex argument that is neither a complex number nor an exact float, int or bool.
+// A complex argument that is not a complex number (nor subclass), nor an exact float, int or bool.
 std::complex<double> complex_from_number(PyObject* o);
 
 // A complex number (or subclass) as it is; otherwise the type's __complex__;
