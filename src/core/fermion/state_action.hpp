@@ -17,9 +17,12 @@
 #include <cstdint>
 #include <expected>
 #include <span>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/mode.hpp"
@@ -108,16 +111,31 @@ std::expected<typename C::Scalar, DifferentSpaces> mat_elem(const TermsView<norm
     return total;
 }
 
+// Why apply refused its output: a coefficient vector shorter than the output's
+// states, or operator, states and output on different spaces.
+struct ApplyError {
+    std::variant<ShortCoeffs, DifferentSpaces> v;
+
+    bool operator==(const ApplyError&) const = default;
+    std::string message() const {
+        return std::visit([](const auto& e) { return e.message(); }, v);
+    }
+    std::string debug() const { return message(); }
+};
+
 // out += op |states>: for each operator term t, then each state term s, the
 // state that component t makes of state s arrives with d_s (sign c_t) through
-// the scaled-add kernel. out is not cleared first. Fails with DifferentSpaces,
-// leaving out as it was, unless op, states and out share one space.
+// the scaled-add kernel. out is not cleared first. Fails, leaving out as it
+// was, with ShortCoeffs unless out has a coefficient for each of its states
+// (it grows with the two together), then with DifferentSpaces unless op,
+// states and out share one space.
 template <FieldVec C>
-std::expected<void, DifferentSpaces> apply(const TermsView<normal::CmpntList, C>& op,
-                                           const TermsView<CmpntList, C>& states,
-                                           const TermSetMutView<CmpntList, C>& out) {
+std::expected<void, ApplyError> apply(const TermsView<normal::CmpntList, C>& op, const TermsView<CmpntList, C>& states,
+                                      const TermSetMutView<CmpntList, C>& out) {
+    if (out.coeffs.size() < out.cmpnts.size())
+        return std::unexpected(ApplyError{ShortCoeffs{out.coeffs.size(), out.cmpnts.size()}});
     if (op.cmpnts.modes() != states.cmpnts.modes() || op.cmpnts.modes() != out.cmpnts.modes())
-        return std::unexpected(DifferentSpaces{});
+        return std::unexpected(ApplyError{DifferentSpaces{}});
     if (&out.cmpnts == &states.cmpnts || &out.coeffs == &states.coeffs)
         internal_failure("apply: the output shares storage with the states");
     const uint64_t n_o = taking_part(op), n_s = taking_part(states);

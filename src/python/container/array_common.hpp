@@ -9,16 +9,19 @@
 //
 //   c.def<&array::cmpnt_clear<L>>("cmpnt_clear($self, i)\n--\n\n...");
 //
-// Groups that stand together, with the same docstrings, in every class's
-// table are bound by one line each: def_copies, def_selections, def_mapped.
+// Groups that stand together in every class's table are bound by one line
+// each: def_copies, def_selections, def_mapped; a class whose methods carry no
+// text asks for their signatures alone (Docs::signature).
 //
 // Each body resolves Python indices (negative ones count from the end) and
 // runs the checks in the order the methods state before it changes anything.
 #pragma once
 
 #include <cstdint>
+#include <forward_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -151,43 +154,59 @@ bool mapped_equal(const L& self, const Map& map, const L& other) {
 
 // ---- groups of methods, bound at a class's table position ----
 
+// How a group's methods are documented: with their text, or by their signature alone.
+enum class Docs { described, signature };
+
+// `doc` whole, or only its signature line and the separator after it. The cut
+// copies live as long as the process, like the method tables that point at them.
+inline const char* doc_as(Docs docs, const char* doc) {
+    if (docs == Docs::described) return doc;
+    static std::forward_list<std::string> kept;
+    const std::string_view d(doc);
+    const size_t sep = d.find("\n--\n\n");
+    if (sep == std::string_view::npos) internal_failure("a method docstring without its signature line");
+    return kept.emplace_front(d.substr(0, sep + 5)).c_str();
+}
+
 // cmpnt_copy_internal, cmpnt_copy_external.
 template <SpacedList L>
-void def_copies(ClassDef<L>& c) {
+void def_copies(ClassDef<L>& c, Docs docs = Docs::described) {
     c.template def<&cmpnt_copy_internal<L>>(
-        "cmpnt_copy_internal($self, i_dst, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt into the `i_dst` cmpnt "
-        "of `self`.");
+        doc_as(docs, "cmpnt_copy_internal($self, i_dst, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt into the "
+                     "`i_dst` cmpnt of `self`."));
     c.template def<&cmpnt_copy_external<L>>(
-        "cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt of `src` into the "
-        "`i_dst` cmpnt of `self`.");
+        doc_as(docs, "cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt of "
+                     "`src` into the `i_dst` cmpnt of `self`."));
 }
 
 // cmpnts_clone, cmpnts_eq.
 template <SpacedList L>
-void def_selections(ClassDef<L>& c) {
+void def_selections(ClassDef<L>& c, Docs docs = Docs::described) {
     c.template def<&cmpnts_clone<L>>(
-        "cmpnts_clone($self, indices)\n--\n\nTake the indexed cmpnts of `self` and write them contiguously to a new "
-        "instance.");
+        doc_as(docs, "cmpnts_clone($self, indices)\n--\n\nTake the indexed cmpnts of `self` and write them "
+                     "contiguously to a new instance."));
     c.template def<&cmpnts_eq<L>>(
-        "cmpnts_eq($self, indices, other, other_indices)\n--\n\nDetermine equality of the two slices.");
+        doc_as(docs, "cmpnts_eq($self, indices, other, other_indices)\n--\n\nDetermine equality of the two slices."));
 }
 
 // refresh_map, mapped_insert, mapped_lookup, mapped_remove, mapped_equal.
 template <SpacedList L>
-void def_mapped(ClassDef<L>& c) {
+void def_mapped(ClassDef<L>& c, Docs docs = Docs::described) {
     c.template def<&refresh_map<L>>(
-        "refresh_map($self, map)\n--\n\nClear and repopulate the map to reflect the current contents of `self`.");
+        doc_as(docs, "refresh_map($self, map)\n--\n\nClear and repopulate the map to reflect the current contents "
+                     "of `self`."));
     c.template def<&mapped_insert<L>>(
-        "mapped_insert($self, map, other, index)\n--\n\nInsert into `self` using the map to ensure uniqueness.");
+        doc_as(docs, "mapped_insert($self, map, other, index)\n--\n\nInsert into `self` using the map to ensure "
+                     "uniqueness."));
     c.template def<&mapped_lookup<L>>(
-        "mapped_lookup($self, map, other, index)\n--\n\nFind the index in `self` corresponding to the cmpnt indexed in "
-        "`other` if it exists, else return None.");
+        doc_as(docs, "mapped_lookup($self, map, other, index)\n--\n\nFind the index in `self` corresponding to the "
+                     "cmpnt indexed in `other` if it exists, else return None."));
     c.template def<&mapped_remove<L>>(
-        "mapped_remove($self, map, other, index)\n--\n\nFind the element indexed in `other` in `self` and if it "
-        "exists, remove it by swap remove.");
+        doc_as(docs, "mapped_remove($self, map, other, index)\n--\n\nFind the element indexed in `other` in `self` "
+                     "and if it exists, remove it by swap remove."));
     c.template def<&mapped_equal<L>>(
-        "mapped_equal($self, map, other)\n--\n\nDetermine equality of `self` with another, order of contents "
-        "insignificant.");
+        doc_as(docs, "mapped_equal($self, map, other)\n--\n\nDetermine equality of `self` with another, order of "
+                     "contents insignificant."));
 }
 
 }  // namespace vemo::py::array

@@ -16,6 +16,15 @@
 #include "core/fermion/state_action.hpp"
 #include "python/fermion/arrays.hpp"
 
+namespace vemo::py {
+
+template <>
+struct ErrorToException<fermion::state::ApplyError> {
+    static PyObject* type(const fermion::state::ApplyError&) { return PyExc_ValueError; }
+};
+
+}  // namespace vemo::py
+
 namespace vemo::py::normal_array {
 
 using fermion::DifferentSpaces;
@@ -92,14 +101,12 @@ std::tuple<fermion::general::CmpntList, C> lincomb_to_general(const CmpntList& c
     return tuple_of(fermion::to_general<C>({cmpnts, coeffs}));
 }
 
-// The output must have a coefficient for each of its states before it grows.
 template <class C>
-std::expected<void, DifferentSpaces> apply_to_state(const CmpntList& self, const C& coeffs,
-                                                    const fermion::state::CmpntList& state_cmpnts,
-                                                    const C& state_coeffs, fermion::state::CmpntList& out_cmpnts,
-                                                    Map& out_map, C& out_coeffs) {
-    if (out_coeffs.size() < out_cmpnts.size())
-        raise_error(lc::ShortCoeffs{out_coeffs.size(), out_cmpnts.size()});
+std::expected<void, fermion::state::ApplyError> apply_to_state(const CmpntList& self, const C& coeffs,
+                                                               const fermion::state::CmpntList& state_cmpnts,
+                                                               const C& state_coeffs,
+                                                               fermion::state::CmpntList& out_cmpnts, Map& out_map,
+                                                               C& out_coeffs) {
     return fermion::state::apply<C>({self, coeffs}, {state_cmpnts, state_coeffs}, {out_cmpnts, out_map, out_coeffs});
 }
 template <class C>

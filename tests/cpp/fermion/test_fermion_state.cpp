@@ -75,3 +75,25 @@ TEST(FermionState, CancellationsRemoveStates) {
     EXPECT_EQ(out.map().size(), 0u);
 }
 
+
+// The output grows a coefficient with each state, so it must hold one for each
+// state it has; that is checked before the spaces, and nothing changes on either failure.
+TEST(FermionState, ApplyRefusesShortOutputCoeffsFirst) {
+    const auto ops = fermion_lists::parse_list(2, "F0^");
+    const RealVec one = reals({1});
+    state::CmpntList ket(Modes::count(2));
+    ket.resize(1);
+    state::CmpntList out(Modes::count(3));
+    out.resize(1);
+    Map map;
+    RealVec out_coeffs;
+    auto r = state::apply<RealVec>({ops, one}, {ket, one}, {out, map, out_coeffs});
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error(), (state::ApplyError{ShortCoeffs{0, 1}}));
+    out_coeffs.resize(1);
+    r = state::apply<RealVec>({ops, one}, {ket, one}, {out, map, out_coeffs});
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error(), (state::ApplyError{DifferentSpaces{}}));
+    EXPECT_EQ(out.size(), 1u);
+    EXPECT_EQ(out_coeffs.size(), 1u);
+}
