@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -81,7 +82,7 @@ template <SpacedList L>
 void cmpnt_copy_internal(L& self, int64_t i_dst, int64_t i_src) {
     const uint64_t d = index(i_dst, self.size());
     const uint64_t s = index(i_src, self.size());
-    copy_elem_from(self, d, self, s);
+    static_cast<void>(copy_elem_from(self, d, self, s));  // a list holds each of its own elements
 }
 
 // The spaces are compared before either index is looked at.
@@ -90,7 +91,11 @@ void cmpnt_copy_external(L& self, int64_t i_dst, const L& src, int64_t i_src) {
     to_py_result(check_compatible(self, src));
     const uint64_t d = index(i_dst, self.size());
     const uint64_t s = index(i_src, src.size());
-    copy_elem_from(self, d, src, s);
+    // A list that cannot hold every element of its space refuses some with an error value.
+    if constexpr (std::is_void_v<decltype(copy_elem_from(self, d, src, s))>)
+        copy_elem_from(self, d, src, s);
+    else
+        to_py_result(copy_elem_from(self, d, src, s));
 }
 
 // Both indices first, so a bad one is reported even between lists on
@@ -131,7 +136,7 @@ void refresh_map(const L& self, Map& map) {
 template <SpacedList L>
 uint64_t mapped_insert(L& self, Map& map, const L& other, int64_t index_) {
     to_py_result(check_compatible(self, other));
-    return vemo::mapped_insert(SetMutView<L>(self, map), other, index(index_, other.size()));
+    return unwrap_result(vemo::mapped_insert(SetMutView<L>(self, map), other, index(index_, other.size())));
 }
 
 template <SpacedList L>
