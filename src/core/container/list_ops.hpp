@@ -40,16 +40,30 @@ std::expected<void, typename L::mismatch_error> check_compatible(const L& a, con
 // ---- editing ----
 
 // Element i of dst becomes element j of src (another list on the same space,
-// or the same list). A list whose elements carry more than their words
-// provides `assign_elem(i, src, j)`.
+// or the same list). A list whose element words depend on the list itself
+// provides `assign_elem(i, src, j)`, whose result (an error value when dst
+// cannot hold the element) is returned.
 template <WordIters L>
-void copy_elem_from(L& dst, uint64_t i, const L& src, uint64_t j) {
+decltype(auto) copy_elem_from(L& dst, uint64_t i, const L& src, uint64_t j) {
     if (i >= dst.size()) index_failure("copy_elem_from", i, dst.size(), OutOfBoundsKind::Element);
     if (j >= src.size()) index_failure("copy_elem_from", j, src.size(), OutOfBoundsKind::Element);
     if constexpr (requires { dst.assign_elem(i, src, j); })
-        dst.assign_elem(i, src, j);
+        return dst.assign_elem(i, src, j);
     else
         assign_words(dst.elem_u64it_mut(i), src.elem_u64it(j));
+}
+
+// f(words) for element j of `other` (on self's space) written as an element of
+// `self`. A list whose element words depend on the list itself (the general
+// fermion list's capacity) provides `with_elem_in_layout(other, j, f)`, which
+// returns f's result or the error of an element that self cannot hold; for
+// every other list f gets the element's own words.
+template <WordIters L, class F>
+decltype(auto) with_own_words(const L& self, const L& other, uint64_t j, F&& f) {
+    if constexpr (requires { self.with_elem_in_layout(other, j, f); })
+        return self.with_elem_in_layout(other, j, f);
+    else
+        return f(other.elem_u64it(j));
 }
 
 // A new list on l's space holding copies of the indexed elements, in order
@@ -60,7 +74,8 @@ L clone_elems(const L& l, std::span<const uint64_t> indices) {
     for (uint64_t i : indices)
         if (i >= l.size()) index_failure("clone_elems", i, l.size(), OutOfBoundsKind::Element);
     out.resize(indices.size());
-    for (uint64_t k = 0; k < indices.size(); ++k) copy_elem_from(out, k, l, indices[k]);
+    // out has l's layout, so it holds every element of l.
+    for (uint64_t k = 0; k < indices.size(); ++k) static_cast<void>(copy_elem_from(out, k, l, indices[k]));
     return out;
 }
 
@@ -100,30 +115,41 @@ auto slices_equal(const L& a, SliceIndices ia, const L& b, SliceIndices ib, Reso
         if (!i) return std::unexpected(i.error());
         const auto j = index(ib, k, b.size());
         if (!j) return std::unexpected(j.error());
-        if (!(ElemRef<L>{&a, *i} == ElemRef<L>{&b, *j})) return false;
+        if (!elems_equal(a, *i, b, *j)) return false;
     }
     return true;
 }
 
 // ---- a caller's (list, Map) pair ----
+// An element of `other` that self cannot hold is found nowhere in self.
+
+namespace detail {
+inline std::optional<uint64_t> found(std::optional<uint64_t> r) { return r; }
+template <class E>
+std::optional<uint64_t> found(const std::expected<std::optional<uint64_t>, E>& r) {
+    return r ? *r : std::nullopt;
+}
+}  // namespace detail
 
 // The index at which `self` holds element j of `other`, if any.
 template <WordIters L>
 std::optional<uint64_t> mapped_lookup(const SetView<L>& self, const L& other, uint64_t j) {
-    return self.lookup(other.elem_u64it(j));
+    return detail::found(with_own_words(self.list(), other, j, [&](const auto& w) { return self.lookup(w); }));
 }
 
-// The index of the equal element, or the index of element j of `other` newly appended.
+// The index of the equal element, or the index of element j of `other` newly
+// appended; the error of a list that cannot hold the element, unchanged.
 template <WordIters L>
-uint64_t mapped_insert(const SetMutView<L>& self, const L& other, uint64_t j) {
-    return self.insert_u64it_or_get_index(other.elem_u64it(j)).first;
+decltype(auto) mapped_insert(const SetMutView<L>& self, const L& other, uint64_t j) {
+    return with_own_words(self.list(), other, j,
+                          [&](const auto& w) { return self.insert_u64it_or_get_index(w).first; });
 }
 
 // Swap-removes the element equal to element j of `other`; its former index, or
 // none when self holds no such element (nothing changes).
 template <WordIters L>
 std::optional<uint64_t> mapped_remove(const SetMutView<L>& self, const L& other, uint64_t j) {
-    const auto i = self.lookup(other.elem_u64it(j));
+    const auto i = mapped_lookup(self.as_view(), other, j);
     if (!i) return std::nullopt;
     if (!self.drop(*i)) internal_failure("mapped_remove: the element the map found is not registered under its hash");
     return i;
@@ -135,7 +161,7 @@ template <WordIters L>
 bool mapped_equal(const SetView<L>& self, const L& other) {
     if (self.size() != other.size()) return false;
     for (uint64_t j = 0; j < other.size(); ++j)
-        if (!self.lookup(other.elem_u64it(j))) return false;
+        if (!mapped_lookup(self, other, j)) return false;
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <ranges>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -103,6 +104,57 @@ public:
         write_ops(i, 0, inds, flags);
         lens_[i] = n;
     }
+    // ---- products from outside, against the capacity ----
+    // The capacity is max_len, or while max_len is 0 (every product empty) the
+    // new product's own length: such a list takes the length of the first
+    // non-empty product set into it as its max_len, fixed from then on.
+
+    uint64_t capacity_for(uint64_t n) const { return max_len_ ? max_len_ : n; }
+    // check_general_ops against the capacity.
+    template <std::ranges::sized_range Inds>
+    std::expected<void, ProductError> check_product(const Inds& inds, uint64_t n_flags) const {
+        return check_general_ops(modes_, inds, n_flags, capacity_for(static_cast<uint64_t>(std::ranges::size(inds))));
+    }
+    // Element i becomes (inds, flags), which passed check_product; the list
+    // widens first when the capacity exceeds max_len.
+    template <std::ranges::random_access_range Inds, std::ranges::random_access_range Flags>
+    void assign_widening(uint64_t i, const Inds& inds, const Flags& flags) {
+        check_elem(i);
+        const uint64_t cap = capacity_for(static_cast<uint64_t>(std::ranges::size(inds)));
+        if (cap != max_len_) {
+            CmpntList wider(cap, modes_);
+            wider.resize(size());
+            *this = std::move(wider);
+        }
+        assign(i, inds, flags);
+    }
+    // Element i becomes a copy of element j of `src` (same space): TooLong, with
+    // nothing changed, when the product exceeds the capacity.
+    std::expected<void, ProductError> assign_elem(uint64_t i, const CmpntList& src, uint64_t j) {
+        check_elem(i);
+        if (src.max_len_ == max_len_) {
+            assign_words(elem_u64it_mut(i), src.elem_u64it(j));
+            return {};
+        }
+        const auto [inds, flags] = src.get(j);
+        if (auto r = check_product(inds, flags.size()); !r) return r;
+        assign_widening(i, inds, flags);
+        return {};
+    }
+    // f(words) for element j of `other` (same space) written in this list's
+    // layout: other's own words when the layouts agree, else those of a
+    // one-product copy; TooLong, without calling f, when the product is longer
+    // than max_len, so that this list cannot hold it.
+    template <class F>
+    auto with_elem_in_layout(const CmpntList& other, uint64_t j, F&& f) const
+        -> std::expected<std::invoke_result_t<F&, Words>, ProductError> {
+        if (other.max_len_ == max_len_) return f(other.elem_u64it(j));
+        if (other.len_of(j) > max_len_) return std::unexpected(ProductError{ProductError::Kind::TooLong});
+        CmpntList one(max_len_, modes_);
+        one.push_elem(other, j);
+        return f(one.elem_u64it(0));
+    }
+
     // Appends the lhs operators followed by the rhs operators.
     template <class LI, class LF, class RI, class RF>
     void push_concat(const LI& lhs_inds, const LF& lhs_flags, const RI& rhs_inds, const RF& rhs_flags) {
@@ -295,7 +347,10 @@ private:
         }
     }
 
+    // Operator by operator: lists of different max_len hold equal products in
+    // words of different widths. False for lists on different spaces.
     friend bool elems_equal(const CmpntList& a, uint64_t i, const CmpntList& b, uint64_t j) {
+        if (a.modes_ != b.modes_) return false;
         if (a.mode_inds_.n_bits() == b.mode_inds_.n_bits() && a.max_len_ == b.max_len_)
             return words_equal(a.elem_u64it(i), b.elem_u64it(j));
         const uint64_t n = a.len_of(i);

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <expected>
 #include <ranges>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/cmpnt/join.hpp"
 #include "core/container/coeffs/vecs.hpp"
@@ -107,6 +109,30 @@ public:
         return join_texts(size(), ", ", [&](uint64_t i) { return fmt_elem(i); });
     }
 
+    // ---- single modes of one component ----
+    // Preconditions: i below the length, m below the mode count.
+
+    // The modes of component i's creation (cre) or annihilation set, ascending.
+    std::vector<uint64_t> modes_of(uint64_t i, bool cre) const {
+        const auto row = cre ? cre_row(i) : ann_row(i);
+        std::vector<uint64_t> out;
+        for (size_t t = 0; t < row.size(); ++t)
+            for (uint64_t bits = row[t]; bits; bits &= bits - 1)
+                out.push_back(t * 64 + static_cast<uint64_t>(std::countr_zero(bits)));
+        return out;
+    }
+    bool has_mode(uint64_t i, uint64_t m, bool cre) const {
+        check_mode(m);
+        return ((cre ? cre_row(i) : ann_row(i))[m / 64] >> (m % 64)) & 1;
+    }
+    // Puts mode m into (value true) or out of component i's creation or annihilation set.
+    void set_mode(uint64_t i, uint64_t m, bool cre, bool value) {
+        check_mode(m);
+        uint64_t& w = (cre ? cre_row_mut(i) : ann_row_mut(i))[m / 64];
+        const uint64_t bit = uint64_t{1} << (m % 64);
+        w = value ? (w | bit) : (w & ~bit);
+    }
+
     // ---- per-component counts ----
     uint64_t count_n_body(uint64_t i) const { return (cre_.popcount(i) + ann_.popcount(i)) / 2; }
     int64_t particle_number_change(uint64_t i) const {
@@ -134,6 +160,9 @@ private:
     std::pair<const cre_or_ann::CmpntList&, const cre_or_ann::CmpntList&> planes() const { return {cre_, ann_}; }
     std::pair<cre_or_ann::CmpntList&, cre_or_ann::CmpntList&> planes_mut() { return {cre_, ann_}; }
 
+    void check_mode(uint64_t m) const {
+        if (m >= n_modes()) internal_failure("normal component: " + OutOfBounds{m, n_modes(), OutOfBoundsKind::Bit}.debug());
+    }
     template <class R>
     std::expected<void, OutOfBounds> check_set(const R& modes) const {
         bool any = false;

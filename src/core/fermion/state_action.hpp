@@ -17,10 +17,13 @@
 #include <cstdint>
 #include <expected>
 #include <span>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "core/container/any_error.hpp"
 #include "core/container/coeffs/coeffs.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/mode.hpp"

@@ -9,16 +9,20 @@
 //
 //   c.def<&array::cmpnt_clear<L>>("cmpnt_clear($self, i)\n--\n\n...");
 //
-// Groups that stand together, with the same docstrings, in every class's
-// table are bound by one line each: def_copies, def_selections, def_mapped.
+// Groups that stand together in every class's table are bound by one line
+// each: def_copies, def_selections, def_mapped; a class whose methods carry no
+// text asks for their signatures alone (Docs::signature).
 //
 // Each body resolves Python indices (negative ones count from the end) and
 // runs the checks in the order the methods state before it changes anything.
 #pragma once
 
 #include <cstdint>
+#include <forward_list>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -78,7 +82,7 @@ template <SpacedList L>
 void cmpnt_copy_internal(L& self, int64_t i_dst, int64_t i_src) {
     const uint64_t d = index(i_dst, self.size());
     const uint64_t s = index(i_src, self.size());
-    copy_elem_from(self, d, self, s);
+    static_cast<void>(copy_elem_from(self, d, self, s));  // a list holds each of its own elements
 }
 
 // The spaces are compared before either index is looked at.
@@ -87,7 +91,11 @@ void cmpnt_copy_external(L& self, int64_t i_dst, const L& src, int64_t i_src) {
     to_py_result(check_compatible(self, src));
     const uint64_t d = index(i_dst, self.size());
     const uint64_t s = index(i_src, src.size());
-    copy_elem_from(self, d, src, s);
+    // A list that cannot hold every element of its space refuses some with an error value.
+    if constexpr (std::is_void_v<decltype(copy_elem_from(self, d, src, s))>)
+        copy_elem_from(self, d, src, s);
+    else
+        to_py_result(copy_elem_from(self, d, src, s));
 }
 
 // Both indices first, so a bad one is reported even between lists on
@@ -128,7 +136,7 @@ void refresh_map(const L& self, Map& map) {
 template <SpacedList L>
 uint64_t mapped_insert(L& self, Map& map, const L& other, int64_t index_) {
     to_py_result(check_compatible(self, other));
-    return vemo::mapped_insert(SetMutView<L>(self, map), other, index(index_, other.size()));
+    return unwrap_result(vemo::mapped_insert(SetMutView<L>(self, map), other, index(index_, other.size())));
 }
 
 template <SpacedList L>
@@ -151,43 +159,59 @@ bool mapped_equal(const L& self, const Map& map, const L& other) {
 
 // ---- groups of methods, bound at a class's table position ----
 
+// How a group's methods are documented: with their text, or by their signature alone.
+enum class Docs { described, signature };
+
+// `doc` whole, or only its signature line and the separator after it. The cut
+// copies live as long as the process, like the method tables that point at them.
+inline const char* doc_as(Docs docs, const char* doc) {
+    if (docs == Docs::described) return doc;
+    static std::forward_list<std::string> kept;
+    const std::string_view d(doc);
+    const size_t sep = d.find("\n--\n\n");
+    if (sep == std::string_view::npos) internal_failure("a method docstring without its signature line");
+    return kept.emplace_front(d.substr(0, sep + 5)).c_str();
+}
+
 // cmpnt_copy_internal, cmpnt_copy_external.
 template <SpacedList L>
-void def_copies(ClassDef<L>& c) {
+void def_copies(ClassDef<L>& c, Docs docs = Docs::described) {
     c.template def<&cmpnt_copy_internal<L>>(
-        "cmpnt_copy_internal($self, i_dst, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt into the `i_dst` cmpnt "
-        "of `self`.");
+        doc_as(docs, "cmpnt_copy_internal($self, i_dst, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt into the "
+                     "`i_dst` cmpnt of `self`."));
     c.template def<&cmpnt_copy_external<L>>(
-        "cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt of `src` into the "
-        "`i_dst` cmpnt of `self`.");
+        doc_as(docs, "cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\nPerform a copy from the `i_src` cmpnt of "
+                     "`src` into the `i_dst` cmpnt of `self`."));
 }
 
 // cmpnts_clone, cmpnts_eq.
 template <SpacedList L>
-void def_selections(ClassDef<L>& c) {
+void def_selections(ClassDef<L>& c, Docs docs = Docs::described) {
     c.template def<&cmpnts_clone<L>>(
-        "cmpnts_clone($self, indices)\n--\n\nTake the indexed cmpnts of `self` and write them contiguously to a new "
-        "instance.");
+        doc_as(docs, "cmpnts_clone($self, indices)\n--\n\nTake the indexed cmpnts of `self` and write them "
+                     "contiguously to a new instance."));
     c.template def<&cmpnts_eq<L>>(
-        "cmpnts_eq($self, indices, other, other_indices)\n--\n\nDetermine equality of the two slices.");
+        doc_as(docs, "cmpnts_eq($self, indices, other, other_indices)\n--\n\nDetermine equality of the two slices."));
 }
 
 // refresh_map, mapped_insert, mapped_lookup, mapped_remove, mapped_equal.
 template <SpacedList L>
-void def_mapped(ClassDef<L>& c) {
+void def_mapped(ClassDef<L>& c, Docs docs = Docs::described) {
     c.template def<&refresh_map<L>>(
-        "refresh_map($self, map)\n--\n\nClear and repopulate the map to reflect the current contents of `self`.");
+        doc_as(docs, "refresh_map($self, map)\n--\n\nClear and repopulate the map to reflect the current contents "
+                     "of `self`."));
     c.template def<&mapped_insert<L>>(
-        "mapped_insert($self, map, other, index)\n--\n\nInsert into `self` using the map to ensure uniqueness.");
+        doc_as(docs, "mapped_insert($self, map, other, index)\n--\n\nInsert into `self` using the map to ensure "
+                     "uniqueness."));
     c.template def<&mapped_lookup<L>>(
-        "mapped_lookup($self, map, other, index)\n--\n\nFind the index in `self` corresponding to the cmpnt indexed in "
-        "`other` if it exists, else return None.");
+        doc_as(docs, "mapped_lookup($self, map, other, index)\n--\n\nFind the index in `self` corresponding to the "
+                     "cmpnt indexed in `other` if it exists, else return None."));
     c.template def<&mapped_remove<L>>(
-        "mapped_remove($self, map, other, index)\n--\n\nFind the element indexed in `other` in `self` and if it "
-        "exists, remove it by swap remove.");
+        doc_as(docs, "mapped_remove($self, map, other, index)\n--\n\nFind the element indexed in `other` in `self` "
+                     "and if it exists, remove it by swap remove."));
     c.template def<&mapped_equal<L>>(
-        "mapped_equal($self, map, other)\n--\n\nDetermine equality of `self` with another, order of contents "
-        "insignificant.");
+        doc_as(docs, "mapped_equal($self, map, other)\n--\n\nDetermine equality of `self` with another, order of "
+                     "contents insignificant."));
 }
 
 }  // namespace vemo::py::array

@@ -1,11 +1,8 @@
 // GeneralFermionOperatorArray: raw ladder-operator products. The class's
 // single member list in the order of its method table, the setting of single
-// products and the products' linear-combination operations.
-//
-// Setting a product: it is checked against the capacity (max_len, or its own
-// length while max_len is 0) before the index is converted; an array whose
-// max_len is 0 holds only empty products and takes the length of the first
-// non-empty product set into it as its max_len.
+// products and the products' linear-combination operations. The capacity rule
+// for setting a product (max_len, or the product's own length while max_len is
+// 0) is the list's own.
 #include <cstdint>
 #include <optional>
 #include <tuple>
@@ -51,21 +48,12 @@ std::expected<CmpntList, ProductError> array_new(const Modes* modes, std::option
 
 uint64_t index_of(const CmpntList& self, int64_t i) { return to_py_result(try_py_index(i, self.size())); }
 
-// The product (inds, flags) checked against self's capacity, then product i
-// of self (a Python index) becomes it.
+// The product is checked against the capacity before the index is converted.
 void set_product(CmpntList& self, int64_t i, const std::vector<uint64_t>& inds, const std::vector<bool>& flags) {
-    const uint64_t cap = self.max_len() ? self.max_len() : inds.size();
-    to_py_result(check_general_ops(self.modes(), inds, flags.size(), cap));
-    const uint64_t k = index_of(self, i);
-    if (cap != self.max_len()) {
-        CmpntList wider(cap, self.modes());
-        wider.resize(self.size());
-        self = std::move(wider);
-    }
-    self.assign(k, inds, flags);
+    to_py_result(self.check_product(inds, flags.size()));
+    self.assign_widening(index_of(self, i), inds, flags);
 }
 
-void cmpnt_clear(CmpntList& self, int64_t i) { set_product(self, i, {}, {}); }
 void cmpnt_set_from_ops(CmpntList& self, int64_t i, std::vector<uint64_t> mode_inds, std::vector<bool> adj) {
     set_product(self, i, mode_inds, adj);
 }
@@ -76,76 +64,6 @@ void cmpnt_set_from_spring(CmpntList& self, int64_t i_cmpnt, const fermion::Spri
 }
 std::pair<std::vector<uint64_t>, std::vector<bool>> cmpnt_get_ops(const CmpntList& self, int64_t i) {
     return self.get(index_of(self, i));
-}
-void cmpnt_copy_internal(CmpntList& self, int64_t i_dst, int64_t i_src) {
-    index_of(self, i_dst);
-    const auto [inds, flags] = self.get(index_of(self, i_src));
-    set_product(self, i_dst, inds, flags);
-}
-void cmpnt_copy_external(CmpntList& self, int64_t i_dst, const CmpntList& src, int64_t i_src) {
-    to_py_result(fermion::check_same_space(self.modes(), src.modes()));
-    index_of(self, i_dst);
-    const auto [inds, flags] = src.get(to_py_result(try_py_index(i_src, src.size())));
-    set_product(self, i_dst, inds, flags);
-}
-
-// Products are compared operator by operator: lists of different max_len
-// store equal products in words of different widths. Both indices are
-// converted before the spaces are compared.
-bool cmpnt_equal(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs, int64_t i_rhs) {
-    const uint64_t i = index_of(self, i_lhs), j = index_of(rhs, i_rhs);
-    return self.compatible_with(rhs) && elems_equal(self, i, rhs, j);
-}
-
-bool cmpnts_eq(const CmpntList& self, std::optional<std::vector<int64_t>> indices, const CmpntList& other,
-               std::optional<std::vector<int64_t>> other_indices) {
-    if (!self.compatible_with(other)) return false;
-    const uint64_t n = indices ? indices->size() : self.size();
-    if (n != (other_indices ? other_indices->size() : other.size())) return false;
-    for (uint64_t k = 0; k < n; ++k) {
-        const uint64_t i = indices ? index_of(self, (*indices)[k]) : k;
-        const uint64_t j = other_indices ? index_of(other, (*other_indices)[k]) : k;
-        if (!elems_equal(self, i, other, j)) return false;
-    }
-    return true;
-}
-
-// Product `index` of `other` (on self's space) in self's word layout, for
-// lookups through self's map: f(list, row) gets `other` itself when both
-// layouts agree, else a one-product copy; `too_long()` answers when the
-// product is longer than self's max_len, so that self cannot hold it.
-template <class F, class G>
-auto with_product_of(const CmpntList& self, const CmpntList& other, int64_t index, F&& f, G&& too_long) {
-    to_py_result(fermion::check_same_space(self.modes(), other.modes()));
-    const uint64_t j = index_of(other, index);
-    if (other.max_len() == self.max_len()) return f(other, j);
-    if (other.len_of(j) > self.max_len()) return too_long();
-    CmpntList one(self.max_len(), self.modes());
-    one.push_elem(other, j);
-    return f(one, 0);
-}
-
-uint64_t mapped_insert(CmpntList& self, Map& map, const CmpntList& other, int64_t index) {
-    return with_product_of(
-        self, other, index, [&](const CmpntList& l, uint64_t j) { return vemo::mapped_insert(SetMutView(self, map), l, j); },
-        []() -> uint64_t { raise_error(ProductError{ProductError::Kind::TooLong}); });
-}
-std::optional<uint64_t> mapped_lookup(const CmpntList& self, const Map& map, const CmpntList& other, int64_t index) {
-    return with_product_of(
-        self, other, index, [&](const CmpntList& l, uint64_t j) { return vemo::mapped_lookup(SetView(self, map), l, j); },
-        [] { return std::optional<uint64_t>(); });
-}
-std::optional<uint64_t> mapped_remove(CmpntList& self, Map& map, const CmpntList& other, int64_t index) {
-    return with_product_of(
-        self, other, index, [&](const CmpntList& l, uint64_t j) { return vemo::mapped_remove(SetMutView(self, map), l, j); },
-        [] { return std::optional<uint64_t>(); });
-}
-bool mapped_equal(const CmpntList& self, const Map& map, const CmpntList& other) {
-    to_py_result(fermion::check_same_space(self.modes(), other.modes()));
-    if (self.size() != other.size()) return false;
-    for (uint64_t j = 0; j < other.size(); ++j)
-        if (!mapped_lookup(self, map, other, static_cast<int64_t>(j))) return false;
-    return true;
 }
 
 std::expected<CmpntList, ProductError> from_ladder_product(const Modes& modes, std::vector<fermion::LadderOp> ops) {
@@ -181,21 +99,15 @@ VEMO_CLASS(fermion::general::CmpntList) {
     c.def<&array::same_as<L>>("same_as($self, other)\n--\n\n");
     c.def<&array::resize<L>>("resize($self, n)\n--\n\n");
     c.def<&array::append_clear<L>>("append_clear($self)\n--\n\n");
-    c.def<&cmpnt_clear>("cmpnt_clear($self, i)\n--\n\n");
+    c.def<&array::cmpnt_clear<L>>("cmpnt_clear($self, i)\n--\n\n");
     c.def<&cmpnt_set_from_ops>("cmpnt_set_from_ops($self, i, mode_inds, adj)\n--\n\n");
     c.def<&cmpnt_set_from_spring>("cmpnt_set_from_spring($self, i_cmpnt, src, i_src)\n--\n\n");
     c.def<&cmpnt_get_ops>("cmpnt_get_ops($self, i)\n--\n\n");
     c.def<&array::cmpnt_to_string<L>>("cmpnt_to_string($self, i)\n--\n\n");
-    c.def<&cmpnt_copy_internal>("cmpnt_copy_internal($self, i_dst, i_src)\n--\n\n");
-    c.def<&cmpnt_copy_external>("cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\n");
-    c.def<&cmpnt_equal>("cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\n");
-    c.def<&array::cmpnts_clone<L>>("cmpnts_clone($self, indices)\n--\n\n");
-    c.def<&cmpnts_eq>("cmpnts_eq($self, indices, other, other_indices)\n--\n\n");
-    c.def<&array::refresh_map<L>>("refresh_map($self, map)\n--\n\n");
-    c.def<&mapped_insert>("mapped_insert($self, map, other, index)\n--\n\n");
-    c.def<&mapped_lookup>("mapped_lookup($self, map, other, index)\n--\n\n");
-    c.def<&mapped_remove>("mapped_remove($self, map, other, index)\n--\n\n");
-    c.def<&mapped_equal>("mapped_equal($self, map, other)\n--\n\n");
+    array::def_copies(c, array::Docs::signature);
+    c.def<&array::cmpnt_equal<L>>("cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\n");
+    array::def_selections(c, array::Docs::signature);
+    array::def_mapped(c, array::Docs::signature);
     c.def_static<&from_ladder_product>("from_ladder_product(modes, ops)\n--\n\n");
     c.def_static<&lincomb_mul<RealVec>>("lincomb_mul_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
     c.def_static<&lincomb_mul<ComplexVec>>("lincomb_mul_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");

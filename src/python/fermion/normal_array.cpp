@@ -48,33 +48,24 @@ void cmpnt_set_from_spring(CmpntList& self, int64_t i_cmpnt, const fermion::Spri
     CmpntList one(self.modes());
     fermion::NormalOrderer<RealVec> orderer(self.modes());
     to_py_result(fermion::push_canonical(one, src.get_ops(s), orderer));
-    assign_words(self.elem_u64it_mut(index_of(self, i_cmpnt)), one.elem_u64it(0));
+    copy_elem_from(self, index_of(self, i_cmpnt), one, 0);
 }
 
-std::vector<uint64_t> modes_in(std::span<const uint64_t> row) {
-    std::vector<uint64_t> out;
-    for (size_t t = 0; t < row.size(); ++t)
-        for (uint64_t bits = row[t]; bits; bits &= bits - 1)
-            out.push_back(t * 64 + static_cast<uint64_t>(std::countr_zero(bits)));
-    return out;
-}
 std::tuple<std::vector<uint64_t>, std::vector<uint64_t>> cmpnt_get_sets(const CmpntList& self, int64_t i) {
     const uint64_t k = index_of(self, i);
-    return {modes_in(self.cre_row(k)), modes_in(self.ann_row(k))};
+    return {self.modes_of(k, true), self.modes_of(k, false)};
 }
 
 // One mode of the creation (cre true) or annihilation set.
 template <bool cre>
 void cmpnt_set_mode(CmpntList& self, int64_t i_cmpnt, int64_t i_mode, bool value) {
     const uint64_t i = index_of(self, i_cmpnt), m = mode_of(self, i_mode);
-    uint64_t& w = (cre ? self.cre_row_mut(i) : self.ann_row_mut(i))[m / 64];
-    const uint64_t bit = uint64_t{1} << (m % 64);
-    w = value ? (w | bit) : (w & ~bit);
+    self.set_mode(i, m, cre, value);
 }
 template <bool cre>
 bool cmpnt_get_mode(const CmpntList& self, int64_t i_cmpnt, int64_t i_mode) {
     const uint64_t i = index_of(self, i_cmpnt), m = mode_of(self, i_mode);
-    return ((cre ? self.cre_row(i) : self.ann_row(i))[m / 64] >> (m % 64)) & 1;
+    return self.has_mode(i, m, cre);
 }
 
 uint64_t cmpnt_count_n_body(const CmpntList& self, int64_t i) { return self.count_n_body(index_of(self, i)); }
@@ -112,53 +103,12 @@ VEMO_CLASS(fermion::normal::CmpntList) {
     c.def<&cmpnt_count_n_body>("cmpnt_count_n_body($self, i)\n--\n\n");
     c.def<&cmpnt_particle_number_change>("cmpnt_particle_number_change($self, i)\n--\n\n");
     c.def<&CmpntList::dagger_get_signs>("dagger_get_signs($self)\n--\n\n");
-    c.def<&array::cmpnt_copy_internal<L>>("cmpnt_copy_internal($self, i_dst, i_src)\n--\n\n");
-    c.def<&array::cmpnt_copy_external<L>>("cmpnt_copy_external($self, i_dst, src, i_src)\n--\n\n");
+    array::def_copies(c, array::Docs::signature);
     c.def<&array::cmpnt_equal<L>>("cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\n");
     c.def<&cmpnt_mul>("cmpnt_mul($self, i_lhs, rhs, i_rhs)\n--\n\n");
-    c.def<&array::cmpnts_clone<L>>("cmpnts_clone($self, indices)\n--\n\n");
-    c.def<&array::cmpnts_eq<L>>("cmpnts_eq($self, indices, other, other_indices)\n--\n\n");
-    c.def<&array::refresh_map<L>>("refresh_map($self, map)\n--\n\n");
-    c.def<&array::mapped_insert<L>>("mapped_insert($self, map, other, index)\n--\n\n");
-    c.def<&array::mapped_lookup<L>>("mapped_lookup($self, map, other, index)\n--\n\n");
-    c.def<&array::mapped_remove<L>>("mapped_remove($self, map, other, index)\n--\n\n");
-    c.def<&array::mapped_equal<L>>("mapped_equal($self, map, other)\n--\n\n");
-    c.def_static<&lincomb_mul<RealVec>>("lincomb_mul_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
-    c.def_static<&lincomb_mul<ComplexVec>>("lincomb_mul_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
-    c.def_static<&lincomb_commutator<RealVec>>(
-        "lincomb_commutator_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
-    c.def_static<&lincomb_anticommutator<RealVec>>(
-        "lincomb_anticommutator_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
-    c.def_static<&lincomb_commutator<ComplexVec>>(
-        "lincomb_commutator_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
-    c.def_static<&lincomb_anticommutator<ComplexVec>>(
-        "lincomb_anticommutator_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs)\n--\n\n");
-    c.def_static<&lincomb_adjoint<RealVec>>("lincomb_adjoint_real(cmpnts, coeffs)\n--\n\n");
-    c.def_static<&lincomb_adjoint<ComplexVec>>("lincomb_adjoint_complex(cmpnts, coeffs)\n--\n\n");
-    c.def_static<&lincomb_is_hermitian<RealVec>>("lincomb_is_hermitian_real(cmpnts, coeffs, atol)\n--\n\n");
-    c.def_static<&lincomb_is_hermitian<ComplexVec>>("lincomb_is_hermitian_complex(cmpnts, coeffs, atol)\n--\n\n");
-    c.def_static<&lincomb_conserves_particle_number<RealVec>>(
-        "lincomb_conserves_particle_number_real(cmpnts, coeffs, atol)\n--\n\n");
-    c.def_static<&lincomb_conserves_particle_number<ComplexVec>>(
-        "lincomb_conserves_particle_number_complex(cmpnts, coeffs, atol)\n--\n\n");
-    c.def_static<&lincomb_max_n_body<RealVec>>("lincomb_max_n_body_real(cmpnts, coeffs)\n--\n\n");
-    c.def_static<&lincomb_max_n_body<ComplexVec>>("lincomb_max_n_body_complex(cmpnts, coeffs)\n--\n\n");
-    c.def_static<&lincomb_active_modes<RealVec>>("lincomb_active_modes_real(cmpnts, coeffs)\n--\n\n");
-    c.def_static<&lincomb_active_modes<ComplexVec>>("lincomb_active_modes_complex(cmpnts, coeffs)\n--\n\n");
-    c.def_static<&lincomb_to_general<RealVec>>("lincomb_to_general_real(cmpnts, map, coeffs)\n--\n\n");
-    c.def_static<&lincomb_to_general<ComplexVec>>("lincomb_to_general_complex(cmpnts, map, coeffs)\n--\n\n");
-    c.def<&apply_to_state<RealVec>>(
-        "apply_to_state_real($self, coeffs, state_cmpnts, state_coeffs, out_cmpnts, out_map, out_coeffs)\n--\n\n"
-        "Apply this normal-ordered operator to a real state.");
-    c.def<&apply_to_state<ComplexVec>>(
-        "apply_to_state_complex($self, coeffs, state_cmpnts, state_coeffs, out_cmpnts, out_map, out_coeffs)\n--\n\n"
-        "Apply this normal-ordered operator to a complex state.");
-    c.def<&mat_elem<RealVec>>(
-        "mat_elem_real($self, coeffs, bra_cmpnts, bra_coeffs, ket_cmpnts, ket_coeffs)\n--\n\n"
-        "Evaluate a real matrix element between real states.");
-    c.def<&mat_elem<ComplexVec>>(
-        "mat_elem_complex($self, coeffs, bra_cmpnts, bra_coeffs, ket_cmpnts, ket_coeffs)\n--\n\n"
-        "Evaluate a complex matrix element between complex states.");
+    array::def_selections(c, array::Docs::signature);
+    array::def_mapped(c, array::Docs::signature);
+    c.section<&define_algebra>();
 }
 
 }  // namespace vemo::py

@@ -93,9 +93,10 @@ std::tuple<fermion::general::CmpntList, C> lincomb_to_general(const CmpntList& c
 
 template <class C>
 std::expected<void, fermion::state::ApplyError> apply_to_state(const CmpntList& self, const C& coeffs,
-                                                    const fermion::state::CmpntList& state_cmpnts,
-                                                    const C& state_coeffs, fermion::state::CmpntList& out_cmpnts,
-                                                    Map& out_map, C& out_coeffs) {
+                                                               const fermion::state::CmpntList& state_cmpnts,
+                                                               const C& state_coeffs,
+                                                               fermion::state::CmpntList& out_cmpnts, Map& out_map,
+                                                               C& out_coeffs) {
     return fermion::state::apply<C>({self, coeffs}, {state_cmpnts, state_coeffs}, {out_cmpnts, out_map, out_coeffs});
 }
 template <class C>
@@ -107,30 +108,9 @@ std::expected<typename C::Scalar, DifferentSpaces> mat_elem(const CmpntList& sel
     return fermion::state::mat_elem<C>({self, coeffs}, {bra_cmpnts, bra_coeffs}, {ket_cmpnts, ket_coeffs});
 }
 
+// The section of the class's member list that binds the lincomb_*, apply_to_state_*
+// and mat_elem_* methods (normal_array_algebra.cpp).
+void define_algebra(ClassDef<CmpntList>& c);
+
 }  // namespace vemo::py::normal_array
 
-// The call glue of these methods is compiled in normal_array_algebra.cpp.
-namespace vemo::py {
-VEMO_EXTERN_METHOD(&normal_array::lincomb_mul<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_mul<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_commutator<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_anticommutator<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_commutator<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_anticommutator<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_adjoint<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_adjoint<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_is_hermitian<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_is_hermitian<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_conserves_particle_number<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_conserves_particle_number<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_max_n_body<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_max_n_body<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_active_modes<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_active_modes<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_to_general<RealVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::lincomb_to_general<ComplexVec>, void);
-VEMO_EXTERN_METHOD(&normal_array::apply_to_state<RealVec>, fermion::normal::CmpntList);
-VEMO_EXTERN_METHOD(&normal_array::apply_to_state<ComplexVec>, fermion::normal::CmpntList);
-VEMO_EXTERN_METHOD(&normal_array::mat_elem<RealVec>, fermion::normal::CmpntList);
-VEMO_EXTERN_METHOD(&normal_array::mat_elem<ComplexVec>, fermion::normal::CmpntList);
-}  // namespace vemo::py

@@ -5,6 +5,7 @@
 //       c.init<&make_map>();
 //       c.len<&Map::size>();
 //       c.def<&f>("f($self, i)\n--\n\nWhat f does.");
+//       c.section<&define_products>();   // a group of members, bound in the file that holds them
 //   }
 // Parameter names, optional parameters (written "=None") and keyword-only
 // parameters (after "*") come from the signature line of the docstring; they
@@ -46,16 +47,6 @@ PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, 
         return invoke<F, Self>(Meta<F>::sig, self, args, nargs, kwnames, ToPython{}).release();
     });
 }
-
-// The call glue of a method is heavy to compile. A class with many methods can
-// compile it in the files that define them, spread over several translation
-// units: at namespace scope, VEMO_EXTERN_METHOD(F, Self) where the class list
-// sees it (the class header), VEMO_METHOD_GLUE(F, Self) once in the file that
-// defines F. Self is the class's value type, or void for a static method.
-#define VEMO_METHOD_GLUE_AS(EXTERN, F, SELF) \
-    EXTERN template PyObject* ::vemo::py::method_entry<F, SELF>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*)
-#define VEMO_EXTERN_METHOD(F, SELF) VEMO_METHOD_GLUE_AS(extern, F, SELF)
-#define VEMO_METHOD_GLUE(F, SELF) VEMO_METHOD_GLUE_AS(, F, SELF)
 
 // tp_new: the tuple/dict call converted to the vectorcall form.
 struct VectorArgs {
@@ -220,6 +211,14 @@ public:
     void after_build(void (*f)(PyTypeObject*)) { after_build_.push_back(f); }
     // A raw slot, for what nothing below covers.
     void slot(int id, void* fn) { spec_.slots.push_back({id, fn}); }
+
+    // A section: the group of members that Section binds, at this place of the
+    // list. Section is defined in the file that holds the group's bodies, so
+    // their call glue is compiled there, apart from the class file.
+    template <void (*Section)(ClassDef&)>
+    void section() {
+        Section(*this);
+    }
 
     // An instance method: F(const V&, ...) or F(V&, ...), or a member function of V.
     template <auto F>

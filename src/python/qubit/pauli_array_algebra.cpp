@@ -14,9 +14,9 @@ namespace {
 
 using qubit::check_same;
 
-uint64_t index_in(const CmpntList& l, int64_t i) { return to_py_result(try_py_index(i, l.size())); }
+using qubit::DifferentQubits;
 
-}  // namespace
+uint64_t index_in(const CmpntList& l, int64_t i) { return to_py_result(try_py_index(i, l.size())); }
 
 std::expected<std::pair<CmpntList, ComplexSign>, DifferentQubits> cmpnt_mul(const CmpntList& self, int64_t i_lhs,
                                                                            const CmpntList& rhs, int64_t i_rhs) {
@@ -91,18 +91,50 @@ std::expected<SignVec, OutOfBounds> conj_clifford_list(CmpntList& self, const qu
     return qubit::pauli::conj_clifford_list(self, gates.gates());
 }
 
+}  // namespace
+
+void define_products(Def& c) {
+    c.def<&cmpnt_mul>(
+        "cmpnt_mul($self, i_lhs, rhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` cmpnt of `rhs` "
+        "and return the resulting cmpnt as\na single element array along with the complex sign phase of the product.");
+    c.def<&cmpnts_mul_pairwise>(
+        "cmpnts_mul_pairwise($self, rhs)\n--\n\nMultiply each Pauli string in `self` by the corresponding Pauli string "
+        "in `rhs`\nComputes the element-wise product of two equally-sized QubitPauliArray instances,\nreturning the "
+        "result QubitPauliArray and a ComplexSignVec of phases.");
+    c.def<&cmpnt_matrices_imul_internal>(
+        "cmpnt_matrices_imul_internal($self, i_lhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` "
+        "cmpnt of `self` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`");
+    c.def<&cmpnt_matrices_imul_external>(
+        "cmpnt_matrices_imul_external($self, i_lhs, rhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the "
+        "`i_rhs` cmpnt of `rhs` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`");
+    c.def<&cmpnt_imul_internal>(
+        "cmpnt_imul_internal($self, i_lhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` cmpnt of "
+        "`self` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`, returning only the complex sign phase of the "
+        "product.");
+    c.def<&cmpnt_imul_external>(
+        "cmpnt_imul_external($self, i_lhs, rhs, i_rhs)\n--\n\nMultiply the `i_lhs` cmpnt of `self` by the `i_rhs` cmpnt "
+        "of `rhs` and store the resulting cmpnt in\ncmpnt `i_lhs` of `self`, returning only the complex sign phase of "
+        "the product.");
+    c.def<&cmpnt_phase_of_mul>(
+        "cmpnt_phase_of_mul($self, i_lhs, rhs, i_rhs)\n--\n\nGet the complex sign phase of the cmpnt product.");
+    c.def<&cmpnt_commutes_with>(
+        "cmpnt_commutes_with($self, i_lhs, rhs, i_rhs)\n--\n\nDetermine whether the `i_lhs` cmpnt of `self` commutes "
+        "with the `i_rhs` cmpnt of `rhs`.");
+}
+
+void define_compatibility(Def& c) {
+    c.def<&compatibility_matrix>(
+        "compatibility_matrix($self)\n--\n\nGet a matrix of compatibility of the terms in this list. If the row and "
+        "column strings commute, the matrix\nelement is 1, else it's 0.");
+    c.def<&centralizer_and_remainder>(
+        "centralizer_and_remainder($self)\n--\n\nGet the centralizer and remainder of this array of pauli strings.");
+}
+
+void define_clifford(Def& c) {
+    c.def<&conj_clifford_list>(
+        "conj_clifford_list($self, gates)\n--\n\nConjugate `self` by a list of clifford gates and return the associated "
+        "signs");
+}
+
 }  // namespace vemo::py::pauli_array
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_mul, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnts_mul_pairwise, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_matrices_imul_internal, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_matrices_imul_external, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_imul_internal, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_imul_external, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_phase_of_mul, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_commutes_with, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::compatibility_matrix, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::centralizer_and_remainder, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::conj_clifford_list, qubit::pauli::CmpntList);
-}  // namespace vemo::py

@@ -23,6 +23,8 @@ PyModeEntry FromPy<PyModeEntry>::convert(PyObject* o) {
 namespace pauli_array {
 namespace {
 
+using qubit::pauli::CanonicalError;
+using qubit::pauli::ImulRecord;
 using qubit::pauli::ModeEntry;
 
 // Qubit positions by the Python index rule against the array's qubit count.
@@ -41,33 +43,31 @@ std::expected<ImulRecord, CanonicalError> canonicalize(CmpntList& self, C& coeff
     return qubit::pauli::canonicalize(self, coeffs, parse_mode_order(self, mode_order), to_solve, additional_reduces);
 }
 
+// The two docstrings, each shared by the Sign and ComplexSign methods.
+#define CANONICALIZE_DOC                                                                                              \
+    "In place canonicalization with respect to a given ordering of the binary entries in the symplectic form\n"       \
+    "`mode_order` the order of binary entries to try reducing to at most one non-zero entry\n"                        \
+    "`to_solve` the subset of the components to canonicalise over (e.g. if some partial canonicalization has "       \
+    "already been done, skip those components)\n"                                                                      \
+    "`additional_reduces` components outside of `to_solve` to include in the reduction step (e.g. if some partial "   \
+    "canonicalization has already been done, reduce the components that already have leading entries)\n"             \
+    "Errors if any of the qubit or component indices provided are out of bounds\n"                                    \
+    "Returns the sequence of imul operations as pairs (lhs_written, rhs_read)"
+#define CANONICALIZE_ALL_DOC                                                                                          \
+    "In place canonicalization of the entire QubitPauliArray with respect to solving X parts first (in qubit order), " \
+    "then Z parts\nReturns the sequence of imul operations as pairs (lhs_written, rhs_read)"
+
 }  // namespace
 
-std::expected<ImulRecord, CanonicalError> canonicalize_sign(CmpntList& self, SignVec& coeffs,
-                                                            std::vector<PyModeEntry> mode_order,
-                                                            std::vector<uint64_t> to_solve,
-                                                            std::vector<uint64_t> additional_reduces) {
-    return canonicalize(self, coeffs, mode_order, to_solve, additional_reduces);
-}
-std::expected<ImulRecord, CanonicalError> canonicalize_complex_sign(CmpntList& self, ComplexSignVec& coeffs,
-                                                                    std::vector<PyModeEntry> mode_order,
-                                                                    std::vector<uint64_t> to_solve,
-                                                                    std::vector<uint64_t> additional_reduces) {
-    return canonicalize(self, coeffs, mode_order, to_solve, additional_reduces);
-}
-std::expected<ImulRecord, CanonicalError> canonicalize_all_sign(CmpntList& self, SignVec& coeffs) {
-    return qubit::pauli::canonicalize_all(self, coeffs);
-}
-std::expected<ImulRecord, CanonicalError> canonicalize_all_complex_sign(CmpntList& self, ComplexSignVec& coeffs) {
-    return qubit::pauli::canonicalize_all(self, coeffs);
+void define_canonical(Def& c) {
+    c.def<&canonicalize<SignVec>>(
+        "canonicalize_sign($self, coeffs, mode_order, to_solve, additional_reduces)\n--\n\n" CANONICALIZE_DOC);
+    c.def<&canonicalize<ComplexSignVec>>(
+        "canonicalize_complex_sign($self, coeffs, mode_order, to_solve, additional_reduces)\n--\n\n" CANONICALIZE_DOC);
+    c.def<&qubit::pauli::canonicalize_all<SignVec>>("canonicalize_all_sign($self, coeffs)\n--\n\n" CANONICALIZE_ALL_DOC);
+    c.def<&qubit::pauli::canonicalize_all<ComplexSignVec>>("canonicalize_all_complex_sign($self, coeffs)\n--\n\n" CANONICALIZE_ALL_DOC);
 }
 
 }  // namespace pauli_array
 }  // namespace vemo::py
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::canonicalize_sign, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::canonicalize_complex_sign, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::canonicalize_all_sign, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::canonicalize_all_complex_sign, qubit::pauli::CmpntList);
-}  // namespace vemo::py

@@ -7,6 +7,7 @@
 #include "python/qubit/pauli_array.hpp"
 
 namespace vemo::py::pauli_array {
+namespace {
 
 using qubit::PauliMatrix;
 
@@ -52,15 +53,29 @@ uint64_t cmpnt_count(const CmpntList& self, int64_t i, PauliMatrix pauli) {
     return self.count(array::index(i, self.size()), pauli);
 }
 
+}  // namespace
+
+void define_editing(Def& c) {
+    c.def<&cmpnt_set_pauli>("cmpnt_set_pauli($self, i_cmpnt, i_qubit, pauli)\n--\n\nSet the Pauli matrix on a single qubit.");
+    c.def<&cmpnt_get_pauli>("cmpnt_get_pauli($self, i_cmpnt, i_qubit)\n--\n\nGet the Pauli matrix on a single qubit.");
+    c.def<&cmpnt_set_from_list>(
+        "cmpnt_set_from_list($self, i, paulis)\n--\n\nSet the indexed cmpnt to the given sequence of pauli matrices.\n"
+        "Errors if length of `paulis` is greater than the number of qubits,\nand pads the upper indices with I in the case "
+        "that the length of `paulis` is smaller.");
+    c.def<&cmpnt_set_from_dict>(
+        "cmpnt_set_from_dict($self, i, paulis)\n--\n\nSet the indexed cmpnt with the given dict mapping qubit indices to "
+        "pauli matrices.\nAll qubit indices which do not appear in the key set of `paulis` is set to I.");
+    c.def<&cmpnt_set_from_spring>(
+        "cmpnt_set_from_spring($self, i, src, i_src)\n--\n\nSet the indexed cmpnt with the indexed spring.");
+    c.def<&cmpnt_get_list>("cmpnt_get_list($self, i)\n--\n\nGet the indexed cmpnt as a list of pauli matrices.");
+    c.def<&cmpnt_get_dict>(
+        "cmpnt_get_dict($self, i)\n--\n\nGet the indexed cmpnt as a dict from qubit indices to pauli matrices.");
+}
+
+void define_count(Def& c) {
+    c.def<&cmpnt_count>(
+        "cmpnt_count($self, i, pauli)\n--\n\nGet the number of occurrences of `pauli` in the indexed cmpnt.");
+}
+
 }  // namespace vemo::py::pauli_array
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_pauli, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_get_pauli, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_from_list, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_from_dict, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_set_from_spring, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_get_list, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_get_dict, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_count, qubit::pauli::CmpntList);
-}  // namespace vemo::py

@@ -19,8 +19,6 @@ PyObject* required_item(PyObject* dict, const char* key) {
     return v;
 }
 
-}  // namespace
-
 Obj to_dict(const CmpntList& self) {
     Obj d = check(PyDict_New());
     if (PyDict_SetItemString(d.get(), "qubits", to_py(self.qubits().inds()).get()) < 0) throw ErrorAlreadySet{};
@@ -44,17 +42,17 @@ CmpntList from_dict(PyObject* dict) {
     return std::move(to_py_result(qubit::pauli::from_springs(std::move(qubits), springs)).first);
 }
 
-std::expected<void, FileError> save_to_file(const CmpntList& self, std::string path) {
-    return vemo::save_to_file(self, path);
+}  // namespace
+
+void define_dict_form(Def& c) {
+    c.def<&to_dict>("to_dict($self)\n--\n\n");
+    c.def_static<&from_dict>("from_dict(dict)\n--\n\n");
 }
 
-std::expected<CmpntList, FileError> load_from_file(std::string path) { return vemo::load_from_file<CmpntList>(path); }
+void define_binary_file(Def& c) {
+    c.def<&vemo::save_to_file<CmpntList>>("save_to_file($self, path)\n--\n\nSave in binary format");
+    c.def_static<&vemo::load_from_file<CmpntList>>("load_from_file(path)\n--\n\nLoad from binary format file");
+}
 
 }  // namespace vemo::py::pauli_array
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::to_dict, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::from_dict, void);
-VEMO_METHOD_GLUE(&pauli_array::save_to_file, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::load_from_file, void);
-}  // namespace vemo::py

@@ -6,6 +6,8 @@
 namespace vemo::py::pauli_array {
 namespace {
 
+using qubit::DifferentQubits;
+
 template <class C>
 std::expected<void, DifferentQubits> lincomb_mul(const CmpntList& lhs_impl, const C& lhs_coeffs,
                                                  const CmpntList& rhs_impl, const C& rhs_coeffs, CmpntList& out_impl,
@@ -17,21 +19,14 @@ std::expected<void, DifferentQubits> lincomb_mul(const CmpntList& lhs_impl, cons
 
 }  // namespace
 
-std::expected<void, DifferentQubits> lincomb_mul_real(const CmpntList& lhs_impl, const RealVec& lhs_coeffs,
-                                                      const CmpntList& rhs_impl, const RealVec& rhs_coeffs,
-                                                      CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs) {
-    return lincomb_mul(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs);
-}
-
-std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_impl, const ComplexVec& lhs_coeffs,
-                                                         const CmpntList& rhs_impl, const ComplexVec& rhs_coeffs,
-                                                         CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs) {
-    return lincomb_mul(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs);
+void define_lincomb_products(Def& c) {
+    c.def_static<&lincomb_mul<RealVec>>(
+        "lincomb_mul_real(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs)\n--\n\n"
+        "Mul lhs by rhs and update out with the result");
+    c.def_static<&lincomb_mul<ComplexVec>>(
+        "lincomb_mul_complex(lhs_impl, lhs_coeffs, rhs_impl, rhs_coeffs, out_impl, out_map, out_coeffs)\n--\n\n"
+        "Mul lhs by rhs and update out with the result");
 }
 
 }  // namespace vemo::py::pauli_array
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::lincomb_mul_real, void);
-VEMO_METHOD_GLUE(&pauli_array::lincomb_mul_complex, void);
-}  // namespace vemo::py

@@ -5,29 +5,19 @@
 
 namespace vemo::py::pauli_array {
 
-void lexicographic_sort(CmpntList& self, bool ascending) { qubit::pauli::lexicographic_sort(self, ascending); }
-
-std::expected<void, ShortCoeffs> lexicographic_sort_with_sign_vec(CmpntList& self, SignVec& coeffs, bool ascending) {
-    return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
-}
-std::expected<void, ShortCoeffs> lexicographic_sort_with_complex_sign_vec(CmpntList& self, ComplexSignVec& coeffs,
-                                                                          bool ascending) {
-    return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
-}
-std::expected<void, ShortCoeffs> lexicographic_sort_with_real_vec(CmpntList& self, RealVec& coeffs, bool ascending) {
-    return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
-}
-std::expected<void, ShortCoeffs> lexicographic_sort_with_complex_vec(CmpntList& self, ComplexVec& coeffs,
-                                                                     bool ascending) {
-    return qubit::pauli::lexicographic_sort(self, coeffs, ascending);
+void define_sorting(Def& c) {
+    using qubit::pauli::lexicographic_sort;
+    c.def<static_cast<void (*)(CmpntList&, bool)>(&lexicographic_sort)>(
+        "lexicographic_sort($self, ascending)\n--\n\nSort in lexicographic order");
+    c.def<&lexicographic_sort<SignVec>>(
+        "lexicographic_sort_with_sign_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
+    c.def<&lexicographic_sort<ComplexSignVec>>(
+        "lexicographic_sort_with_complex_sign_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
+    c.def<&lexicographic_sort<RealVec>>(
+        "lexicographic_sort_with_real_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
+    c.def<&lexicographic_sort<ComplexVec>>(
+        "lexicographic_sort_with_complex_vec($self, coeffs, ascending)\n--\n\nSort in lexicographic order");
 }
 
 }  // namespace vemo::py::pauli_array
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_sign_vec, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_complex_sign_vec, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_real_vec, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::lexicographic_sort_with_complex_vec, qubit::pauli::CmpntList);
-}  // namespace vemo::py

@@ -8,30 +8,32 @@
 namespace vemo::py::pauli_array {
 namespace {
 
+using SparseMatrix = SciPyCsr<qubit::CsrMatrix>;
+
 template <class C>
 SparseMatrix lincomb_to_sparse(const CmpntList& cmpnts, const C& coeffs, bool big_endian) {
     return {to_py_result(qubit::pauli::to_sparse_matrix(qubit::pauli::LincombView<C>{cmpnts, coeffs}, big_endian))};
 }
-
-}  // namespace
 
 SparseMatrix cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian) {
     const uint64_t k = to_py_result(try_py_index(i, self.size()));
     return {to_py_result(qubit::pauli::to_sparse_matrix(self, k, big_endian))};
 }
 
-SparseMatrix lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian) {
-    return lincomb_to_sparse(cmpnts, coeffs, big_endian);
+}  // namespace
+
+void define_cmpnt_sparse(Def& c) {
+    c.def<&cmpnt_to_sparse_matrix>(
+        "cmpnt_to_sparse_matrix($self, i, big_endian)\n--\n\nGet the indexed cmpnt as a complex sparse matrix.");
 }
 
-SparseMatrix lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian) {
-    return lincomb_to_sparse(cmpnts, coeffs, big_endian);
+void define_lincomb_sparse(Def& c) {
+    c.def_static<&lincomb_to_sparse<RealVec>>(
+        "lincomb_to_sparse_real(cmpnts, coeffs, big_endian)\n--\n\nGet a real-valued operator as a complex sparse "
+        "matrix.");
+    c.def_static<&lincomb_to_sparse<ComplexVec>>(
+        "lincomb_to_sparse_complex(cmpnts, coeffs, big_endian)\n--\n\nGet a complex-valued operator as a complex "
+        "sparse matrix.");
 }
 
 }  // namespace vemo::py::pauli_array
-
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::cmpnt_to_sparse_matrix, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::lincomb_to_sparse_real, void);
-VEMO_METHOD_GLUE(&pauli_array::lincomb_to_sparse_complex, void);
-}  // namespace vemo::py

@@ -14,7 +14,9 @@ namespace vemo::py::pauli_array {
 namespace {
 
 using qubit::pauli::LincombView;
+using qubit::pauli::MatElemError;
 using qubit::pauli::StatesView;
+using StateList = qubit::state::CmpntList;
 
 template <class C>
 std::expected<typename C::Scalar, MatElemError> mat_elem(const CmpntList& self, const C& coeffs,
@@ -58,55 +60,37 @@ std::tuple<NdArray<typename C::Scalar>, NdArray<typename C::Scalar>> project_non
 
 }  // namespace
 
-std::expected<double, MatElemError> mat_elem_real(const CmpntList& self, const RealVec& coeffs,
-                                                  const StateList& bra_cmpnts, const RealVec& bra_coeffs,
-                                                  const StateList& ket_cmpnts, const RealVec& ket_coeffs) {
-    return mat_elem(self, coeffs, bra_cmpnts, bra_coeffs, ket_cmpnts, ket_coeffs);
-}
-std::expected<Complex, MatElemError> mat_elem_complex(const CmpntList& self, const ComplexVec& coeffs,
-                                                      const StateList& bra_cmpnts, const ComplexVec& bra_coeffs,
-                                                      const StateList& ket_cmpnts, const ComplexVec& ket_coeffs) {
-    return mat_elem(self, coeffs, bra_cmpnts, bra_coeffs, ket_cmpnts, ket_coeffs);
-}
-
-std::expected<void, MatElemError> apply_to_state_real(const CmpntList& self, const RealVec& coeffs,
-                                                      const StateList& state_cmpnts, const RealVec& state_coeffs,
-                                                      StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs) {
-    return apply_to_state(self, coeffs, state_cmpnts, state_coeffs, out_cmpnts, out_map, out_coeffs);
-}
-std::expected<void, MatElemError> apply_to_state_complex(const CmpntList& self, const ComplexVec& coeffs,
-                                                         const StateList& state_cmpnts, const ComplexVec& state_coeffs,
-                                                         StateList& out_cmpnts, Map& out_map, ComplexVec& out_coeffs) {
-    return apply_to_state(self, coeffs, state_cmpnts, state_coeffs, out_cmpnts, out_map, out_coeffs);
+void define_projections(Def& c) {
+    c.def_static<&project_ortho<RealVec>>(
+        "lincomb_project_into_ortho_subspace_real(cmpnts, coeffs, subspace)\n--\n\nGet the projected operator for "
+        "real-valued operator in a given subspace");
+    c.def_static<&project_ortho<ComplexVec>>(
+        "lincomb_project_into_ortho_subspace_complex(cmpnts, coeffs, subspace)\n--\n\nGet the projected operator "
+        "for complex-valued operator in a given subspace");
+    c.def_static<&project_nonortho<RealVec>>(
+        "lincomb_project_into_nonortho_subspace_real(cmpnts, coeffs, subspace_cmpnts, subspace_maps, "
+        "subspace_coeffs)\n--\n\nGet the projected operator and the overlap matrix for real-valued operator and "
+        "subspace");
+    c.def_static<&project_nonortho<ComplexVec>>(
+        "lincomb_project_into_nonortho_subspace_complex(cmpnts, coeffs, subspace_cmpnts, subspace_maps, "
+        "subspace_coeffs)\n--\n\nGet the projected operator and the overlap matrix for complex-valued operator "
+        "and subspace");
 }
 
-NdArray<double> project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace) {
-    return project_ortho(cmpnts, coeffs, subspace);
-}
-NdArray<Complex> project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace) {
-    return project_ortho(cmpnts, coeffs, subspace);
-}
-
-std::tuple<NdArray<double>, NdArray<double>> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
-                                           std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
-                                           std::vector<RealVec> subspace_coeffs) {
-    return project_nonortho(cmpnts, coeffs, subspace_cmpnts, subspace_maps, subspace_coeffs);
-}
-std::tuple<NdArray<Complex>, NdArray<Complex>> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
-                                              std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
-                                              std::vector<ComplexVec> subspace_coeffs) {
-    return project_nonortho(cmpnts, coeffs, subspace_cmpnts, subspace_maps, subspace_coeffs);
+void define_state_action(Def& c) {
+    c.def<&apply_to_state<RealVec>>(
+        "apply_to_state_real($self, coeffs, state_cmpnts, state_coeffs, out_cmpnts, out_map, out_coeffs)\n--\n\n"
+        "Apply this array as an operator to state.");
+    c.def<&apply_to_state<ComplexVec>>(
+        "apply_to_state_complex($self, coeffs, state_cmpnts, state_coeffs, out_cmpnts, out_map, out_coeffs)\n--\n\n"
+        "Apply this array as an operator to state.");
+    c.def<&mat_elem<RealVec>>(
+        "mat_elem_real($self, coeffs, bra_cmpnts, bra_coeffs, ket_cmpnts, ket_coeffs)\n--\n\nGet matrix element of "
+        "real operator");
+    c.def<&mat_elem<ComplexVec>>(
+        "mat_elem_complex($self, coeffs, bra_cmpnts, bra_coeffs, ket_cmpnts, ket_coeffs)\n--\n\nGet matrix element "
+        "of complex operator");
 }
 
 }  // namespace vemo::py::pauli_array
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&pauli_array::apply_to_state_real, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::apply_to_state_complex, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::mat_elem_real, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::mat_elem_complex, qubit::pauli::CmpntList);
-VEMO_METHOD_GLUE(&pauli_array::project_ortho_real, void);
-VEMO_METHOD_GLUE(&pauli_array::project_ortho_complex, void);
-VEMO_METHOD_GLUE(&pauli_array::project_nonortho_real, void);
-VEMO_METHOD_GLUE(&pauli_array::project_nonortho_complex, void);
-}  // namespace vemo::py

@@ -55,9 +55,7 @@ VEMO_CLASS(qubit::state::CmpntList) {
     c.def<&array::cmpnt_get_list<L>>("cmpnt_get_list($self, i)\n--\n\nGet the indexed cmpnt as a list of bits.");
     c.def<&array::cmpnt_get_set<L>>("cmpnt_get_set($self, i)\n--\n\nGet the indexed cmpnt as the set of qubit indices whose bit is set.");
     array::def_copies(c);
-    c.def<&cmpnt_pauli_string_imul>(
-        "cmpnt_pauli_string_imul($self, index, paulis, i_pauli)\n--\n\nMultiply in-place by a Pauli string and return "
-        "the associated ComplexSign phase.");
+    c.section<&define_pauli_action>();
     c.def<&array::cmpnt_equal<L>>(
         "cmpnt_equal($self, i_lhs, rhs, i_rhs)\n--\n\nReturn whether the two referenced cmpnts are equal.");
     c.def<&array::cmpnt_count<L>>("cmpnt_count($self, i, bit)\n--\n\nGet the number of occurrences of `bit` in the indexed cmpnt.");
@@ -65,14 +63,7 @@ VEMO_CLASS(qubit::state::CmpntList) {
         "cmpnt_to_string($self, i)\n--\n\nGet the string representation of the indexed cmpnt.");
     array::def_selections(c);
     array::def_mapped(c);
-    c.def<&to_dense_real>("to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector");
-    c.def<&to_dense_complex>("to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector");
-    c.def<&from_dense_real>(
-        "from_dense_real($self, map, coeffs, source, big_endian)\n--\n\nConvert from a real dense vector");
-    c.def<&from_dense_complex>(
-        "from_dense_complex($self, map, coeffs, source, big_endian)\n--\n\nConvert from a complex dense vector");
-    c.def<&vdot_real>("vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
-    c.def<&vdot_complex>("vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+    c.section<&define_dense>();
 }
 
 }  // namespace vemo::py

@@ -10,6 +10,7 @@ namespace vemo::py::state_array {
 namespace {
 
 namespace lc = qubit::state::lincomb;
+using qubit::state::CmpntList;
 
 template <class C>
 std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const CmpntList& self, const C& coeffs,
@@ -29,35 +30,6 @@ std::expected<typename C::Scalar, ShortCoeffs> vdot(const CmpntList& self, const
     return lc::vdot(TermSetView<CmpntList, C>{self, map, coeffs}, TermsView<CmpntList, C>{rhs_cmpnts, rhs_coeffs});
 }
 
-}  // namespace
-
-std::expected<std::vector<double>, OutOfBounds> to_dense_real(const CmpntList& self, const RealVec& coeffs,
-                                                              bool big_endian) {
-    return to_dense(self, coeffs, big_endian);
-}
-std::expected<std::vector<Complex>, OutOfBounds> to_dense_complex(const CmpntList& self, const ComplexVec& coeffs,
-                                                                  bool big_endian) {
-    return to_dense(self, coeffs, big_endian);
-}
-
-std::expected<void, OutOfBounds> from_dense_real(CmpntList& self, Map& map, RealVec& coeffs,
-                                                 std::vector<double> source, bool big_endian) {
-    return from_dense(self, map, coeffs, source, big_endian);
-}
-std::expected<void, OutOfBounds> from_dense_complex(CmpntList& self, Map& map, ComplexVec& coeffs,
-                                                    std::vector<Complex> source, bool big_endian) {
-    return from_dense(self, map, coeffs, source, big_endian);
-}
-
-std::expected<double, ShortCoeffs> vdot_real(const CmpntList& self, const Map& map, const RealVec& coeffs,
-                                               const CmpntList& rhs_cmpnts, const RealVec& rhs_coeffs) {
-    return vdot(self, map, coeffs, rhs_cmpnts, rhs_coeffs);
-}
-std::expected<Complex, ShortCoeffs> vdot_complex(const CmpntList& self, const Map& map, const ComplexVec& coeffs,
-                                                   const CmpntList& rhs_cmpnts, const ComplexVec& rhs_coeffs) {
-    return vdot(self, map, coeffs, rhs_cmpnts, rhs_coeffs);
-}
-
 // Both indices are resolved before the registers are compared.
 ComplexSign cmpnt_pauli_string_imul(CmpntList& self, int64_t index, const qubit::pauli::CmpntList& paulis,
                                     int64_t i_pauli) {
@@ -66,14 +38,24 @@ ComplexSign cmpnt_pauli_string_imul(CmpntList& self, int64_t index, const qubit:
     return to_py_result(self.pauli_string_imul(i, paulis, j));
 }
 
+}  // namespace
+
+void define_pauli_action(Def& c) {
+    c.def<&cmpnt_pauli_string_imul>(
+        "cmpnt_pauli_string_imul($self, index, paulis, i_pauli)\n--\n\nMultiply in-place by a Pauli string and return "
+        "the associated ComplexSign phase.");
+}
+
+void define_dense(Def& c) {
+    c.def<&to_dense<RealVec>>("to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector");
+    c.def<&to_dense<ComplexVec>>("to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector");
+    c.def<&from_dense<RealVec>>(
+        "from_dense_real($self, map, coeffs, source, big_endian)\n--\n\nConvert from a real dense vector");
+    c.def<&from_dense<ComplexVec>>(
+        "from_dense_complex($self, map, coeffs, source, big_endian)\n--\n\nConvert from a complex dense vector");
+    c.def<&vdot<RealVec>>("vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+    c.def<&vdot<ComplexVec>>("vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+}
+
 }  // namespace vemo::py::state_array
 
-namespace vemo::py {
-VEMO_METHOD_GLUE(&state_array::cmpnt_pauli_string_imul, qubit::state::CmpntList);
-VEMO_METHOD_GLUE(&state_array::to_dense_real, qubit::state::CmpntList);
-VEMO_METHOD_GLUE(&state_array::to_dense_complex, qubit::state::CmpntList);
-VEMO_METHOD_GLUE(&state_array::from_dense_real, qubit::state::CmpntList);
-VEMO_METHOD_GLUE(&state_array::from_dense_complex, qubit::state::CmpntList);
-VEMO_METHOD_GLUE(&state_array::vdot_real, qubit::state::CmpntList);
-VEMO_METHOD_GLUE(&state_array::vdot_complex, qubit::state::CmpntList);
-}  // namespace vemo::py

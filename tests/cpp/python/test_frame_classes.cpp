@@ -1,7 +1,8 @@
 // Class declarations of the frame, in an embedded interpreter: a base class
 // whose subclasses add only constructors, read-only properties, member
-// functions, required class arguments that may be None, and bindings whose
-// signature does not fit their function (refused when the type is built).
+// functions, required class arguments that may be None, sections of a member
+// list, and bindings whose signature does not fit their function (refused when
+// the type is built, in a section too).
 #include <gtest/gtest.h>
 
 #include "embedded.hpp"
@@ -28,6 +29,13 @@ struct BadCount {};
 VEMO_PY_CLASS(BadDefault, "BadDefault");
 VEMO_PY_CLASS(BadCount, "BadCount");
 
+struct Sectioned {
+    int64_t n = 0;
+};
+struct BadSection {};
+VEMO_PY_CLASS(Sectioned, "Sectioned");
+VEMO_PY_CLASS(BadSection, "BadSection");
+
 namespace vemo::py {
 namespace {
 
@@ -37,6 +45,19 @@ Shape square() { return Shape{4}; }
 int64_t sides_or_zero(const Shape* s) { return s ? s->sides : -1; }
 int64_t takes_int(const BadDefault&, int64_t x) { return x; }
 int64_t takes_one(const BadCount&, int64_t x) { return x; }
+
+int64_t plus(const Sectioned& s, int64_t k) { return s.n + k; }
+int64_t minus(const Sectioned& s, int64_t k) { return s.n - k; }
+int64_t times(const Sectioned& s, int64_t k) { return s.n * k; }
+Sectioned made(int64_t n) { return Sectioned{n}; }
+Sectioned made_twice(int64_t n) { return Sectioned{2 * n}; }
+void define_middle(ClassDef<Sectioned>& c) {
+    c.def<&minus>("second($self, k)\n--\n\nn - k.");
+    c.def_static<&made_twice>("third(n)\n--\n\nA new one.");
+}
+void define_empty(ClassDef<Sectioned>&) {}
+int64_t takes_none(const BadSection&) { return 0; }
+void define_bad(ClassDef<BadSection>& c) { c.def<&takes_none>("f($self, x)\n--\n\nOne parameter too many."); }
 
 }  // namespace
 
@@ -57,6 +78,18 @@ VEMO_CLASS(Square) {
 }
 VEMO_CLASS(BadDefault) { c.def<&takes_int>("f($self, x=None)\n--\n\nx cannot be absent."); }
 VEMO_CLASS(BadCount) { c.def<&takes_one>("f($self, x, y)\n--\n\nOne parameter too many."); }
+VEMO_CLASS(Sectioned) {
+    c.doc("Sectioned(n)\n--\n\nMembers bound in sections.");
+    c.init<&made>();
+    c.def<&plus>("first($self, k)\n--\n\nn + k.");
+    c.section<&define_middle>();
+    c.section<&define_empty>();
+    c.def<&times>("last($self, k)\n--\n\nn * k.");
+}
+VEMO_CLASS(BadSection) {
+    c.def<&takes_none>("g($self)\n--\n\nFits.");
+    c.section<&define_bad>();
+}
 
 }  // namespace vemo::py
 
@@ -81,6 +114,7 @@ std::string run(const char* code) {
     PyDict_SetItemString(globals.get(), "Shape", reinterpret_cast<PyObject*>(type_of<Shape>()));
     PyDict_SetItemString(globals.get(), "Triangle", reinterpret_cast<PyObject*>(type_of<Triangle>()));
     PyDict_SetItemString(globals.get(), "Square", reinterpret_cast<PyObject*>(type_of<Square>()));
+    PyDict_SetItemString(globals.get(), "Sectioned", reinterpret_cast<PyObject*>(type_of<Sectioned>()));
     Obj compiled = Obj::steal(Py_CompileString(code, "<test>", Py_file_input));
     if (compiled) Obj::steal(PyEval_EvalCode(compiled.get(), globals.get(), globals.get()));
     return take_error();
@@ -127,4 +161,17 @@ TEST(FrameClasses, SignatureMismatchFailsTheTypeBuild) {
               "SystemError: BadDefault.f(): parameter 'x' has a default but its C++ type cannot be absent");
     EXPECT_EQ(ClassDef<BadCount>::type_or_null(), nullptr);
     EXPECT_EQ(take_error(), "SystemError: BadCount.f() is bound with 2 parameters to a function of 1");
+}
+
+TEST(FrameClasses, SectionsBindInPlaceOfTheList) {
+    EXPECT_EQ(run(R"py(
+names = [k for k in vars(Sectioned) if not k.startswith("__")]
+assert names == ["first", "second", "third", "last"], names
+s = Sectioned(5)
+assert (s.first(1), s.second(k=2), Sectioned.third(7).last(3)) == (6, 3, 42)
+assert Sectioned.second.__text_signature__ == "($self, k)" and Sectioned.third.__doc__ == "A new one."
+)py"),
+              "");
+    EXPECT_EQ(ClassDef<BadSection>::type_or_null(), nullptr);
+    EXPECT_EQ(take_error(), "SystemError: BadSection.f() is bound with 1 parameters to a function of 0");
 }

@@ -2,6 +2,8 @@
 reading components, the raw products' capacity, occupation-number states,
 dense vectors and inner products at their edges, and refused sizes."""
 
+import random
+
 import numpy as np
 import pytest
 
@@ -241,3 +243,52 @@ def test_first_bad_index_is_reported(make, call, index):
     with pytest.raises(IndexError, match=rf"^Element index {index} is out-of-bounds for container of length \d\.$"):
         call(a, b)
     assert a == make()
+
+
+@pytest.mark.parametrize("seed", range(4))
+def test_general_arrays_of_different_capacities_match_a_model(seed):
+    """Products compare operator by operator whatever the arrays' max_len; the
+    model is a list of (modes, flags) tuples."""
+    rng = random.Random(seed)
+
+    def product(longest):
+        n = rng.randint(0, longest)
+        return tuple(rng.randrange(4) for _ in range(n)), tuple(rng.random() < 0.5 for _ in range(n))
+
+    def array(max_len, prods):
+        g = G(C4, max_len, None)
+        g.resize(len(prods))
+        for i, (modes, flags) in enumerate(prods):
+            g.cmpnt_set_from_ops(i, list(modes), list(flags))
+        return g
+
+    pa = [product(2) for _ in range(6)]
+    pb = [rng.choice(pa) if rng.random() < 0.6 else product(4) for _ in range(6)]
+    a, b = array(2, pa), array(4, pb)
+    ia, ib = [rng.randrange(6) for _ in range(3)], [rng.randrange(6) for _ in range(3)]
+    assert a.cmpnts_eq(ia, b, ib) == ([pa[i] for i in ia] == [pb[j] for j in ib])
+    assert a.cmpnts_eq(None, b, None) == (pa == pb) == (a == b)
+    m = Map()
+    a.refresh_map(m)
+    for j, p in enumerate(pb):
+        assert a.mapped_lookup(m, b, j) == (pa.index(p) if p in pa else None)
+        assert a.cmpnt_equal(0, b, j) == (pa[0] == p)
+    assert a.mapped_equal(m, b) == (len(pa) == len(pb) and all(p in pa for p in pb))
+    for j, p in enumerate(pb):
+        if len(p[0]) > 2:
+            with pytest.raises(ValueError, match="operator product is longer than max_len"):
+                a.mapped_insert(m, b, j)
+            with pytest.raises(ValueError, match="operator product is longer than max_len"):
+                a.cmpnt_copy_external(0, b, j)
+        else:
+            k = a.mapped_insert(m, b, j)
+            assert a.cmpnt_get_ops(k) == (list(p[0]), list(p[1]))
+            a.cmpnt_copy_external(1, b, j)
+            assert a.cmpnt_get_ops(1) == (list(p[0]), list(p[1])) and a.max_len == 2
+    # An array of max_len 0 takes the length of the first non-empty product copied in.
+    empty = G(C4, None, None)
+    empty.resize(2)
+    j = max(range(6), key=lambda j: len(pb[j][0]))
+    empty.cmpnt_copy_external(1, b, j)
+    assert empty.max_len == len(pb[j][0]) and empty.cmpnt_get_ops(1) == (list(pb[j][0]), list(pb[j][1]))
+    assert empty.cmpnt_get_ops(0) == ([], [])
