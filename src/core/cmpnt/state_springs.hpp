@@ -14,7 +14,7 @@
 #include "core/cmpnt/bad_parse.hpp"
 #include "core/cmpnt/mode_inds.hpp"
 #include "core/container/bit_matrix.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/utils/whitespace.hpp"
 
 namespace vemo {

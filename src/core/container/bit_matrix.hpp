@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/table.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/utils/bincode.hpp"

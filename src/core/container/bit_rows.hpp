@@ -11,10 +11,10 @@
 #include <string>
 #include <utility>
 
-#include "core/cmpnt/join.hpp"
+#include "core/utils/join.hpp"
 #include "core/cmpnt/state_springs.hpp"
 #include "core/container/bit_matrix.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 
 namespace vemo {

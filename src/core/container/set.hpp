@@ -16,7 +16,7 @@
 #include <string>
 #include <utility>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/word_iters.hpp"
 

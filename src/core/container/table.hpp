@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/huge_alloc.hpp"
 #include "core/utils/bincode.hpp"
 

@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
 #include "core/container/word_iters.hpp"

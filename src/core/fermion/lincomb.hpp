@@ -19,7 +19,7 @@
 
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/accumulate.hpp"
 #include "core/fermion/mode.hpp"

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/table.hpp"
 
 namespace vemo::fermion {

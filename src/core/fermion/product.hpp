@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "core/container/coeffs/vecs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/table.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/normal.hpp"

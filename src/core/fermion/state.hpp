@@ -10,7 +10,7 @@
 
 #include "core/cmpnt/state_springs.hpp"
 #include "core/container/bit_rows.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/mode.hpp"
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/mode.hpp"
 #include "core/fermion/normal.hpp"

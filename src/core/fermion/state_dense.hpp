@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/state.hpp"

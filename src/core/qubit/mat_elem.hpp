@@ -25,7 +25,7 @@
 
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/quicksort.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/lincomb.hpp"

@@ -18,7 +18,7 @@
 #include <boost/unordered/unordered_flat_set.hpp>
 
 #include "core/cmpnt/bad_parse.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/symbols.hpp"
 #include "core/utils/bincode.hpp"
 

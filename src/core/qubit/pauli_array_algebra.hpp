@@ -20,7 +20,7 @@
 
 #include "core/container/bit_matrix.hpp"
 #include "core/container/coeffs/vecs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/qubit/clifford.hpp"
 #include "core/qubit/pauli_elem.hpp"

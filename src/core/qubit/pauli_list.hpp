@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/container/bit_matrix.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/plane_pair.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/qubit/mode.hpp"

@@ -13,7 +13,7 @@
 #include "core/cmpnt/parse_error.hpp"
 #include "core/container/bit_vec.hpp"
 #include "core/container/coeffs/scalars.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/clifford.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/pauli_springs.hpp"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/siphash.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/lincomb.hpp"

@@ -36,7 +36,7 @@
 #include <boost/unordered/unordered_flat_map.hpp>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/lincomb.hpp"
 #include "core/qubit/num_ops.hpp"
 #include "core/qubit/sparse.hpp"

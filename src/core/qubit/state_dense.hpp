@@ -13,12 +13,12 @@
 
 #include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/state.hpp"
 #include "core/utils/endian.hpp"
-#include "core/utils/vdot.hpp"
+#include "core/container/vdot.hpp"
 
 namespace vemo::qubit::state::lincomb {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/cmpnt/state_springs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "python/container/array_common.hpp"
 
 namespace vemo::py::array {

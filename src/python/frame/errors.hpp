@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "python/frame/py.hpp"
 
 namespace vemo::py {

@@ -27,7 +27,7 @@
 
 #include "core/container/bit_vec.hpp"
 #include "core/container/coeffs/scalars.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/huge_alloc.hpp"
 
 namespace vemo {

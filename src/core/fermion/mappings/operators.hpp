@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/mappings/sets.hpp"
 #include "core/qubit/pauli_list.hpp"
