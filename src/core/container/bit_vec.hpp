@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/base/errors.hpp"
 #include "core/container/table.hpp"
 
@@ -59,13 +61,13 @@ public:
     // Truncates (clearing the dropped entries' bits) or appends zero entries.
     void resize(uint64_t n) {
         if (n > max_entries()) throw std::bad_alloc();
-        words_.resize(checked_word_count(words_for(n, per_word)), 0);
+        words_.resize(alloc_count<uint64_t>(words_for(n, per_word)), 0);
         n_ = n;
         if (const uint64_t used = (n % per_word) * Bits; used != 0) words_.back() &= (uint64_t{1} << used) - 1;
     }
     void reserve(uint64_t n) {
         if (n > max_entries()) throw std::bad_alloc();
-        words_.reserve(checked_word_count(words_for(n, per_word)));
+        words_.reserve(alloc_count<uint64_t>(words_for(n, per_word)));
     }
     void clear() {
         words_.clear();
@@ -90,8 +92,7 @@ public:
         const uint64_t m = other.n_;
         const uint64_t n0 = n_;
         if (m == 0) return;
-        uint64_t total = 0;
-        if (__builtin_add_overflow(n0, m, &total)) throw std::bad_alloc();
+        const uint64_t total = alloc_add(n0, m);
         std::vector<uint64_t> src(other.words_.begin(), other.words_.end());  // safe against aliasing
         resize(total);
         const unsigned off = static_cast<unsigned>((n0 % per_word) * Bits);

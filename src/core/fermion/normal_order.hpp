@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/general.hpp"
@@ -175,9 +176,7 @@ TermSet<general::CmpntList, C> to_general(const TermsView<normal::CmpntList, C>&
     for (uint64_t i = 0; i < n; ++i) {
         ops.clear();
         for (const auto& [row, cre] : {std::pair{l.cre_row(i), true}, std::pair{l.ann_row(i), false}})
-            for (uint64_t t = 0; t < row.size(); ++t)
-                for (uint64_t bits = row[t]; bits; bits &= bits - 1)
-                    ops.push_back({t * 64 + static_cast<uint64_t>(std::countr_zero(bits)), cre});
+            for_each_set_position(row, [&](uint64_t k) { ops.push_back({k, cre}); });
         v.cmpnts.push_ops(ops);
         const uint64_t k = v.cmpnts.size() - 1;
         v.map.insert(hash_at_index(v.cmpnts, k), k);

@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/base/errors.hpp"
 #include "core/container/map.hpp"
@@ -74,10 +75,10 @@ void assign_from_dense(const TermSetMutView<CmpntList, C>& out, std::span<const 
             row[0] = invert_endian(k, n);
         } else {
             std::ranges::fill(row, uint64_t{0});
-            for (uint64_t bits = k; bits; bits &= bits - 1) {
-                const uint64_t m = n - 1 - static_cast<uint64_t>(std::countr_zero(bits));
+            for_each_set_bit(k, [&](uint64_t b) {
+                const uint64_t m = n - 1 - b;
                 row[m / 64] |= uint64_t{1} << (m % 64);
-            }
+            });
         }
         scaled_iadd_u64it(out, std::span<const uint64_t>(row), source[k]);
     }

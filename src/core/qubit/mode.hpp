@@ -17,6 +17,8 @@
 
 #include <boost/unordered/unordered_flat_set.hpp>
 
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/cmpnt/bad_parse.hpp"
 #include "core/base/errors.hpp"
 #include "core/qubit/symbols.hpp"
@@ -95,8 +97,7 @@ public:
     static Qubits from_count(uint64_t n) { return Qubits(Count{n}); }
 
     static std::expected<Qubits, OffsetOverflow> from_offset(uint64_t start, uint64_t n) {
-        uint64_t end = 0;
-        if (__builtin_add_overflow(start, n, &end)) return std::unexpected(OffsetOverflow{start, n});
+        if (!checked_add(start, n)) return std::unexpected(OffsetOverflow{start, n});
         if (start == 0) return Qubits(Count{n});
         return Qubits(Offset{start, n});
     }
@@ -107,8 +108,7 @@ public:
         if (inds.empty()) return Qubits(Count{0});
         const uint64_t first = inds.front();
         const uint64_t len = inds.size();
-        uint64_t end = 0;
-        if (__builtin_add_overflow(first, len, &end)) return Qubits(Inds{std::move(inds)});
+        if (!checked_add(first, len)) return Qubits(Inds{std::move(inds)});
         for (uint64_t k = 0; k < len; ++k)
             if (inds[k] != first + k) return Qubits(Inds{std::move(inds)});
         if (first == 0) return Qubits(Count{len});
@@ -164,12 +164,11 @@ public:
     template <class WordAt, class F>
     void for_each_set_position(size_t n_words, WordAt word_at, F f) const {
         const uint64_t n = size();
-        for (size_t w = 0; w < n_words; ++w)
-            for (uint64_t m = word_at(w); m; m &= m - 1) {
-                const uint64_t j = uint64_t{w} * 64 + static_cast<uint64_t>(std::countr_zero(m));
-                if (j >= n) return;
-                f(j, get_unchecked(j));
-            }
+        for (size_t w = 0; w < n_words && uint64_t{w} * 64 < n; ++w)
+            for_each_set_bit(word_at(w), [&](uint64_t b) {
+                const uint64_t j = uint64_t{w} * 64 + b;
+                if (j < n) f(j, get_unchecked(j));
+            });
     }
 
     // The largest register index, none for an empty register. A run from an
@@ -178,11 +177,7 @@ public:
     std::optional<uint64_t> largest_index() const {
         const uint64_t n = size();
         if (n == 0) return std::nullopt;
-        if (auto* o = std::get_if<Offset>(&kind_)) {
-            uint64_t last = 0;
-            if (__builtin_add_overflow(o->start, n - 1, &last)) return UINT64_MAX;
-            return last;
-        }
+        if (auto* o = std::get_if<Offset>(&kind_)) return saturating_add(o->start, n - 1);
         if (auto* v = std::get_if<Inds>(&kind_)) return *std::ranges::max_element(v->inds);
         return n - 1;
     }
@@ -191,11 +186,8 @@ public:
     // form: distinct indices, and a run from an offset that ends within the
     // 64-bit range. Registers read from files are checked against it.
     std::expected<void, std::string> check_valid() const {
-        if (auto* o = std::get_if<Offset>(&kind_)) {
-            uint64_t end = 0;
-            if (__builtin_add_overflow(o->start, o->n, &end))
-                return std::unexpected(OffsetOverflow{o->start, o->n}.message());
-        }
+        if (auto* o = std::get_if<Offset>(&kind_); o && !checked_add(o->start, o->n))
+            return std::unexpected(OffsetOverflow{o->start, o->n}.message());
         if (auto* v = std::get_if<Inds>(&kind_))
             if (auto c = CoincidentIndex::check(v->inds)) return std::unexpected(c->message());
         return {};

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/checked.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/coeffs/vecs.hpp"
 #include "core/base/errors.hpp"
@@ -113,9 +114,7 @@ inline void fill_compatibility(const CmpntList& l, uint8_t* out) {
 
 // n * n, or std::bad_alloc when the product overflows.
 inline uint64_t compatibility_entries(const CmpntList& l) {
-    uint64_t total = 0;
-    if (__builtin_mul_overflow(l.size(), l.size(), &total)) throw std::bad_alloc();
-    return total;
+    return alloc_mul(l.size(), l.size());
 }
 
 // Entry (i, j) is 1 when strings i and j commute, 0 otherwise.

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/checked.hpp"
 #include "core/cmpnt/parse_error.hpp"
 #include "core/container/bit_vec.hpp"
 #include "core/container/coeffs/scalars.hpp"
@@ -35,7 +36,7 @@ inline std::expected<void, OutOfBounds> set_pauli(CmpntList& l, uint64_t i, uint
 // The n codes of positions 0..n-1.
 inline std::vector<PauliMatrix> get_pauli_vec(const CmpntList& l, uint64_t i) {
     const uint64_t n = l.n_qubit();
-    std::vector<PauliMatrix> out(checked_entries<PauliMatrix>(n));
+    std::vector<PauliMatrix> out(alloc_count<PauliMatrix>(n));
     const auto w = l.words(i);
     for (uint64_t q = 0; q < n; ++q) out[q] = encoding::get_qubit(w.x, w.z, q);
     return out;
@@ -133,9 +134,9 @@ inline std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const CmpntList& l
     }
     CsrMatrix out;
     out.n_rows = out.n_cols = dim;
-    out.indptr.resize(checked_entries<uint64_t>(dim + 1));
-    out.indices.resize(checked_entries<uint64_t>(dim));
-    out.data.resize(checked_entries<std::complex<double>>(dim));
+    out.indptr.resize(alloc_count<uint64_t>(dim + 1));
+    out.indices.resize(alloc_count<uint64_t>(dim));
+    out.data.resize(alloc_count<std::complex<double>>(dim));
     for (uint64_t r = 0; r <= dim; ++r) out.indptr[r] = r;
 
     // (-i)^y: the Y factors' entries on the all-zero row.

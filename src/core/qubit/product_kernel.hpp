@@ -125,7 +125,7 @@ private:
     // the true last string takes its place.
     [[gnu::noinline]] void drop(uint64_t i, uint64_t h) {
         finish();
-        if (vemo::detail::drop_hashed(out_.cmpnts, out_.map, i, h)) out_.coeffs.pop_and_swap(i);
+        if (vemo::detail::set_drop(out_.cmpnts, out_.map, i, h)) out_.coeffs.pop_and_swap(i);
         n_ = rows_ = out_.cmpnts.size();
         refresh();
     }

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
 #include "core/qubit/mat_elem.hpp"
@@ -30,9 +32,7 @@ struct DenseSquare {
 
     // d x d zeros; std::bad_alloc when d * d entries cannot be held.
     explicit DenseSquare(uint64_t d) : dim(d) {
-        uint64_t n = 0;
-        if (__builtin_mul_overflow(d, d, &n)) throw std::bad_alloc();
-        data.assign(checked_entries<T>(n), T());
+        data.assign(alloc_count<T>(d, d), T());
     }
     T& at(uint64_t i, uint64_t j) { return data[i * dim + j]; }
 };
@@ -72,7 +72,7 @@ std::expected<DenseSquare<typename C::Scalar>, MatElemError> mat_ortho_projected
     const PresortedOp<C> pre(op);
     const bool herm = pre.hermitian();
     std::vector<uint64_t> s(d);
-    for (uint64_t i = 0; i < d; ++i) s[i] = mat_elem_detail::first_word(subspace.row(i));
+    for (uint64_t i = 0; i < d; ++i) s[i] = first_word(subspace.row(i));
     for (uint64_t i = 0; i < d; ++i) {
         for (uint64_t j = 0; j < d; ++j) {
             if (herm && j > i) break;

@@ -22,11 +22,4 @@ struct CsrMatrix {
     bool operator==(const CsrMatrix&) const = default;
 };
 
-// Refuses (std::bad_alloc) a count of entries that no vector of T can hold.
-template <class T>
-inline size_t checked_entries(uint64_t n) {
-    if (n > std::vector<T>().max_size()) throw std::bad_alloc();
-    return static_cast<size_t>(n);
-}
-
 }  // namespace vemo::qubit

@@ -35,6 +35,8 @@
 
 #include <boost/unordered/unordered_flat_map.hpp>
 
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/base/errors.hpp"
 #include "core/qubit/lincomb.hpp"
@@ -45,14 +47,6 @@
 namespace vemo::qubit::pauli {
 
 namespace sparse_detail {
-
-inline uint64_t first_word(std::span<const uint64_t> w) { return w.empty() ? 0 : w[0]; }
-
-inline uint64_t checked_product(uint64_t a, uint64_t b) {
-    uint64_t p = 0;
-    if (__builtin_mul_overflow(a, b, &p)) throw std::bad_alloc();
-    return p;
-}
 
 // i^k times a coefficient: a complex product, or both parts scaled for a real one.
 inline Complex term_value(uint32_t k, Complex c) { return scaled_complex(detail::phase_values[k], c); }
@@ -244,11 +238,11 @@ template <bool Filtered, FieldVec C>
 CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
-    const uint64_t room = checked_product(dim, g_count);
+    const uint64_t room = alloc_mul(dim, g_count);
     CsrMatrix m;
     m.n_rows = m.n_cols = dim;
-    const size_t n_ptr = checked_entries<uint64_t>(dim + 1);
-    const size_t n_idx = checked_entries<uint64_t>(room), n_val = checked_entries<std::complex<double>>(room);
+    const size_t n_ptr = alloc_count<uint64_t>(dim + 1);
+    const size_t n_idx = alloc_count<uint64_t>(room), n_val = alloc_count<std::complex<double>>(room);
     if (g_count > UINT32_MAX) throw std::bad_alloc();
     m.indptr.reserve(n_ptr);
     m.indices.reserve(n_idx);
@@ -309,7 +303,7 @@ CsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filt
     // Rows by counting; columns stay ascending within a row.
     CsrMatrix m;
     m.n_rows = m.n_cols = dim;
-    m.indptr.assign(checked_entries<uint64_t>(dim + 1), 0);
+    m.indptr.assign(alloc_count<uint64_t>(dim + 1), 0);
     for (const Entry& e : entries) ++m.indptr[e.row + 1];
     for (uint64_t r = 0; r < dim; ++r) m.indptr[r + 1] += m.indptr[r];
     m.indices.resize(entries.size());

@@ -7,15 +7,15 @@
 
 #include <unistd.h>
 
+#include "core/base/checked.hpp"
+
 namespace vemo {
 
 // Bytes of physical memory; UINT64_MAX when the system does not say.
 inline uint64_t physical_memory_bytes() {
     const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGE_SIZE);
     if (pages <= 0 || page <= 0) return UINT64_MAX;
-    uint64_t bytes = 0;
-    if (__builtin_mul_overflow(static_cast<uint64_t>(pages), static_cast<uint64_t>(page), &bytes)) return UINT64_MAX;
-    return bytes;
+    return saturating_mul(static_cast<uint64_t>(pages), static_cast<uint64_t>(page));
 }
 
 }  // namespace vemo

@@ -49,14 +49,13 @@ std::expected<CmpntList, ProductError> array_new(const Modes* modes, std::option
     return out;
 }
 
-uint64_t index_of(const CmpntList& self, int64_t i) { return to_py_result(try_py_index(i, self.size())); }
 
 // The product (inds, flags) checked against self's capacity, then product i
 // of self (a Python index) becomes it.
 void set_product(CmpntList& self, int64_t i, const std::vector<uint64_t>& inds, const std::vector<bool>& flags) {
     const uint64_t cap = self.max_len() ? self.max_len() : inds.size();
     to_py_result(check_general_ops(self.modes(), inds, flags.size(), cap));
-    const uint64_t k = index_of(self, i);
+    const uint64_t k = py_index(i, self.size());
     if (cap != self.max_len()) {
         CmpntList wider(cap, self.modes());
         wider.resize(self.size());
@@ -70,22 +69,22 @@ void cmpnt_set_from_ops(CmpntList& self, int64_t i, std::vector<uint64_t> mode_i
     set_product(self, i, mode_inds, adj);
 }
 void cmpnt_set_from_spring(CmpntList& self, int64_t i_cmpnt, const fermion::Springs& src, int64_t i_src) {
-    const uint64_t s = to_py_result(try_py_index(i_src, src.n_strings()));
+    const uint64_t s = py_index(i_src, src.n_strings());
     const auto [inds, flags] = split_ops(src.get_ops(s));
     set_product(self, i_cmpnt, inds, flags);
 }
 std::pair<std::vector<uint64_t>, std::vector<bool>> cmpnt_get_ops(const CmpntList& self, int64_t i) {
-    return self.get(index_of(self, i));
+    return self.get(py_index(i, self.size()));
 }
 void cmpnt_copy_internal(CmpntList& self, int64_t i_dst, int64_t i_src) {
-    index_of(self, i_dst);
-    const auto [inds, flags] = self.get(index_of(self, i_src));
+    py_index(i_dst, self.size());
+    const auto [inds, flags] = self.get(py_index(i_src, self.size()));
     set_product(self, i_dst, inds, flags);
 }
 void cmpnt_copy_external(CmpntList& self, int64_t i_dst, const CmpntList& src, int64_t i_src) {
     to_py_result(fermion::check_same_space(self.modes(), src.modes()));
-    index_of(self, i_dst);
-    const auto [inds, flags] = src.get(to_py_result(try_py_index(i_src, src.size())));
+    py_index(i_dst, self.size());
+    const auto [inds, flags] = src.get(py_index(i_src, src.size()));
     set_product(self, i_dst, inds, flags);
 }
 
@@ -93,7 +92,7 @@ void cmpnt_copy_external(CmpntList& self, int64_t i_dst, const CmpntList& src, i
 // store equal products in words of different widths. Both indices are
 // converted before the spaces are compared.
 bool cmpnt_equal(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs, int64_t i_rhs) {
-    const uint64_t i = index_of(self, i_lhs), j = index_of(rhs, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, rhs.size());
     return self.compatible_with(rhs) && elems_equal(self, i, rhs, j);
 }
 
@@ -103,8 +102,8 @@ bool cmpnts_eq(const CmpntList& self, std::optional<std::vector<int64_t>> indice
     const uint64_t n = indices ? indices->size() : self.size();
     if (n != (other_indices ? other_indices->size() : other.size())) return false;
     for (uint64_t k = 0; k < n; ++k) {
-        const uint64_t i = indices ? index_of(self, (*indices)[k]) : k;
-        const uint64_t j = other_indices ? index_of(other, (*other_indices)[k]) : k;
+        const uint64_t i = indices ? py_index((*indices)[k], self.size()) : k;
+        const uint64_t j = other_indices ? py_index((*other_indices)[k], other.size()) : k;
         if (!elems_equal(self, i, other, j)) return false;
     }
     return true;
@@ -117,7 +116,7 @@ bool cmpnts_eq(const CmpntList& self, std::optional<std::vector<int64_t>> indice
 template <class F, class G>
 auto with_product_of(const CmpntList& self, const CmpntList& other, int64_t index, F&& f, G&& too_long) {
     to_py_result(fermion::check_same_space(self.modes(), other.modes()));
-    const uint64_t j = index_of(other, index);
+    const uint64_t j = py_index(index, other.size());
     if (other.max_len() == self.max_len()) return f(other, j);
     if (other.len_of(j) > self.max_len()) return too_long();
     CmpntList one(self.max_len(), self.modes());

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/fermion/normal_order.hpp"
 #include "python/container/array_common.hpp"
 #include "python/fermion/arrays.hpp"
@@ -30,56 +31,52 @@ std::expected<CmpntList, ProductError> array_new(const Modes* modes, const fermi
 }
 
 
-uint64_t index_of(const CmpntList& self, int64_t i) { return to_py_result(try_py_index(i, self.size())); }
-uint64_t mode_of(const CmpntList& self, int64_t m) { return to_py_result(try_py_index(m, self.n_modes())); }
 
 std::expected<void, OutOfBounds> cmpnt_set_from_sets(CmpntList& self, int64_t i, std::set<uint64_t> cre,
                                                      std::set<uint64_t> ann) {
-    return self.assign_sets(index_of(self, i), cre, ann);
+    return self.assign_sets(py_index(i, self.size()), cre, ann);
 }
 std::expected<void, OutOfBounds> cmpnt_set_from_lists(CmpntList& self, int64_t i, std::vector<bool> cre,
                                                       std::vector<bool> ann) {
-    return self.assign_flags(index_of(self, i), cre, ann);
+    return self.assign_flags(py_index(i, self.size()), cre, ann);
 }
 
 // The string is checked and ordered before the component index is converted.
 void cmpnt_set_from_spring(CmpntList& self, int64_t i_cmpnt, const fermion::Springs& src, int64_t i_src) {
-    const uint64_t s = to_py_result(try_py_index(i_src, src.n_strings()));
+    const uint64_t s = py_index(i_src, src.n_strings());
     CmpntList one(self.modes());
     fermion::NormalOrderer<RealVec> orderer(self.modes());
     to_py_result(fermion::push_canonical(one, src.get_ops(s), orderer));
-    assign_words(self.elem_u64it_mut(index_of(self, i_cmpnt)), one.elem_u64it(0));
+    assign_words(self.elem_u64it_mut(py_index(i_cmpnt, self.size())), one.elem_u64it(0));
 }
 
 std::vector<uint64_t> modes_in(std::span<const uint64_t> row) {
     std::vector<uint64_t> out;
-    for (size_t t = 0; t < row.size(); ++t)
-        for (uint64_t bits = row[t]; bits; bits &= bits - 1)
-            out.push_back(t * 64 + static_cast<uint64_t>(std::countr_zero(bits)));
+    for_each_set_position(row, [&](uint64_t m) { out.push_back(m); });
     return out;
 }
 std::tuple<std::vector<uint64_t>, std::vector<uint64_t>> cmpnt_get_sets(const CmpntList& self, int64_t i) {
-    const uint64_t k = index_of(self, i);
+    const uint64_t k = py_index(i, self.size());
     return {modes_in(self.cre_row(k)), modes_in(self.ann_row(k))};
 }
 
 // One mode of the creation (cre true) or annihilation set.
 template <bool cre>
 void cmpnt_set_mode(CmpntList& self, int64_t i_cmpnt, int64_t i_mode, bool value) {
-    const uint64_t i = index_of(self, i_cmpnt), m = mode_of(self, i_mode);
+    const uint64_t i = py_index(i_cmpnt, self.size()), m = py_index(i_mode, self.n_modes());
     uint64_t& w = (cre ? self.cre_row_mut(i) : self.ann_row_mut(i))[m / 64];
     const uint64_t bit = uint64_t{1} << (m % 64);
     w = value ? (w | bit) : (w & ~bit);
 }
 template <bool cre>
 bool cmpnt_get_mode(const CmpntList& self, int64_t i_cmpnt, int64_t i_mode) {
-    const uint64_t i = index_of(self, i_cmpnt), m = mode_of(self, i_mode);
+    const uint64_t i = py_index(i_cmpnt, self.size()), m = py_index(i_mode, self.n_modes());
     return ((cre ? self.cre_row(i) : self.ann_row(i))[m / 64] >> (m % 64)) & 1;
 }
 
-uint64_t cmpnt_count_n_body(const CmpntList& self, int64_t i) { return self.count_n_body(index_of(self, i)); }
+uint64_t cmpnt_count_n_body(const CmpntList& self, int64_t i) { return self.count_n_body(py_index(i, self.size())); }
 int64_t cmpnt_particle_number_change(const CmpntList& self, int64_t i) {
-    return self.particle_number_change(index_of(self, i));
+    return self.particle_number_change(py_index(i, self.size()));
 }
 
 }  // namespace

@@ -61,6 +61,9 @@ inline std::expected<uint64_t, PyIndexError> try_py_index(int64_t index, uint64_
     return std::unexpected(PyIndexError{j, len});
 }
 
+// try_py_index's value, or its IndexError raised.
+inline uint64_t py_index(int64_t index, uint64_t len) { return to_py_result(try_py_index(index, len)); }
+
 inline std::expected<std::vector<uint64_t>, PyIndexError> try_py_indices(std::vector<int64_t> indices,
                                                                           uint64_t len) {
     std::vector<uint64_t> out;

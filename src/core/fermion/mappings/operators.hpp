@@ -24,6 +24,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/base/checked.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/base/errors.hpp"
 #include "core/container/terms.hpp"
@@ -240,10 +241,10 @@ private:
     // words, a byte of phase and a quarter byte of power per term.
     bool can_hold(uint64_t l) const {
         if (l >= 64) return false;
-        uint64_t per_term = 0, bytes = 0;
-        if (__builtin_mul_overflow(work_.cmpnts.words_per_row(), uint64_t{16}, &per_term)) return false;
-        if (__builtin_mul_overflow(uint64_t{1} << l, per_term + 2, &bytes)) return false;
-        return bytes <= physical_memory_bytes();
+        const auto per_term = checked_mul(work_.cmpnts.words_per_row(), 16);
+        if (!per_term) return false;
+        const auto bytes = checked_mul(uint64_t{1} << l, *per_term + 2);
+        return bytes && *bytes <= physical_memory_bytes();
     }
 
     static void copy_row(CmpntList& dst, uint64_t i, const CmpntList& src, uint64_t j) {
