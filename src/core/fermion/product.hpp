@@ -196,13 +196,13 @@ private:
     // far) at their row-number bits; returns their v bits at those bits.
     uint64_t note_optional(uint64_t opt, uint64_t v, size_t t, uint64_t k, uint64_t& d) {
         uint64_t v_bits = 0;
-        for (; opt; opt &= opt - 1) {
+        for_each_set_bit(opt, [&](uint64_t p) {
             const uint64_t b = k - 1 - d++;  // the lowest optional mode is the top bit of a row number
-            const uint64_t bit = opt & -opt;
+            const uint64_t bit = uint64_t{1} << p;
             opt_word_[b] = t;
             opt_bit_[b] = bit;
             v_bits |= static_cast<uint64_t>((v & bit) != 0) << b;
-        }
+        });
         return v_bits;
     }
 

@@ -38,8 +38,7 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Terms
     std::vector<T> out(static_cast<size_t>(dim), T(0.0));
     const uint64_t m = taking_part(terms);
     for (uint64_t i = 0; i < m; ++i) {
-        const auto row = terms.cmpnts.row(i);
-        const uint64_t w = row.empty() ? 0 : row[0];
+        const uint64_t w = first_word(terms.cmpnts.row(i));
         const uint64_t k = big_endian && n != 0 ? invert_endian(w, n) : w;
         if (k >= dim) internal_failure("to_dense: a state has modes beyond its space");
         out[k] = terms.coeffs.get(i);
