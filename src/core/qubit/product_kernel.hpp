@@ -197,16 +197,15 @@ __attribute__((target("avx2"))) inline void stage4_one_word(uint64_t ax, uint64_
 // call; every step is inlined into the one loop of mul_pairs_body.
 inline constexpr size_t ring_group = 4, ring_groups = 8, ring_slots = ring_group * ring_groups;
 
-// The ring's slots: kept apart from PairRing, whose cursor and pointers then
-// stay in registers although the slots' addresses are handed around.
+// Where the ring's slots live. Each array is a variable of the caller's
+// own, so that the compiler sees that they overlap neither each other nor the
+// slots' words (the heap), and keeps the loop's values in registers.
 struct RingSlots {
-    explicit RingSlots(size_t w) : words(2 * ring_slots * w) {}
-
-    uint64_t hashes[ring_slots];
-    Complex coeffs[ring_slots];
-    size_t staged[ring_groups];
-    bool zero_in[ring_groups];  // whether group g holds an exactly zero coefficient
-    std::vector<uint64_t> words;  // slot t's x words at [t * w], its z words at [(ring_slots + t) * w]
+    uint64_t* hashes;  // [ring_slots]
+    Complex* coeffs;   // [ring_slots]
+    size_t* staged;    // [ring_groups]
+    bool* zero_in;     // [ring_groups]: whether group g holds an exactly zero coefficient
+    uint64_t* words;   // [2 * ring_slots * w]: slot t's x words at [t * w], its z words at [(ring_slots + t) * w]
 };
 
 template <size_t W, bool Simd, FieldVec C>
@@ -214,15 +213,15 @@ class PairRing {
 public:
     static constexpr size_t group = ring_group, groups = ring_groups, ring = ring_slots;
 
-    PairRing(ProductAccumulator<W>& acc, RingSlots& slots, const LincombView<C>& lhs, const LincombView<C>& rhs,
-             uint64_t nl, uint64_t nr)
+    PairRing(ProductAccumulator<W>& acc, const RingSlots& slots, const LincombView<C>& lhs,
+             const LincombView<C>& rhs, uint64_t nl, uint64_t nr)
         : acc_(acc),
           w_(acc.words()),
           hashes_(slots.hashes),
           coeffs_(slots.coeffs),
           staged_(slots.staged),
           zero_in_(slots.zero_in),
-          xs_(slots.words.data()),
+          xs_(slots.words),
           zs_(xs_ + ring * w_),
           lc_(lhs.coeffs.data()),
           rc_(rhs.coeffs.data()),
@@ -259,6 +258,7 @@ public:
     }
 
 private:
+    // The next pairs' words, coefficients and hashes into group g: their number.
     [[gnu::always_inline]] size_t stage(size_t g) {
 #if defined(VEMO_HAVE_SIP13_X4)
         if constexpr (Simd && W == 1) {
@@ -366,8 +366,12 @@ template <size_t W, bool Simd, FieldVec C>
                                                   uint64_t room) {
     using Ring = PairRing<W, Simd, C>;
     ProductAccumulator<W> acc(out, lhs.cmpnts.words_per_row(), room);
-    RingSlots slots(acc.words());
-    Ring ring(acc, slots, lhs, rhs, nl, nr);
+    uint64_t hashes[Ring::ring];
+    Complex coeffs[Ring::ring];
+    size_t staged[Ring::groups];
+    bool zero_in[Ring::groups];
+    std::vector<uint64_t> words(2 * Ring::ring * acc.words());
+    Ring ring(acc, RingSlots{hashes, coeffs, staged, zero_in, words.data()}, lhs, rhs, nl, nr);
     for (size_t g = 0; g < Ring::groups; ++g) ring.restage(g);
     for (size_t g = 0; ring.staged(g) > 0; g = (g + 1) % Ring::groups) {
         ring.prefetch_slots((g + Ring::groups / 2) % Ring::groups);
