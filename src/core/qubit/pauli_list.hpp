@@ -70,7 +70,7 @@ inline char* write_fmt(char* p, std::span<const uint64_t> x, std::span<const uin
     const size_t nw = std::min(x.size(), z.size());
     const char* const start = p;
     for (size_t i = 0; i < nw; ++i) {
-        for_each_set_bit(x[i] | z[i], [&](uint64_t b) {
+        for_each_set_bit(x[i] | z[i], [&](unsigned b) {  // unsigned b: the faster code here, as measured
             if (p != start) *p++ = ' ';
             // Branch-free letter and, below 100, digits: random strings defeat prediction.
             *p++ = "IXZY"[((x[i] >> b) & 1) | (((z[i] >> b) & 1) << 1)];
