@@ -30,7 +30,12 @@ gates.push_s(2)
 print("gates:", gates)
 
 # --- Text forms --------------------------------------------------------------
-print("Pauli text:", vemo.PauliSprings("X0 Y1, (0.5, Z3)"), "needs", vemo.PauliSprings("Z3").default_n_qubit(), "qubits")
+# A text form holds the strings only; the coefficients of the same text are parsed
+# into a coefficient vector (every term then needs one).
+text = "(1, X0 Y1), (0.5, Z3)"
+springs = vemo.PauliSprings(text)
+print("Pauli text:", springs, "with coefficients", vemo.RealVec.parse(text).to_array(),
+      "needs", springs.default_n_qubit(), "qubits")
 print("basis states:", vemo.BinarySprings("[0, 1, 1], [1]"))
 
 # --- Fermions ----------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "core/container/table.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/utils/bincode.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -195,7 +196,7 @@ public:
         U8Matrix out;
         out.n_rows = n_rows();
         out.n_cols = n_bits_;
-        out.data.resize(alloc_count<uint8_t>(out.n_rows, out.n_cols));
+        out.data.resize(guard_allocation("a matrix of bytes", count_product(out.n_rows, out.n_cols), 1));
         uint8_t* p = out.data.data();
         for (uint64_t r = 0; r < n_rows(); ++r) {
             const auto w = row(r);

@@ -13,6 +13,7 @@
 #include "core/base/checked.hpp"
 #include "core/base/errors.hpp"
 #include "core/container/table.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -60,14 +61,18 @@ public:
 
     // Truncates (clearing the dropped entries' bits) or appends zero entries.
     void resize(uint64_t n) {
-        if (n > max_entries()) throw std::bad_alloc();
-        words_.resize(alloc_count<uint64_t>(words_for(n, per_word)), 0);
+        words_.resize(checked_words(n), 0);
         n_ = n;
         if (const uint64_t used = (n % per_word) * Bits; used != 0) words_.back() &= (uint64_t{1} << used) - 1;
     }
     void reserve(uint64_t n) {
+        words_.reserve(checked_words(n));
+    }
+    // The words of n entries, refused (AllocationRefusedError) when they do not fit in memory.
+    static uint64_t checked_words(uint64_t n) {
+        guard_allocation("a packed vector of 64-bit words", words_for(n, per_word), sizeof(uint64_t));
         if (n > max_entries()) throw std::bad_alloc();
-        words_.reserve(alloc_count<uint64_t>(words_for(n, per_word)));
+        return words_for(n, per_word);
     }
     void clear() {
         words_.clear();

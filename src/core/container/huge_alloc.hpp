@@ -19,6 +19,7 @@
 #include <limits>
 #include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 #if defined(__linux__)
@@ -107,6 +108,42 @@ private:
     std::size_t kept_ = 0;
 };
 
+// The live blocks of whole huge pages that HugePageAllocator handed out, by
+// start address: lets a reader that found a block by its own reasoning check
+// that what it reads lies inside it. Process-wide and thread-safe; touched
+// only by allocations of 2 MiB or more.
+class HugeBlocks {
+public:
+    static HugeBlocks& instance() {
+        static HugeBlocks* const blocks = new HugeBlocks;  // never destroyed, as BlockCache
+        return *blocks;
+    }
+    void add(const void* p, std::size_t bytes) {
+        std::lock_guard lock(mutex_);
+        blocks_.push_back({reinterpret_cast<uintptr_t>(p), bytes});
+    }
+    void remove(const void* p) noexcept {
+        std::lock_guard lock(mutex_);
+        for (std::size_t k = 0; k < blocks_.size(); ++k)
+            if (blocks_[k].first == reinterpret_cast<uintptr_t>(p)) {
+                blocks_[k] = blocks_.back();
+                blocks_.pop_back();
+                return;
+            }
+    }
+    // The usable bytes of the live block starting at p; 0 for any other address.
+    std::size_t size_of(uintptr_t p) const noexcept {
+        std::lock_guard lock(mutex_);
+        for (const auto& [start, bytes] : blocks_)
+            if (start == p) return bytes;
+        return 0;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::pair<uintptr_t, std::size_t>> blocks_;
+};
+
 template <class T>
 struct HugePageAllocator {
     using value_type = T;
@@ -122,12 +159,20 @@ struct HugePageAllocator {
         if (bytes < huge) return static_cast<T*>(::operator new(bytes, std::align_val_t{alignof(T)}));
         if (bytes > std::numeric_limits<std::size_t>::max() - huge) throw std::bad_alloc();
         const std::size_t rounded = (bytes + huge - 1) & ~(huge - 1);
-        if (void* p = BlockCache::instance().take(rounded)) return static_cast<T*>(p);
-        void* p = std::aligned_alloc(huge, rounded);
-        if (!p) throw std::bad_alloc();
+        void* p = BlockCache::instance().take(rounded);
+        if (!p) {
+            p = std::aligned_alloc(huge, rounded);
+            if (!p) throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
-        madvise(p, rounded, MADV_HUGEPAGE);  // advice only: failure leaves ordinary pages
+            madvise(p, rounded, MADV_HUGEPAGE);  // advice only: failure leaves ordinary pages
 #endif
+        }
+        try {
+            HugeBlocks::instance().add(p, rounded);
+        } catch (...) {
+            BlockCache::instance().give(p, rounded);
+            throw;
+        }
         return static_cast<T*>(p);
     }
 
@@ -136,6 +181,7 @@ struct HugePageAllocator {
         if (bytes < huge) return ::operator delete(p, std::align_val_t{alignof(T)});
         // A reused block may be larger than n elements: it is kept under the
         // size asked for, which it certainly has.
+        HugeBlocks::instance().remove(p);
         BlockCache::instance().give(p, (bytes + huge - 1) & ~(huge - 1));
     }
 

@@ -19,9 +19,13 @@
 // slot, as in the SSE2 groups of Boost 1.85.0. The build pins that version
 // (boost-headers 1.85.0.post1), and test_map checks the model against
 // the table itself: the slot it predicts for a key is the slot Boost puts the
-// key in. With any other Boost, or with VEMO_MAP_PORTABLE defined, the
-// portable path is taken: no metadata is read, prefetch() loads the whole
-// group and prefetch_slot() does nothing; results are the same either way.
+// key in. Hints are taken only where the model's metadata lies wholly inside
+// a block that the allocator handed out and that is still live (HugeBlocks),
+// so a model that does not fit the table costs speed, never a read beyond
+// the table's storage. With any other Boost, or with VEMO_MAP_PORTABLE
+// defined, the portable path is taken: no metadata is read, prefetch() loads
+// the whole group and prefetch_slot() does nothing; results are the same
+// either way.
 #if defined(__SSE2__) && BOOST_VERSION == 108500 && !defined(VEMO_MAP_PORTABLE)
 #include <emmintrin.h>
 #define VEMO_MAP_READS_METADATA 1
@@ -94,8 +98,10 @@ namespace detail {
 // Where the single table keeps the group and the slots of a key, for
 // prefetch hints. The table is one block: 15 slots per group for every
 // group, then 16 bytes of metadata per group; the group of a key is the top
-// bits of its table hash. These addresses are only ever prefetched, never
-// read, so a layout that differs from this model costs speed, not results.
+// bits of its table hash. The slots are only ever prefetched; the metadata
+// of a group is read by Map::predicted_slot, and only where it lies within
+// the table's block (see above), so a layout that differs from this model
+// costs speed, not results.
 struct SlotLayout {
     static constexpr uint64_t npos = ~uint64_t{0};
     uint64_t capacity = npos;  // the table capacity it was computed for
@@ -322,6 +328,14 @@ private:
                 l.groups = start + (groups * group_slots - 1) * slot_bytes;
                 break;
             }
+        }
+        // The metadata the model reads, 16 bytes per group from `groups` on,
+        // must lie in a block the allocator handed out: else no hints.
+        const uint64_t block = HugeBlocks::instance().size_of(l.slots);
+        if (l.slots != 0 && (l.groups % 16 != 0 || l.groups - l.slots > block || groups * 16 > block - (l.groups - l.slots))) {
+            const uint64_t capacity = l.capacity;
+            l = detail::SlotLayout();
+            l.capacity = capacity;
         }
     }
 

@@ -14,15 +14,21 @@
 #include "core/base/errors.hpp"
 #include "core/container/huge_alloc.hpp"
 #include "core/utils/bincode.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
 class Table {
 public:
+    // a * b words, refused (AllocationRefusedError, a std::bad_alloc) when they do not fit in memory.
+    static uint64_t checked_words(uint64_t a, uint64_t b) {
+        return guard_allocation("a table of 64-bit words", count_product(a, b), sizeof(uint64_t));
+    }
+
     Table() = default;
     // An all-zero table.
     Table(uint64_t words_per_row, uint64_t n_rows)
-        : data_(alloc_count<uint64_t>(words_per_row, n_rows), 0), words_per_row_(words_per_row), n_rows_(n_rows) {}
+        : data_(checked_words(words_per_row, n_rows), 0), words_per_row_(words_per_row), n_rows_(n_rows) {}
 
     // Adopts words laid out row-major; the length must be words_per_row * n_rows.
     static std::expected<Table, std::string> from_data(LargeVec<uint64_t> data, uint64_t words_per_row,
@@ -57,11 +63,11 @@ public:
 
     // Row count becomes m: rows beyond m are dropped, new rows are zero.
     void resize(uint64_t m) {
-        data_.resize(alloc_count<uint64_t>(words_per_row_, m), 0);
+        data_.resize(checked_words(words_per_row_, m), 0);
         n_rows_ = m;
     }
-    void reserve(uint64_t m) { data_.reserve(alloc_count<uint64_t>(words_per_row_, m)); }
-    void push_zero_row() { resize(n_rows_ + 1); }
+    void reserve(uint64_t m) { data_.reserve(checked_words(words_per_row_, m)); }
+    void push_zero_row() { resize(one_more_row(n_rows_)); }
 
     // The last row moves into row i; the table shrinks by one row. An index at or
     // beyond the last row removes the last row; an empty table stays empty.
@@ -84,7 +90,7 @@ public:
                 std::copy_n(data_.begin() + r * old, w, data_.begin() + r * w);
             data_.resize(n_rows_ * w);
         } else {
-            data_.resize(alloc_count<uint64_t>(w, n_rows_), 0);
+            data_.resize(checked_words(w, n_rows_), 0);
             for (uint64_t r = n_rows_; r-- > 0;) {
                 auto src = data_.begin() + r * old;
                 auto dst = data_.begin() + r * w;

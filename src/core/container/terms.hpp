@@ -17,8 +17,9 @@
 #include <string>
 #include <utility>
 
-#include "core/container/coeffs/coeffs.hpp"
 #include "core/base/errors.hpp"
+#include "core/container/coeffs/coeffs.hpp"
+#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
 #include "core/container/word_iters.hpp"
@@ -126,6 +127,12 @@ struct TermSetMutView {
 
     uint64_t size() const { return cmpnts.size(); }
     TermSetView<T, C> as_view() const { return {cmpnts, map, coeffs}; }
+
+    // Whether an output can be added into: the kernel keeps list and
+    // coefficients in step only when they start with one coefficient each.
+    std::expected<void, UnequalCoeffs> check_in_step() const {
+        return check_one_coeff_exactly(coeffs.size(), cmpnts.size());
+    }
 
     // (index, inserted): an equal element keeps its coefficient; a new one gets c.
     template <class W>

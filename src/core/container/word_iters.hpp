@@ -18,6 +18,7 @@
 
 #include "core/base/errors.hpp"
 #include "core/container/siphash.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -159,9 +160,10 @@ concept WordIters = requires(L& l, const L& cl, size_t i) {
 
 // ---- operations provided for every component list ----
 
+// Appends a cleared element; past 2^64 - 1 elements it is refused (AllocRefused).
 template <WordIters L>
 void push_clear(L& l) {
-    l.resize(l.size() + 1);
+    l.resize(one_more_row(l.size()));
 }
 
 namespace detail {

@@ -13,7 +13,6 @@
 #include <span>
 #include <vector>
 
-#include "core/base/checked.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
@@ -77,7 +76,7 @@ public:
     BatchedAdder& operator=(const BatchedAdder&) = delete;
 
     void operator()(const Words& w, const Scalar& c) {
-        if (words_.empty() && w_ != 0) words_.resize(alloc_count<uint64_t>(batch * 2, w_));
+        if (words_.empty() && w_ != 0) words_.resize(Table::checked_words(batch * 2, w_));
         uint64_t* dst = words_.data() + n_ * 2 * w_;
         w.for_each([&](uint64_t x) { *dst++ = x; });
         coeffs_[n_] = c;

@@ -266,10 +266,22 @@ private:
         if (n > max_len_) internal_failure("operator product is longer than max_len");
     }
     // Adds the zero rows of a new element; its length is pushed last so that
-    // size() still names the new row's index meanwhile.
+    // size() still names the new row's index meanwhile. All or nothing: room
+    // for the length is made first, so that its push_back cannot fail, and the
+    // first table shrinks back when the second cannot grow.
     void open_row() {
+        const uint64_t n = size();
+        if (lens_.size() == lens_.capacity()) {
+            const size_t cap = lens_.capacity();
+            lens_.reserve(cap < 4 ? 4 : cap > lens_.max_size() / 2 ? lens_.max_size() : 2 * cap);
+        }
         mode_inds_.push_zero_row();
-        adj_.push_zero_row();
+        try {
+            adj_.push_zero_row();
+        } catch (...) {
+            mode_inds_.resize(n);
+            throw;
+        }
     }
     template <class Inds, class Flags>
     void write_ops(uint64_t r, uint64_t at, const Inds& inds, const Flags& flags) {

@@ -12,6 +12,7 @@
 #include "core/container/terms.hpp"
 #include "core/fermion/general.hpp"
 #include "core/fermion/mode.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::fermion::general {
 
@@ -46,7 +47,9 @@ std::expected<ProductTerms<C>, DifferentSpaces> rmul(const CmpntList& lhs, const
     const uint64_t p = taking_part(TermsView<CmpntList, C>{lhs, lhs_coeffs});
     const uint64_t q = taking_part(TermsView<CmpntList, C>{rhs, rhs_coeffs});
     if (p == 0 || q == 0) return out;
-    const uint64_t total = alloc_mul(p, q);
+    // At least a word and a coefficient per term.
+    const uint64_t total =
+        guard_allocation("the terms of a product", count_product(p, q), sizeof(uint64_t) + sizeof(typename C::Scalar));
     out.cmpnts.reserve(total);
     out.coeffs.reserve(total);
     for (uint64_t i = 0; i < p; ++i) {

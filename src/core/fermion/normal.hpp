@@ -60,10 +60,8 @@ public:
         std::ranges::copy(cre, cre_.row_mut(r).begin());
         std::ranges::copy(ann, ann_.row_mut(r).begin());
     }
-    void push_identity() {
-        cre_.resize(size() + 1);
-        ann_.resize(ann_.size() + 1);
-    }
+    // Through the two-plane resize: a plane that cannot grow leaves both as they were.
+    void push_identity() { push_clear(*this); }
 
     // Component i becomes (C, A); a mode at or above the mode count fails with
     // OutOfBounds of kind Bit naming the largest mode of the offending set,

@@ -4,16 +4,19 @@
 // back writes each component as its canonical operator sequence.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <expected>
 #include <ranges>
 #include <limits>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/general.hpp"
@@ -22,6 +25,7 @@
 #include "core/fermion/mode.hpp"
 #include "core/fermion/normal.hpp"
 #include "core/fermion/springs.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::fermion {
 
@@ -49,14 +53,17 @@ public:
     explicit NormalOrderer(Modes modes)
         : modes_(modes),
           accs_{Accum(modes), Accum(modes)},
-          n_words_(normal::CmpntList(modes).words_per_row()) {}
+          n_words_(normal::CmpntList(modes).words_per_row()),
+          max_k_(most_doublings(bytes_per_term())) {}
 
     const Modes& modes() const { return modes_; }
 
     // The product of the n operators op(0), op(1), ... (each a LadderOp on
-    // this space) as normal-ordered terms, valid until the next call. Each
-    // operator multiplies the accumulator from the right; terms accumulate
-    // as through the scaled-add kernel.
+    // this space; op may be called more than once per index) as
+    // normal-ordered terms, valid until the next call. Each operator
+    // multiplies the accumulator from the right; terms accumulate as through
+    // the scaled-add kernel. Callers run check_expansion first (kept apart so
+    // that this loop compiles as tightly as without it).
     template <class Op>
     const Accum& order(uint64_t n, Op&& op) {
         // Rows are made with the first product: a space too large for one
@@ -87,11 +94,67 @@ public:
         return accs_[cur_];
     }
 
+    // Refuses (AllocRefused), before anything is allocated, a product whose
+    // normal form could outgrow the machine's memory. The operators of one
+    // mode reduce to 0, to one monomial or to a c = 1 - c a, so the form has
+    // at most 2^k terms, k the number of modes on which an annihilator comes
+    // before a creator; the form of every prefix has at most as many. Two
+    // accumulators and the caller's copy hold the terms.
+    template <class Op>
+    void check_expansion(uint64_t n, const Op& op) const {
+        // Each counted mode has a creator and an annihilator: this bound
+        // settles every short product at once.
+        if (std::min(n / 2, modes_.len()) <= max_k_) [[likely]]
+            return;
+        check_expansion_counted(n, Op(op));  // a copy: op itself stays unescaped
+    }
+
 private:
+    // The largest k (below 64) for which 2^k terms fit in memory.
+    static uint64_t most_doublings(uint64_t per_term) {
+        const uint64_t memory = physical_memory_bytes();
+        const uint64_t term = saturating_mul(3, saturating_add(per_term, 16));
+        uint64_t k = 0;
+        for (; k < 63; ++k) {
+            const auto bytes = checked_mul(uint64_t{2} << k, term);
+            if (!bytes || *bytes > memory) break;
+        }
+        return k;
+    }
+    bool fits(uint64_t k) const { return k <= max_k_; }
+    uint64_t bytes_per_term() const { return 16 * n_words_ + sizeof(typename C::Scalar); }
+
+    template <class Op>
+    [[gnu::noinline, gnu::cold]] void check_expansion_counted(uint64_t n, Op op) const {
+        uint64_t n_cre = 0;
+        for (uint64_t t = 0; t < n; ++t) n_cre += op(t).is_creation;
+        if (fits(std::min({n_cre, n - n_cre, modes_.len()}))) return;
+        uint64_t k = 0;
+        for (uint64_t t = 0; t < n; ++t) {
+            const LadderOp o = op(t);
+            if (o.is_creation) continue;
+            bool first = true, creator_after = false;
+            for (uint64_t s = 0; s < t && first; ++s) {
+                const LadderOp p = op(s);
+                first = p.is_creation || p.mode != o.mode;
+            }
+            for (uint64_t s = t + 1; s < n && first && !creator_after; ++s) {
+                const LadderOp p = op(s);
+                creator_after = p.is_creation && p.mode == o.mode;
+            }
+            k += first && creator_after;
+        }
+        if (fits(k)) return;
+        throw AllocRefused("Cannot allocate the normal-ordered form of a product of " + std::to_string(n) +
+                           " ladder operators: up to 2^" + std::to_string(k) + " terms of " +
+                           std::to_string(bytes_per_term()) + " bytes each.");
+    }
+
     Modes modes_;
     Accum accs_[2];  // the accumulator and the next one, alternating
     int cur_ = 0;
     uint64_t n_words_;
+    uint64_t max_k_;  // 2^max_k_ terms fit in memory
     normal::detail::MulScratch scratch_;
     std::vector<uint64_t> op_row_;    // the row of the current operator's mode
     std::vector<uint64_t> zero_row_;  // an empty row
@@ -107,7 +170,9 @@ normal::lincomb::TermSet<C> to_normal_order(const TermsView<general::CmpntList, 
     NormalOrderer<C> orderer(l.modes());
     const uint64_t n = taking_part(terms);
     for (uint64_t i = 0; i < n; ++i) {
-        const auto& acc = orderer.order(l.len_of(i), [&](uint64_t t) { return l.op(i, t); });
+        const auto op = [&](uint64_t t) { return l.op(i, t); };
+        orderer.check_expansion(l.len_of(i), op);
+        const auto& acc = orderer.order(l.len_of(i), op);
         scaled_iadd(out, acc.as_terms(), terms.coeffs.get(i));
     }
     return out;
@@ -118,18 +183,19 @@ extern template normal::lincomb::TermSet<ComplexVec> to_normal_order(const Terms
 
 // One raw product, given as (mode, is_creation) pairs, checked against the
 // space and normal-ordered with real coefficients.
-template <std::ranges::sized_range Ops>
+template <std::ranges::random_access_range Ops>
 std::expected<normal::lincomb::TermSet<RealVec>, general::ProductError> normal_order_product(Modes modes,
                                                                                             const Ops& ops) {
     const auto n = static_cast<uint64_t>(std::ranges::size(ops));
     const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
     if (auto r = general::check_general_ops(modes, modes_of, n, n); !r) return std::unexpected(r.error());
     NormalOrderer<RealVec> orderer(modes);
-    auto it = std::ranges::begin(ops);
-    const auto& acc = orderer.order(n, [&](uint64_t) {
-        const auto& o = *it++;
+    const auto op = [&](uint64_t t) {
+        const auto& o = std::ranges::begin(ops)[t];
         return LadderOp{detail::mode_of(o), detail::creation_of(o)};
-    });
+    };
+    orderer.check_expansion(n, op);
+    const auto& acc = orderer.order(n, op);
     auto out = normal::lincomb::new_term_set<RealVec>(modes);
     scaled_iadd(out, acc.as_terms(), 1.0);
     return out;
@@ -141,18 +207,19 @@ std::expected<normal::lincomb::TermSet<RealVec>, general::ProductError> normal_o
 // order. A mode beyond the space or any other normal form fails
 // (ModeOutOfBounds, NotOneCanonical) and appends nothing. `orderer` is on
 // out's space and carries buffers from call to call.
-template <std::ranges::sized_range Ops>
+template <std::ranges::random_access_range Ops>
 std::expected<void, general::ProductError> push_canonical(normal::CmpntList& out, const Ops& ops,
                                                           NormalOrderer<RealVec>& orderer) {
     using Kind = general::ProductError::Kind;
     const auto n = static_cast<uint64_t>(std::ranges::size(ops));
     const auto modes_of = ops | std::views::transform([](const auto& o) { return detail::mode_of(o); });
     if (auto r = general::check_general_ops(out.modes(), modes_of, n, n); !r) return std::unexpected(r.error());
-    auto it = std::ranges::begin(ops);
-    const auto& acc = orderer.order(n, [&](uint64_t) {
-        const auto& o = *it++;
+    const auto op = [&](uint64_t t) {
+        const auto& o = std::ranges::begin(ops)[t];
         return LadderOp{detail::mode_of(o), detail::creation_of(o)};
-    });
+    };
+    orderer.check_expansion(n, op);
+    const auto& acc = orderer.order(n, op);
     if (acc.size() != 1 || acc.as_terms().coeffs.get(0) != 1.0)
         return std::unexpected(general::ProductError{Kind::NotOneCanonical});
     out.push_rows(acc.cmpnts().cre_row(0), acc.cmpnts().ann_row(0));

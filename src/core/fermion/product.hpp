@@ -36,6 +36,7 @@
 #include "core/container/table.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/normal.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::fermion::normal {
 
@@ -74,8 +75,9 @@ public:
     ProductHelper() = default;
 
     // Plans (cl, al) times (cr, ar), rows of equal width; returns the number
-    // of terms, 0 for a vanishing product. Throws std::bad_alloc, before
-    // anything else, when the 2^k terms could never be held as a list.
+    // of terms, 0 for a vanishing product. Throws AllocationRefusedError (a
+    // std::bad_alloc), before anything else, when the 2^k terms need more
+    // than the machine's memory.
     uint64_t prepare(std::span<const uint64_t> cl, std::span<const uint64_t> al, std::span<const uint64_t> cr,
                      std::span<const uint64_t> ar) {
         const size_t w = cl.size();
@@ -184,12 +186,11 @@ private:
         return rows;
     }
 
-    // 2^k, refused when k >= 64 or when 2^k rows of w words per plane overflow.
+    // 2^k, refused (AllocationRefusedError) when 2^k rows of w words per
+    // plane do not fit in memory, so always when k >= 64.
     static uint64_t check_rows(uint64_t k, uint64_t w) {
-        if (k >= 64) throw std::bad_alloc();
-        const uint64_t rows = uint64_t{1} << k;
-        alloc_count<uint64_t>(rows, 2 * w);
-        return rows;
+        const AllocationCount rows = k >= 127 ? ~AllocationCount{0} : AllocationCount{1} << k;
+        return guard_allocation("the terms of a fermion product", rows, 2 * sizeof(uint64_t) * (w == 0 ? 1 : w));
     }
 
     // Records the optional modes of word t (ascending; d counts those met so

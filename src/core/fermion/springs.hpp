@@ -17,15 +17,10 @@
 #include "core/cmpnt/mode_inds.hpp"
 #include "core/cmpnt/springs.hpp"
 #include "core/container/bit_vec.hpp"
+#include "core/fermion/ladder_op.hpp"
 #include "core/utils/whitespace.hpp"
 
 namespace vemo::fermion {
-
-struct LadderOp {
-    uint64_t mode = 0;
-    bool is_creation = false;
-    bool operator==(const LadderOp&) const = default;
-};
 
 // "F", decimal digits, optional "^"; the mode must fit in 16 bits. Leading zeros are allowed.
 inline std::optional<LadderOp> parse_ladder_token(std::string_view tok) {

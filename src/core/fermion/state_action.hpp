@@ -19,6 +19,7 @@
 #include <span>
 #include <vector>
 
+#include "core/container/any_error.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/base/errors.hpp"
 #include "core/container/terms.hpp"
@@ -110,14 +111,17 @@ std::expected<typename C::Scalar, DifferentSpaces> mat_elem(const TermsView<norm
 
 // out += op |states>: for each operator term t, then each state term s, the
 // state that component t makes of state s arrives with d_s (sign c_t) through
-// the scaled-add kernel. out is not cleared first. Fails with DifferentSpaces,
-// leaving out as it was, unless op, states and out share one space.
+// the scaled-add kernel. out is not cleared first. Fails, leaving out as it
+// was, with DifferentSpaces unless op, states and out share one space, then
+// with UnequalCoeffs unless out holds one coefficient per state.
+using ApplyError = AnyError<DifferentSpaces, UnequalCoeffs>;
+
 template <FieldVec C>
-std::expected<void, DifferentSpaces> apply(const TermsView<normal::CmpntList, C>& op,
-                                           const TermsView<CmpntList, C>& states,
-                                           const TermSetMutView<CmpntList, C>& out) {
+std::expected<void, ApplyError> apply(const TermsView<normal::CmpntList, C>& op, const TermsView<CmpntList, C>& states,
+                                      const TermSetMutView<CmpntList, C>& out) {
     if (op.cmpnts.modes() != states.cmpnts.modes() || op.cmpnts.modes() != out.cmpnts.modes())
         return std::unexpected(DifferentSpaces{});
+    if (auto r = out.check_in_step(); !r) return std::unexpected(r.error());
     if (&out.cmpnts == &states.cmpnts || &out.coeffs == &states.coeffs)
         internal_failure("apply: the output shares storage with the states");
     const uint64_t n_o = taking_part(op), n_s = taking_part(states);

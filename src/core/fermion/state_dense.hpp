@@ -19,14 +19,15 @@
 #include "core/container/terms.hpp"
 #include "core/fermion/state.hpp"
 #include "core/utils/endian.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::fermion::state::lincomb {
 
 // The dense vector of the combination, for fewer than 64 modes (else
 // OutOfBounds (n, 64, Mode), checked before allocating): amplitude[index of
 // row i] := coefficient i over the first min(rows, coefficients) terms in
-// order, so a repeated state keeps its last coefficient. A size beyond what
-// a vector can hold throws std::bad_alloc.
+// order, so a repeated state keeps its last coefficient. A vector larger
+// than memory throws AllocationRefusedError.
 template <FieldVec C>
 std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const TermsView<CmpntList, C>& terms,
                                                                      bool big_endian) {
@@ -34,7 +35,7 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Terms
     const uint64_t n = terms.cmpnts.n_modes();
     if (n >= 64) return std::unexpected(OutOfBounds{n, 64, OutOfBoundsKind::Mode});
     const uint64_t dim = uint64_t{1} << n;
-    if (dim > std::vector<T>().max_size()) throw std::bad_alloc();
+    guard_allocation("a dense state vector", dim, sizeof(T));
     std::vector<T> out(static_cast<size_t>(dim), T(0.0));
     const uint64_t m = taking_part(terms);
     for (uint64_t i = 0; i < m; ++i) {

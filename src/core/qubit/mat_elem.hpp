@@ -198,8 +198,7 @@ std::expected<void, MatElemError> apply(const LincombView<C>& op, const StatesVi
     using namespace mat_elem_detail;
     if (!same_qubits(op.cmpnts, state.cmpnts) || !same_qubits(state.cmpnts, out.cmpnts))
         return std::unexpected(MatElemError{DifferentQubits{}});
-    if (auto r = check_one_coeff_exactly(out.coeffs.size(), out.cmpnts.size()); !r)
-        return std::unexpected(MatElemError{r.error()});
+    if (auto r = out.check_in_step(); !r) return std::unexpected(MatElemError{r.error()});
     if (&out.cmpnts == &state.cmpnts) internal_failure("apply: the output list is also the state list");
     state::CmpntList scratch = state::CmpntList::elem(state.cmpnts.qubits());
     const uint64_t nt = taking_part(op), ns = taking_part(state);

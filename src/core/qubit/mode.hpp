@@ -23,6 +23,7 @@
 #include "core/base/errors.hpp"
 #include "core/qubit/symbols.hpp"
 #include "core/utils/bincode.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::qubit {
 
@@ -63,7 +64,7 @@ struct CoincidentIndex {
     }
 };
 
-// A run from an offset whose end does not fit 64 bits; registers never wrap.
+// A run from an offset whose last index does not fit 64 bits; registers never wrap.
 struct OffsetOverflow {
     uint64_t start = 0;
     uint64_t n = 0;
@@ -96,8 +97,12 @@ public:
 
     static Qubits from_count(uint64_t n) { return Qubits(Count{n}); }
 
+    // True when the run start..start+n-1 fits 64 bits: its last index, not the
+    // end past it, must fit, so the run may reach UINT64_MAX.
+    static constexpr bool run_fits(uint64_t start, uint64_t n) { return n == 0 || checked_add(start, n - 1); }
+
     static std::expected<Qubits, OffsetOverflow> from_offset(uint64_t start, uint64_t n) {
-        if (!checked_add(start, n)) return std::unexpected(OffsetOverflow{start, n});
+        if (!run_fits(start, n)) return std::unexpected(OffsetOverflow{start, n});
         if (start == 0) return Qubits(Count{n});
         return Qubits(Offset{start, n});
     }
@@ -108,7 +113,7 @@ public:
         if (inds.empty()) return Qubits(Count{0});
         const uint64_t first = inds.front();
         const uint64_t len = inds.size();
-        if (!checked_add(first, len)) return Qubits(Inds{std::move(inds)});
+        if (!run_fits(first, len)) return Qubits(Inds{std::move(inds)});
         for (uint64_t k = 0; k < len; ++k)
             if (inds[k] != first + k) return Qubits(Inds{std::move(inds)});
         if (first == 0) return Qubits(Count{len});
@@ -150,7 +155,7 @@ public:
 
     std::vector<uint64_t> inds() const {
         const uint64_t n = size();
-        if (n > std::vector<uint64_t>().max_size()) throw std::bad_alloc();
+        guard_allocation("a list of mode indices", n, sizeof(uint64_t));
         std::vector<uint64_t> out;
         out.reserve(n);
         for (uint64_t i = 0; i < n; ++i) out.push_back(get_unchecked(i));
@@ -183,11 +188,11 @@ public:
     }
 
     // What every register built by the constructors satisfies, whatever its
-    // form: distinct indices, and a run from an offset that ends within the
-    // 64-bit range. Registers read from files are checked against it.
+    // form: distinct indices, and a run from an offset whose last index fits
+    // 64 bits. Registers read from files are checked against it.
     std::expected<void, std::string> check_valid() const {
-        if (auto* o = std::get_if<Offset>(&kind_); o && !checked_add(o->start, o->n))
-            return std::unexpected(OffsetOverflow{o->start, o->n}.message());
+        if (auto* o = std::get_if<Offset>(&kind_))
+            if (!run_fits(o->start, o->n)) return std::unexpected(OffsetOverflow{o->start, o->n}.message());
         if (auto* v = std::get_if<Inds>(&kind_))
             if (auto c = CoincidentIndex::check(v->inds)) return std::unexpected(c->message());
         return {};

@@ -18,7 +18,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/checked.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/coeffs/vecs.hpp"
 #include "core/base/errors.hpp"
@@ -27,6 +26,7 @@
 #include "core/qubit/pauli_elem.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/traits.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::qubit::pauli {
 
@@ -112,9 +112,9 @@ inline void fill_compatibility(const CmpntList& l, uint8_t* out) {
     }
 }
 
-// n * n, or std::bad_alloc when the product overflows.
+// n * n, refused (AllocationRefusedError) when that many bytes do not fit in memory.
 inline uint64_t compatibility_entries(const CmpntList& l) {
-    return alloc_mul(l.size(), l.size());
+    return guard_allocation("a compatibility matrix", count_product(l.size(), l.size()), 1);
 }
 
 // Entry (i, j) is 1 when strings i and j commute, 0 otherwise.
@@ -122,7 +122,6 @@ inline U8Matrix compatibility_u8(const CmpntList& l) {
     U8Matrix out;
     out.n_rows = out.n_cols = l.size();
     const uint64_t total = compatibility_entries(l);
-    if (total > out.data.max_size()) throw std::bad_alloc();
     out.data.resize(total);
     fill_compatibility(l, out.data.data());
     return out;

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/checked.hpp"
+#include "core/utils/memory.hpp"
 #include "core/cmpnt/parse_error.hpp"
 #include "core/container/bit_vec.hpp"
 #include "core/container/coeffs/scalars.hpp"
@@ -36,7 +36,7 @@ inline std::expected<void, OutOfBounds> set_pauli(CmpntList& l, uint64_t i, uint
 // The n codes of positions 0..n-1.
 inline std::vector<PauliMatrix> get_pauli_vec(const CmpntList& l, uint64_t i) {
     const uint64_t n = l.n_qubit();
-    std::vector<PauliMatrix> out(alloc_count<PauliMatrix>(n));
+    std::vector<PauliMatrix> out(guard_allocation("a list of Pauli matrices", n, sizeof(PauliMatrix)));
     const auto w = l.words(i);
     for (uint64_t q = 0; q < n; ++q) out[q] = encoding::get_qubit(w.x, w.z, q);
     return out;
@@ -46,6 +46,8 @@ inline std::vector<PauliMatrix> get_pauli_vec(const CmpntList& l, uint64_t i) {
 
 // The string becomes the product, in text order, of the factors of string s
 // of the text form; returns k with (stored string) i^k = (written product).
+// k is the byte sum of the single-qubit products' powers (each 0..3), kept
+// unreduced as a ComplexSign product keeps it: X0 Y0 Y1 X1 gives 1 + 3 = 4.
 // Positions must be below n and s below the number of strings.
 inline ComplexSign set_spring_unchecked(CmpntList& l, uint64_t i, const Springs& springs, size_t s) {
     auto w = l.words_mut(i);
@@ -62,7 +64,7 @@ inline ComplexSign set_spring_unchecked(CmpntList& l, uint64_t i, const Springs&
         w.x[word] ^= x2;
         w.z[word] ^= z2;
     }
-    return ComplexSign(static_cast<uint8_t>(k & 3));
+    return ComplexSign(static_cast<uint8_t>(k));
 }
 
 // As set_spring_unchecked after checking the string index (kind String) and
@@ -134,9 +136,11 @@ inline std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const CmpntList& l
     }
     CsrMatrix out;
     out.n_rows = out.n_cols = dim;
-    out.indptr.resize(alloc_count<uint64_t>(dim + 1));
-    out.indices.resize(alloc_count<uint64_t>(dim));
-    out.data.resize(alloc_count<std::complex<double>>(dim));
+    // One entry per row: a column index and a value beside the row start.
+    guard_allocation("a sparse matrix", dim, 2 * sizeof(uint64_t) + sizeof(std::complex<double>));
+    out.indptr.resize(dim + 1);
+    out.indices.resize(dim);
+    out.data.resize(dim);
     for (uint64_t r = 0; r <= dim; ++r) out.indptr[r] = r;
 
     // (-i)^y: the Y factors' entries on the all-zero row.

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/base/bits.hpp"
-#include "core/base/checked.hpp"
+#include "core/utils/memory.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
 #include "core/qubit/mat_elem.hpp"
@@ -28,11 +28,11 @@ namespace vemo::qubit::pauli {
 template <class T>
 struct DenseSquare {
     uint64_t dim = 0;
-    std::vector<T> data;  // row-major
+    LargeVec<T> data;  // row-major
 
-    // d x d zeros; std::bad_alloc when d * d entries cannot be held.
+    // d x d zeros; AllocationRefusedError when d * d entries do not fit in memory.
     explicit DenseSquare(uint64_t d) : dim(d) {
-        data.assign(alloc_count<T>(d, d), T());
+        data.assign(guard_allocation("a projected matrix", count_product(d, d), sizeof(T)), T());
     }
     T& at(uint64_t i, uint64_t j) { return data[i * dim + j]; }
 };

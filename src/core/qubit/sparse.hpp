@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/container/huge_alloc.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::qubit {
 

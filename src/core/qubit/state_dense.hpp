@@ -19,6 +19,7 @@
 #include "core/container/terms.hpp"
 #include "core/qubit/state.hpp"
 #include "core/utils/endian.hpp"
+#include "core/utils/memory.hpp"
 #include "core/container/vdot.hpp"
 
 namespace vemo::qubit::state::lincomb {
@@ -42,8 +43,8 @@ inline uint64_t reorder(uint64_t k, uint64_t n, bool big_endian) {
 // The dense vector of the combination: entry (dense index of state i) :=
 // coefficient i, for the first min(states, coefficients) terms in list order;
 // entries are assigned, so a repeated state keeps its last coefficient.
-// Refuses 64 or more qubits before allocating; an impossible size throws
-// std::bad_alloc.
+// Refuses 64 or more qubits before allocating; a vector larger than memory
+// throws AllocationRefusedError.
 template <FieldVec C>
 std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const CmpntList& cmpnts, const C& coeffs,
                                                                      bool big_endian) {
@@ -51,7 +52,7 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Cmpnt
     const uint64_t n = cmpnts.n_qubit();
     const auto dim = detail::dense_dim(n);
     if (!dim) return std::unexpected(dim.error());
-    if (*dim > std::vector<T>().max_size()) throw std::bad_alloc();
+    guard_allocation("a dense state vector", *dim, sizeof(T));
     std::vector<T> out(static_cast<size_t>(*dim), T());
     const uint64_t m = taking_part(TermsView<CmpntList, C>{cmpnts, coeffs});
     const std::span<const T> c = coeffs.data();

@@ -10,6 +10,7 @@
 #include "python/cmpnt/binary_springs.hpp"
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/map.hpp"
+#include "python/fermion/ladder_op.hpp"
 #include "python/fermion/modes.hpp"
 #include "python/fermion/springs.hpp"
 

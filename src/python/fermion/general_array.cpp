@@ -147,11 +147,8 @@ bool mapped_equal(const CmpntList& self, const Map& map, const CmpntList& other)
     return true;
 }
 
-std::expected<CmpntList, ProductError> from_ladder_product(const Modes& modes,
-                                                           std::vector<std::pair<uint64_t, bool>> ops) {
-    std::vector<uint64_t> inds;
-    std::vector<bool> flags;
-    for (const auto& [m, cre] : ops) inds.push_back(m), flags.push_back(cre);
+std::expected<CmpntList, ProductError> from_ladder_product(const Modes& modes, std::vector<fermion::LadderOp> ops) {
+    const auto [inds, flags] = split_ops(ops);
     if (auto r = check_general_ops(modes, inds, flags.size(), inds.size()); !r) return std::unexpected(r.error());
     CmpntList out(inds.size(), modes);
     out.push(inds, flags);

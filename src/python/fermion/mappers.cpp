@@ -10,27 +10,12 @@
 
 namespace vemo::py {
 
-// One factor of a product: a (mode, is_creation) pair. Tuples are read
-// directly, since a product arrives with every term of a mapped operator.
-template <>
-struct FromPy<fermion::mappings::LadderOp> {
-    static fermion::mappings::LadderOp convert(PyObject* o) {
-        if (PyTuple_Check(o) && PyTuple_Size(o) == 2)
-            return {FromPy<uint64_t>::convert(PyTuple_GetItem(o, 0)), FromPy<bool>::convert(PyTuple_GetItem(o, 1))};
-        if (PyUnicode_Check(o) || !PySequence_Check(o) || PySequence_Size(o) != 2) {
-            PyErr_Clear();
-            raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to a (mode, is_creation) pair");
-        }
-        Obj mode = check(PySequence_GetItem(o, 0)), flag = check(PySequence_GetItem(o, 1));
-        return {FromPy<uint64_t>::convert(mode.get()), FromPy<bool>::convert(flag.get())};
-    }
-};
-
 namespace {
 
 using fermion::mappings::LadderOp;
 using fermion::mappings::Mapper;
 using fermion::mappings::ModeOrderingError;
+using fermion::mappings::operators::ContributeError;
 using fermion::mappings::operators::LincombMutView;
 using fermion::mappings::operators::Operators;
 using qubit::DifferentQubits;
@@ -51,7 +36,7 @@ std::expected<void, OutOfBounds> load_product(Mapper& self, std::vector<LadderOp
 }
 
 template <FieldVec C>
-std::expected<void, DifferentQubits> contribute(Mapper& self, CmpntList& cmpnts, Map& map, C& coeffs,
+std::expected<void, ContributeError> contribute(Mapper& self, CmpntList& cmpnts, Map& map, C& coeffs,
                                                 typename C::Scalar scalar) {
     return self.ops.contribute(LincombMutView<C>{cmpnts, map, coeffs}, scalar);
 }

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "core/fermion/mappings/operators.hpp"
+#include "python/fermion/ladder_op.hpp"
 #include "python/frame/bind.hpp"
 
 namespace vemo::py::mappers {

@@ -43,8 +43,7 @@ inline std::tuple<CmpntList, SignVec> cmpnt_mul(const CmpntList& self, int64_t i
     return {std::move(p.cmpnts), std::move(p.signs)};
 }
 
-inline std::tuple<CmpntList, RealVec> from_ladder_product(const Modes& modes,
-                                                         std::vector<std::pair<uint64_t, bool>> ops) {
+inline std::tuple<CmpntList, RealVec> from_ladder_product(const Modes& modes, std::vector<fermion::LadderOp> ops) {
     return tuple_of(to_py_result(fermion::normal_order_product(modes, ops)));
 }
 
@@ -92,14 +91,11 @@ std::tuple<fermion::general::CmpntList, C> lincomb_to_general(const CmpntList& c
     return tuple_of(fermion::to_general<C>({cmpnts, coeffs}));
 }
 
-// The output must have a coefficient for each of its states before it grows.
 template <class C>
-std::expected<void, DifferentSpaces> apply_to_state(const CmpntList& self, const C& coeffs,
+std::expected<void, fermion::state::ApplyError> apply_to_state(const CmpntList& self, const C& coeffs,
                                                     const fermion::state::CmpntList& state_cmpnts,
                                                     const C& state_coeffs, fermion::state::CmpntList& out_cmpnts,
                                                     Map& out_map, C& out_coeffs) {
-    if (out_coeffs.size() < out_cmpnts.size())
-        raise_error(lc::ShortCoeffs{out_coeffs.size(), out_cmpnts.size()});
     return fermion::state::apply<C>({self, coeffs}, {state_cmpnts, state_coeffs}, {out_cmpnts, out_map, out_coeffs});
 }
 template <class C>

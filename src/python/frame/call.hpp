@@ -6,7 +6,9 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <concepts>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <vector>
@@ -70,6 +72,7 @@ struct Holder {  // a plain value, converted from Python
         with_argument_name(p.name, [&] { v.emplace(FromPy<V>::convert(o)); });
     }
     void borrow() {}
+    void release() {}
     V&& get() { return std::move(*v); }
 };
 
@@ -80,6 +83,7 @@ struct Holder<PyObject*> {  // unconverted; null when absent
     PyObject* v = nullptr;
     void load(PyObject* o, const Param&) { v = o; }
     void borrow() {}
+    void release() {}
     PyObject* get() { return v; }
 };
 
@@ -92,6 +96,7 @@ struct Holder<std::optional<V>> {  // absent or None give nullopt
         if (o && o != Py_None) with_argument_name(p.name, [&] { v.emplace(FromPy<V>::convert(o)); });
     }
     void borrow() {}
+    void release() {}
     std::optional<V>&& get() { return std::move(v); }
 };
 
@@ -111,6 +116,7 @@ struct ClassHolder {
     void borrow() {
         if (inst) g.emplace(inst);
     }
+    void release() { g.reset(); }
 };
 template <Bound T>
 struct Holder<const T&> : ClassHolder<T, SharedBorrow<T>, false> {
@@ -192,7 +198,11 @@ bool foreign_operand_error_set();
 // Calls F with Python arguments (`self` is null for static functions) and
 // passes its result (nothing for void) to `then`, which makes the Python result.
 // Order: match the arguments, check class-typed ones, convert the others, then
-// borrow (self first, then the parameters in order), then call.
+// borrow (self first, then the parameters in order), then call. A result held
+// by value is converted after the borrows are released: its conversion may run
+// Python code (NumPy, SciPy), and other threads may then use the operands.
+// A reference, pointer or string_view result may view an operand and is
+// converted under the borrows.
 template <auto F, class Self, Operands Mode = Operands::raise, class Then>
 Obj invoke(const Signature& sig, PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
            Then&& then) {
@@ -243,8 +253,12 @@ Obj invoke(const Signature& sig, PyObject* self, PyObject* const* args, Py_ssize
         if constexpr (std::is_void_v<R>) {
             std::apply([](auto&... h) { call_fn<F>(h.get()...); }, hs);
             return then();
-        } else {
+        } else if constexpr (std::is_reference_v<R> || std::is_pointer_v<R> || std::same_as<R, std::string_view>) {
             return then(std::apply([](auto&... h) -> R { return call_fn<F>(h.get()...); }, hs));
+        } else {
+            R r = std::apply([](auto&... h) -> R { return call_fn<F>(h.get()...); }, hs);
+            std::apply([](auto&... h) { (h.release(), ...); }, hs);
+            return then(std::move(r));
         }
     }(static_cast<typename Tr::Args*>(nullptr));
 }

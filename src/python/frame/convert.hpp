@@ -56,28 +56,45 @@ struct FromPy<bool> {
     }
 };
 
+// Numbers are read the interpreter's way, and nothing is raised on the way to
+// an accepted value: the exact built-in types first, read without a call, then
+// the type's number slots (a subclass of int or float may override __float__).
 template <>
 struct FromPy<double> {
     static double convert(PyObject* o) {
-        double v = PyFloat_AsDouble(o);
+        if (PyFloat_CheckExact(o)) return PyFloat_AsDouble(o);
+        if (PyBool_Check(o)) return o == Py_True ? 1.0 : 0.0;
+        // A float subclass as it is, else __float__, else __index__; exact ints directly, with
+        // the same OverflowError as int.__float__.
+        double v = PyLong_CheckExact(o) ? PyLong_AsDouble(o) : PyFloat_AsDouble(o);
         if (v == -1.0 && PyErr_Occurred()) throw ErrorAlreadySet{};
         return v;
     }
 };
 
+// The attribute `name` (an interned str) of a type, looked up in the
+// dictionaries of the type and its bases as the interpreter looks up special
+// methods (never on the instance): null when none defines it, with nothing
+// raised. The answers for types that cannot change (built-in and NumPy types,
+// whose bases are immutable too) are kept for the life of the process.
+Obj type_lookup(PyTypeObject* tp, PyObject* name);
+
+// Calls the special method `attr` (from type_lookup on o's type) of o, without arguments.
+Obj call_special(PyObject* attr, PyObject* o);
+
+// A complex argument that is not a complex number (nor subclass), nor an exact float, int or bool.
+std::complex<double> complex_from_number(PyObject* o);
+
+// A complex number (or subclass) as it is; otherwise the type's __complex__;
+// otherwise the real number the object converts to (__float__, then __index__).
 template <>
 struct FromPy<std::complex<double>> {
     static std::complex<double> convert(PyObject* o) {
+        // Exact types first: each check is one comparison. None of these defines __complex__.
+        if (PyComplex_CheckExact(o)) return {PyComplex_RealAsDouble(o), PyComplex_ImagAsDouble(o)};
+        if (PyFloat_CheckExact(o) || PyLong_CheckExact(o) || PyBool_Check(o)) return {FromPy<double>::convert(o), 0.0};
         if (PyComplex_Check(o)) return {PyComplex_RealAsDouble(o), PyComplex_ImagAsDouble(o)};
-        // Objects with __complex__ that are not complex subclasses.
-        if (PyObject_HasAttrString(o, "__complex__")) {
-            Obj c = check(PyObject_CallMethod(o, "__complex__", nullptr));
-            if (!PyComplex_Check(c.get())) raise(PyExc_TypeError, "__complex__ returned non-complex");
-            return {PyComplex_RealAsDouble(c.get()), PyComplex_ImagAsDouble(c.get())};
-        }
-        double re = PyFloat_AsDouble(o);
-        if (re == -1.0 && PyErr_Occurred()) throw ErrorAlreadySet{};
-        return {re, 0.0};
+        return complex_from_number(o);
     }
 };
 
@@ -110,16 +127,42 @@ struct FromPy<PyObject*> {
     static PyObject* convert(PyObject* o) { return o; }
 };
 
+// Whether len(o) is defined, known from the type's slots without calling anything.
+inline bool has_length(PyObject* o) {
+    PyTypeObject* tp = Py_TYPE(o);
+    return PyType_GetSlot(tp, Py_sq_length) || PyType_GetSlot(tp, Py_mp_length);
+}
+
+// Any sequence but a str. Lists and tuples are read by index (a list's length
+// read again at each step, as its iterator does: a conversion may run Python
+// code that changes it); other sequences through their iterator.
 template <class T>
 struct FromPy<std::vector<T>> {
     static std::vector<T> convert(PyObject* o) {
+        std::vector<T> out;
+        if (PyList_CheckExact(o)) {
+            out.reserve(static_cast<size_t>(PyList_Size(o)));
+            for (Py_ssize_t k = 0; k < PyList_Size(o); ++k) {
+                Obj item = Obj::borrow(PyList_GetItem(o, k));
+                out.push_back(FromPy<T>::convert(item.get()));
+            }
+            return out;
+        }
+        if (PyTuple_CheckExact(o)) {
+            const Py_ssize_t n = PyTuple_Size(o);
+            out.reserve(static_cast<size_t>(n));
+            for (Py_ssize_t k = 0; k < n; ++k) out.push_back(FromPy<T>::convert(PyTuple_GetItem(o, k)));
+            return out;
+        }
         if (PyUnicode_Check(o)) raise(PyExc_TypeError, "Can't extract `str` to `Vec`");
         if (!PySequence_Check(o))
             raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'Sequence'");
-        std::vector<T> out;
-        Py_ssize_t n = PySequence_Size(o);
-        if (n < 0) PyErr_Clear();
-        else out.reserve(static_cast<size_t>(n));
+        if (has_length(o)) {
+            // Only a hint: a failing __len__ leaves the iterator to decide.
+            const Py_ssize_t n = PySequence_Size(o);
+            if (n < 0) PyErr_Clear();
+            else out.reserve(static_cast<size_t>(n));
+        }
         Obj it = check(PyObject_GetIter(o));
         while (PyObject* item = PyIter_Next(it.get())) {
             Obj held = Obj::steal(item);
@@ -170,8 +213,10 @@ struct FromPy<std::map<K, V>> {
         const Py_ssize_t n = PyList_Size(items.get());
         for (Py_ssize_t k = 0; k < n; ++k) {
             PyObject* pair = PyList_GetItem(items.get(), k);
-            out.insert_or_assign(FromPy<K>::convert(PyTuple_GetItem(pair, 0)),
-                                 FromPy<V>::convert(PyTuple_GetItem(pair, 1)));
+            // The key first: its error is the one reported when both are bad.
+            K key = FromPy<K>::convert(PyTuple_GetItem(pair, 0));
+            V value = FromPy<V>::convert(PyTuple_GetItem(pair, 1));
+            out.insert_or_assign(std::move(key), std::move(value));
         }
         return out;
     }
@@ -247,8 +292,11 @@ template <class K, class V>
 struct ToPy<std::map<K, V>> {
     static Obj convert(std::map<K, V>&& m) {
         Obj dict = check(PyDict_New());
-        for (auto& [k, v] : m)
-            if (PyDict_SetItem(dict.get(), to_py(K(k)).get(), to_py(std::move(v)).get()) < 0) throw ErrorAlreadySet{};
+        for (auto& [k, v] : m) {
+            Obj key = to_py(K(k));
+            Obj value = to_py(std::move(v));
+            if (PyDict_SetItem(dict.get(), key.get(), value.get()) < 0) throw ErrorAlreadySet{};
+        }
         return dict;
     }
 };

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/base/errors.hpp"
+#include "core/container/any_error.hpp"
+#include "core/utils/memory.hpp"
 #include "python/frame/py.hpp"
 
 namespace vemo::py {
@@ -24,6 +26,21 @@ struct ErrorToException<OutOfBounds> {
 template <>
 struct ErrorToException<IndistinctError> {
     static PyObject* type(const IndistinctError&) { return PyExc_ValueError; }
+};
+
+// A buffer larger than memory, refused before allocating: MemoryError naming
+// it and its size, whether returned as a value or thrown.
+template <>
+struct ErrorToException<AllocationRefused> {
+    static PyObject* type(const AllocationRefused&) { return PyExc_MemoryError; }
+};
+
+// The exception of the error held.
+template <class... Es>
+struct ErrorToException<AnyError<Es...>> {
+    static PyObject* type(const AnyError<Es...>& e) {
+        return std::visit([](const auto& x) { return ErrorToException<std::decay_t<decltype(x)>>::type(x); }, e.v);
+    }
 };
 
 template <class E>
@@ -52,13 +69,18 @@ struct ErrorToException<PyIndexError> {
     static PyObject* type(const PyIndexError&) { return PyExc_IndexError; }
 };
 
-// A negative index counts from the end.
+// A negative index counts from the end. Worked in unsigned arithmetic, so the
+// rule holds for every length up to 2^64 - 1: on a length of 2^63 the index
+// -2^63 is 0. A refused index is index + len, which then fits 64 signed bits.
 inline std::expected<uint64_t, PyIndexError> try_py_index(int64_t index, uint64_t len) {
-    // Lengths beyond 2^63 cannot exist in memory; clamp so the arithmetic stays defined.
-    const int64_t n = len > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(len);
-    const int64_t j = index < 0 ? index + n : index;
-    if (j >= 0 && static_cast<uint64_t>(j) < len) return static_cast<uint64_t>(j);
-    return std::unexpected(PyIndexError{j, len});
+    const uint64_t u = static_cast<uint64_t>(index);
+    if (index >= 0) {
+        if (u < len) return u;
+        return std::unexpected(PyIndexError{index, len});
+    }
+    const uint64_t back = uint64_t{0} - u;  // -index, exact even for -2^63
+    if (back <= len) return len - back;
+    return std::unexpected(PyIndexError{static_cast<int64_t>(u + len), len});
 }
 
 // try_py_index's value, or its IndexError raised.
@@ -89,6 +111,8 @@ R guarded(R fail, F&& f) noexcept {
         set_error(e);
     } catch (const ErrorAlreadySet&) {
         if (!PyErr_Occurred()) set_panic("error indicator lost");
+    } catch (const AllocRefused& e) {  // a refused size, with its text
+        PyErr_SetString(PyExc_MemoryError, e.what());
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::length_error&) {

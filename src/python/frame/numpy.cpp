@@ -1,5 +1,9 @@
 #include "python/frame/numpy.hpp"
 
+#include <optional>
+
+#include "core/base/checked.hpp"
+
 namespace vemo::py {
 
 PyObject* cached_attr(const char* module, const char* attr) {
@@ -31,6 +35,29 @@ std::string Buffer::format() const {
     std::string f = view_.format ? view_.format : "B";
     if (!f.empty() && (f[0] == '@' || f[0] == '=')) f.erase(0, 1);
     return f;
+}
+
+bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries) {
+    uint64_t product = 1;
+    for (Py_ssize_t d : shape) {
+        const auto next = d < 0 ? std::nullopt : checked_mul(product, static_cast<uint64_t>(d));
+        if (!next) return false;
+        product = *next;
+    }
+    return product == n_entries;
+}
+
+Obj array_over(Obj owner, const void* data, std::span<const Py_ssize_t> shape, const char* typestr) {
+    Obj dims = check(PyTuple_New(static_cast<Py_ssize_t>(shape.size())));
+    for (size_t k = 0; k < shape.size(); ++k)
+        PyTuple_SetItem(dims.get(), static_cast<Py_ssize_t>(k), check(PyLong_FromSsize_t(shape[k])).release());
+    Obj iface = check(Py_BuildValue("{s:O,s:s,s:(K,O),s:i}", "shape", dims.get(), "typestr", typestr, "data",
+                                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(data)), Py_False,
+                                    "version", 3));
+    Obj kwargs = check(Py_BuildValue("{s:O,s:O}", "__array_interface__", iface.get(), "owner", owner.get()));
+    Obj no_args = check(PyTuple_New(0));
+    Obj holder = check(PyObject_Call(cached_attr("types", "SimpleNamespace"), no_args.get(), kwargs.get()));
+    return check(PyObject_CallFunctionObjArgs(cached_attr("numpy", "asarray"), holder.get(), nullptr));
 }
 
 Obj numpy_empty(std::span<const Py_ssize_t> shape, const char* dtype) {

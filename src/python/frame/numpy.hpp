@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/container/huge_alloc.hpp"
 #include "python/frame/convert.hpp"
 
 namespace vemo::py {
@@ -45,6 +46,16 @@ private:
     Py_buffer view_{};
 };
 
+// The array-interface type string of T (little-endian, as the platform is).
+template <class T>
+constexpr const char* typestr_of() {
+    if constexpr (std::is_same_v<T, double>) return "<f8";
+    else if constexpr (std::is_same_v<T, std::complex<double>>) return "<c16";
+    else if constexpr (std::is_same_v<T, uint8_t>) return "|u1";
+    else if constexpr (std::is_same_v<T, uint64_t>) return "<u8";
+    else static_assert(sizeof(T) == 0, "no array-interface type for this type");
+}
+
 template <class T>
 constexpr const char* dtype_name() {
     if constexpr (std::is_same_v<T, double>) return "float64";
@@ -59,9 +70,15 @@ constexpr const char* dtype_name() {
 // numpy.empty(shape, dtype) (C order).
 Obj numpy_empty(std::span<const Py_ssize_t> shape, const char* dtype);
 
-// A new C-ordered array of the given shape holding a copy of `data`.
+// Whether data.size() entries are exactly an array of this shape.
+bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries);
+
+// A new C-ordered array of the given shape holding a copy of `data`, whose
+// length must be the product of the shape.
 template <class T>
 Obj make_array(std::span<const Py_ssize_t> shape, std::span<const T> data) {
+    if (!shape_holds(shape, data.size()))
+        internal_failure("make_array: " + std::to_string(data.size()) + " entries do not fill the shape");
     Obj arr = numpy_empty(shape, dtype_name<T>());
     if (!data.empty()) {
         Py_buffer view;
@@ -77,5 +94,42 @@ Obj make_array_1d(std::span<const T> data) {
     const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(data.size())};
     return make_array<T>(shape, data);
 }
+
+// A NumPy array over `data` (C order, `shape`), whose base keeps `owner` (a
+// capsule that frees the buffer) alive.
+Obj array_over(Obj owner, const void* data, std::span<const Py_ssize_t> shape, const char* typestr);
+
+// A C-ordered array that adopts the vector's buffer (no copy): the array's
+// base owns it and frees it with the array. The vector must fill the shape.
+template <class T>
+Obj adopt_array(LargeVec<T>&& v, std::span<const Py_ssize_t> shape) {
+    if (!shape_holds(shape, v.size()))
+        internal_failure("adopt_array: " + std::to_string(v.size()) + " entries do not fill the shape");
+    if (v.empty()) return make_array<T>(shape, std::span<const T>());
+    static constexpr const char* owner_name = "vemo.array_owner";
+    auto* owner = new LargeVec<T>(std::move(v));
+    PyObject* cap = PyCapsule_New(owner, owner_name, [](PyObject* c) {
+        delete static_cast<LargeVec<T>*>(PyCapsule_GetPointer(c, owner_name));
+    });
+    if (!cap) {
+        delete owner;
+        throw ErrorAlreadySet{};
+    }
+    return array_over(Obj::steal(cap), owner->data(), shape, typestr_of<T>());
+}
+
+// An array as a method's result: the body fills it under its borrows, and
+// the NumPy array, which adopts the buffer, is made once they are released,
+// since NumPy runs Python code during which other threads may use the operands.
+template <class T>
+struct NdArray {
+    std::vector<Py_ssize_t> shape;
+    LargeVec<T> data;  // C order
+};
+
+template <class T>
+struct ToPy<NdArray<T>> {
+    static Obj convert(NdArray<T>&& a) { return adopt_array<T>(std::move(a.data), a.shape); }
+};
 
 }  // namespace vemo::py

@@ -18,6 +18,9 @@
 #include "core/qubit/mat_elem.hpp"
 #include "core/qubit/pauli_array_algebra.hpp"
 #include "core/qubit/pauli_list.hpp"
+#include "core/qubit/sparse.hpp"
+#include "python/frame/numpy.hpp"
+#include "python/utils/scipy_sparse.hpp"
 #include "core/qubit/state.hpp"
 #include "python/cmpnt/errors.hpp"
 #include "python/container/coeffs/classes.hpp"
@@ -67,19 +70,20 @@ std::expected<void, DifferentQubits> lincomb_mul_complex(const CmpntList& lhs_im
                                                          CmpntList& out_impl, Map& out_map, ComplexVec& out_coeffs);
 
 // Sparse matrices (pauli_array_sparse.cpp).
-Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian);
-Obj lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian);
-Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian);
+using SparseMatrix = SciPyCsr<qubit::CsrMatrix>;
+SparseMatrix cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian);
+SparseMatrix lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian);
+SparseMatrix lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian);
 
 // Matrix elements, application to states and projections (pauli_array_states.cpp).
 using StateList = qubit::state::CmpntList;
 using qubit::pauli::MatElemError;
-Obj project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace);
-Obj project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace);
-std::tuple<Obj, Obj> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
+NdArray<double> project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace);
+NdArray<Complex> project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace);
+std::tuple<NdArray<double>, NdArray<double>> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
                                            std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
                                            std::vector<RealVec> subspace_coeffs);
-std::tuple<Obj, Obj> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
+std::tuple<NdArray<Complex>, NdArray<Complex>> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
                                               std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
                                               std::vector<ComplexVec> subspace_coeffs);
 std::expected<void, MatElemError> apply_to_state_real(const CmpntList& self, const RealVec& coeffs,
@@ -130,7 +134,7 @@ std::expected<ComplexSign, DifferentQubits> cmpnt_phase_of_mul(const CmpntList& 
                                                                const CmpntList& rhs, int64_t i_rhs);
 std::expected<bool, DifferentQubits> cmpnt_commutes_with(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
                                                          int64_t i_rhs);
-Obj compatibility_matrix(const CmpntList& self);
+NdArray<uint8_t> compatibility_matrix(const CmpntList& self);
 std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& self);
 std::expected<SignVec, OutOfBounds> conj_clifford_list(CmpntList& self, const qubit::clifford::CliffordGateList& gates);
 

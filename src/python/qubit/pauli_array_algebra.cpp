@@ -38,7 +38,8 @@ std::expected<ComplexSign, DifferentQubits> cmpnt_phase_of_mul(const CmpntList& 
 std::expected<bool, DifferentQubits> cmpnt_commutes_with(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
                                                          int64_t i_rhs) {
     if (auto ok = check_same(self.qubits(), rhs.qubits()); !ok) return std::unexpected(ok.error());
-    return qubit::pauli::commutes_with(self, py_index(i_lhs, self.size()), rhs, py_index(i_rhs, rhs.size()));
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, rhs.size());
+    return qubit::pauli::commutes_with(self, i, rhs, j);
 }
 
 // A string times itself is the identity with phase +1.
@@ -74,18 +75,11 @@ std::expected<std::pair<CmpntList, ComplexSignVec>, qubit::pauli::PairwiseMulErr
     return qubit::pauli::mul_pairwise(self, rhs);
 }
 
-// Written straight into the new array's buffer.
-Obj compatibility_matrix(const CmpntList& self) {
-    const uint64_t total = qubit::pauli::compatibility_entries(self);
-    if (total > static_cast<uint64_t>(PY_SSIZE_T_MAX)) throw std::bad_alloc();
-    const Py_ssize_t n = static_cast<Py_ssize_t>(self.size());
-    const Py_ssize_t shape[2] = {n, n};
-    Obj arr = numpy_empty(shape, "uint8");
-    if (total > 0) {
-        Buffer view(arr.get(), PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS);
-        qubit::pauli::fill_compatibility(self, static_cast<uint8_t*>(view.data()));
-    }
-    return arr;
+NdArray<uint8_t> compatibility_matrix(const CmpntList& self) {
+    const auto n = static_cast<Py_ssize_t>(self.size());
+    NdArray<uint8_t> out{{n, n}, LargeVec<uint8_t>(qubit::pauli::compatibility_entries(self))};
+    qubit::pauli::fill_compatibility(self, out.data.data());
+    return out;
 }
 
 std::pair<CmpntList, CmpntList> centralizer_and_remainder(const CmpntList& self) {

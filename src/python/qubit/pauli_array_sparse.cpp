@@ -9,23 +9,22 @@ namespace vemo::py::pauli_array {
 namespace {
 
 template <class C>
-Obj lincomb_to_sparse(const CmpntList& cmpnts, const C& coeffs, bool big_endian) {
-    return to_scipy_sparse(
-        to_py_result(qubit::pauli::to_sparse_matrix(qubit::pauli::LincombView<C>{cmpnts, coeffs}, big_endian)));
+SparseMatrix lincomb_to_sparse(const CmpntList& cmpnts, const C& coeffs, bool big_endian) {
+    return {to_py_result(qubit::pauli::to_sparse_matrix(qubit::pauli::LincombView<C>{cmpnts, coeffs}, big_endian))};
 }
 
 }  // namespace
 
-Obj cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian) {
+SparseMatrix cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian) {
     const uint64_t k = py_index(i, self.size());
-    return to_scipy_sparse(to_py_result(qubit::pauli::to_sparse_matrix(self, k, big_endian)));
+    return {to_py_result(qubit::pauli::to_sparse_matrix(self, k, big_endian))};
 }
 
-Obj lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian) {
+SparseMatrix lincomb_to_sparse_real(const CmpntList& cmpnts, const RealVec& coeffs, bool big_endian) {
     return lincomb_to_sparse(cmpnts, coeffs, big_endian);
 }
 
-Obj lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian) {
+SparseMatrix lincomb_to_sparse_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, bool big_endian) {
     return lincomb_to_sparse(cmpnts, coeffs, big_endian);
 }
 

@@ -33,18 +33,18 @@ std::expected<void, MatElemError> apply_to_state(const CmpntList& self, const C&
 }
 
 template <class T>
-Obj square_array(const qubit::pauli::DenseSquare<T>& m) {
-    const Py_ssize_t shape[2] = {static_cast<Py_ssize_t>(m.dim), static_cast<Py_ssize_t>(m.dim)};
-    return make_array<T>(shape, std::span<const T>(m.data));
+NdArray<T> square_array(qubit::pauli::DenseSquare<T>&& m) {
+    const auto d = static_cast<Py_ssize_t>(m.dim);
+    return {{d, d}, std::move(m.data)};
 }
 
 template <class C>
-Obj project_ortho(const CmpntList& cmpnts, const C& coeffs, const StateList& subspace) {
+NdArray<typename C::Scalar> project_ortho(const CmpntList& cmpnts, const C& coeffs, const StateList& subspace) {
     return square_array(to_py_result(qubit::pauli::mat_ortho_projected(LincombView<C>{cmpnts, coeffs}, subspace)));
 }
 
 template <class C>
-std::tuple<Obj, Obj> project_nonortho(const CmpntList& cmpnts, const C& coeffs,
+std::tuple<NdArray<typename C::Scalar>, NdArray<typename C::Scalar>> project_nonortho(const CmpntList& cmpnts, const C& coeffs,
                                       const std::vector<StateList>& subspace_cmpnts,
                                       const std::vector<Map>& subspace_maps, const std::vector<C>& subspace_coeffs) {
     const size_t d = std::min({subspace_cmpnts.size(), subspace_maps.size(), subspace_coeffs.size()});
@@ -53,7 +53,7 @@ std::tuple<Obj, Obj> project_nonortho(const CmpntList& cmpnts, const C& coeffs,
     for (size_t i = 0; i < d; ++i) vs.push_back({subspace_cmpnts[i], subspace_coeffs[i], subspace_maps[i]});
     auto [h, s] = to_py_result(qubit::pauli::mat_nonortho_projected(
         LincombView<C>{cmpnts, coeffs}, std::span<const qubit::pauli::SubspaceVector<C>>(vs)));
-    return {square_array(h), square_array(s)};
+    return {square_array(std::move(h)), square_array(std::move(s))};
 }
 
 }  // namespace
@@ -80,19 +80,19 @@ std::expected<void, MatElemError> apply_to_state_complex(const CmpntList& self, 
     return apply_to_state(self, coeffs, state_cmpnts, state_coeffs, out_cmpnts, out_map, out_coeffs);
 }
 
-Obj project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace) {
+NdArray<double> project_ortho_real(const CmpntList& cmpnts, const RealVec& coeffs, const StateList& subspace) {
     return project_ortho(cmpnts, coeffs, subspace);
 }
-Obj project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace) {
+NdArray<Complex> project_ortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs, const StateList& subspace) {
     return project_ortho(cmpnts, coeffs, subspace);
 }
 
-std::tuple<Obj, Obj> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
+std::tuple<NdArray<double>, NdArray<double>> project_nonortho_real(const CmpntList& cmpnts, const RealVec& coeffs,
                                            std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
                                            std::vector<RealVec> subspace_coeffs) {
     return project_nonortho(cmpnts, coeffs, subspace_cmpnts, subspace_maps, subspace_coeffs);
 }
-std::tuple<Obj, Obj> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
+std::tuple<NdArray<Complex>, NdArray<Complex>> project_nonortho_complex(const CmpntList& cmpnts, const ComplexVec& coeffs,
                                               std::vector<StateList> subspace_cmpnts, std::vector<Map> subspace_maps,
                                               std::vector<ComplexVec> subspace_coeffs) {
     return project_nonortho(cmpnts, coeffs, subspace_cmpnts, subspace_maps, subspace_coeffs);

@@ -6,38 +6,14 @@
 
 namespace vemo::py {
 
-namespace {
-
-constexpr const char* owner_name = "vemo.array_owner";
-
-// numpy.asarray of an object whose __array_interface__ points into the
-// vector, the object holding a capsule that owns the vector.
-template <class T>
-Obj adopt(LargeVec<T>&& v, const char* typestr) {
-    if (v.empty()) return make_array_1d<T>(std::span<const T>());
-    auto* owner = new LargeVec<T>(std::move(v));
-    PyObject* cap = PyCapsule_New(owner, owner_name, [](PyObject* c) {
-        delete static_cast<LargeVec<T>*>(PyCapsule_GetPointer(c, owner_name));
-    });
-    if (!cap) {
-        delete owner;
-        throw ErrorAlreadySet{};
-    }
-    Obj capsule = check(cap);
-    Obj iface = check(Py_BuildValue("{s:(n),s:s,s:(K,O),s:i}", "shape", static_cast<Py_ssize_t>(owner->size()),
-                                    "typestr", typestr, "data",
-                                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(owner->data())),
-                                    Py_False, "version", 3));
-    Obj kwargs = check(Py_BuildValue("{s:O,s:O}", "__array_interface__", iface.get(), "owner", capsule.get()));
-    Obj no_args = check(PyTuple_New(0));
-    Obj holder = check(PyObject_Call(cached_attr("types", "SimpleNamespace"), no_args.get(), kwargs.get()));
-    return check(PyObject_CallFunctionObjArgs(cached_attr("numpy", "asarray"), holder.get(), nullptr));
+Obj adopt_array_1d(LargeVec<uint64_t>&& v) {
+    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(v.size())};
+    return adopt_array(std::move(v), shape);
 }
-
-}  // namespace
-
-Obj adopt_array_1d(LargeVec<uint64_t>&& v) { return adopt(std::move(v), "<u8"); }
-Obj adopt_array_1d(LargeVec<std::complex<double>>&& v) { return adopt(std::move(v), "<c16"); }
+Obj adopt_array_1d(LargeVec<std::complex<double>>&& v) {
+    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(v.size())};
+    return adopt_array(std::move(v), shape);
+}
 
 Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
                     std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols) {

@@ -54,4 +54,16 @@ Obj to_scipy_sparse(M&& m) {
     }
 }
 
+// A CSR matrix as a method's result: computed under the method's borrows,
+// handed to SciPy (which runs Python code) once they are released.
+template <class M>
+struct SciPyCsr {
+    M matrix;
+};
+
+template <class M>
+struct ToPy<SciPyCsr<M>> {
+    static Obj convert(SciPyCsr<M>&& m) { return to_scipy_sparse(std::move(m.matrix)); }
+};
+
 }  // namespace vemo::py

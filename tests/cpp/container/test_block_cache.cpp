@@ -80,3 +80,18 @@ TEST(BlockCache, VectorsReuseFreedBuffers) {
     LargeVec<uint64_t> small(100, 1);  // small buffers never touch the cache
     EXPECT_EQ(BlockCache::instance().kept_bytes(), 0u);
 }
+
+TEST(HugeBlocks, KnowsEachLiveBlockByItsStart) {
+    HugePageAllocator<uint64_t> alloc;
+    const std::size_t n = 3 * MiB / sizeof(uint64_t);
+    uint64_t* p = alloc.allocate(n);
+    const auto start = reinterpret_cast<uintptr_t>(p);
+    EXPECT_EQ(HugeBlocks::instance().size_of(start), 4 * MiB);  // rounded to whole huge pages
+    EXPECT_EQ(HugeBlocks::instance().size_of(start + 64), 0u);
+    uint64_t* small = alloc.allocate(16);  // below a huge page: not recorded
+    EXPECT_EQ(HugeBlocks::instance().size_of(reinterpret_cast<uintptr_t>(small)), 0u);
+    alloc.deallocate(small, 16);
+    alloc.deallocate(p, n);
+    EXPECT_EQ(HugeBlocks::instance().size_of(start), 0u);
+    BlockCache::instance().release();
+}

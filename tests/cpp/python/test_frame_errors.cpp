@@ -4,8 +4,12 @@
 
 #include "embedded.hpp"
 
+#include <cstdint>
+#include <expected>
 #include <new>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "python/frame/bind.hpp"
 
@@ -52,6 +56,65 @@ TEST(FrameErrors, KindsOfFailure) {
     });
     EXPECT_EQ(itype.get(), PyExc_IndexError);
     EXPECT_EQ(imsg, "Element index -1 is out-of-bounds for container of length 3.");
+}
+
+// The index rule at the edges of the 64-bit ranges: j = index + len, valid
+// when 0 <= j < len, the refused j named as it is.
+TEST(FrameErrors, IndexRuleAtTheBoundaries) {
+    constexpr uint64_t half = uint64_t{1} << 63;
+    struct Case {
+        int64_t index;
+        uint64_t len;
+        int64_t j;  // the adjusted index
+        bool ok;
+    };
+    const Case cases[] = {
+        {-1, 3, 2, true},
+        {-3, 3, 0, true},
+        {-4, 3, -1, false},
+        {3, 3, 3, false},
+        {0, 0, 0, false},
+        {-1, 0, -1, false},
+        {INT64_MIN, half, 0, true},
+        {INT64_MIN, half - 1, -1, false},
+        {INT64_MIN, 0, INT64_MIN, false},
+        {INT64_MIN, UINT64_MAX, INT64_MAX, true},
+        {-1, half, INT64_MAX, true},
+        {INT64_MAX, half, INT64_MAX, true},
+        {INT64_MAX, half - 1, INT64_MAX, false},
+        {INT64_MAX, UINT64_MAX, INT64_MAX, true},
+    };
+    for (const Case& c : cases) {
+        const auto r = try_py_index(c.index, c.len);
+        ASSERT_EQ(r.has_value(), c.ok) << c.index << " " << c.len;
+        if (!c.ok) {
+            EXPECT_EQ(r.error().index, c.j);
+            EXPECT_EQ(r.error().length, c.len);
+        } else {
+            EXPECT_EQ(*r, static_cast<uint64_t>(c.j)) << c.index << " " << c.len;
+        }
+    }
+    EXPECT_EQ(*try_py_index(-1, UINT64_MAX), UINT64_MAX - 1);  // beyond int64_t
+    EXPECT_EQ(try_py_indices({0, INT64_MIN, -1}, half).value(), (std::vector<uint64_t>{0, 0, half - 1}));
+    EXPECT_EQ(try_py_indices({0, 5, INT64_MIN}, 3).error().index, 5);
+}
+
+TEST(FrameErrors, RefusedAllocationsSayWhatAndHowLarge) {
+    const vemo::AllocationRefused refused{"a dense state vector", uint64_t{1} << 40, 16};
+    const std::string text = refused.message();
+    auto [t1, m1] = boundary([&]() -> PyObject* { throw vemo::AllocationRefusedError(refused); });
+    EXPECT_EQ(t1.get(), PyExc_MemoryError);
+    EXPECT_EQ(m1, text);
+    auto [t2, m2] = boundary([&]() -> PyObject* {
+        to_py_result(std::expected<void, vemo::AllocationRefused>(std::unexpected(refused)));
+        return nullptr;
+    });
+    EXPECT_EQ(t2.get(), PyExc_MemoryError);
+    EXPECT_EQ(m2, text);
+    EXPECT_EQ(m2.rfind("Cannot allocate a dense state vector of 1099511627776 entries (17592186044416 bytes)", 0), 0u);
+    // Other failed allocations keep the plain MemoryError.
+    auto [t3, m3] = boundary([]() -> PyObject* { throw std::length_error("vector"); });
+    EXPECT_EQ(t3.get(), PyExc_MemoryError);
 }
 
 TEST(FrameErrors, BorrowsAreReleasedWhenTheBodyFails) {

@@ -42,6 +42,20 @@ TEST(ScipyExport, ValuesAndOwnership) {
     EXPECT_EQ(text(call0(attr(m, "indices"), "tolist")), "[1, 0]");
 }
 
+TEST(NumpyArrays, DataMustFillTheShapeExactly) {
+    const double data[6] = {1, 2, 3, 4, 5, 6};
+    const Py_ssize_t two_by_three[2] = {2, 3}, two_by_four[2] = {2, 4}, negative[2] = {-2, -3};
+    const Py_ssize_t huge[2] = {PY_SSIZE_T_MAX, PY_SSIZE_T_MAX};
+    Obj a = make_array<double>(two_by_three, data);
+    EXPECT_EQ(text(call0(a, "tolist")), "[[1.0, 2.0, 3.0], [4.0, 5.0, 6.0]]");
+    EXPECT_THROW(make_array<double>(two_by_four, data), vemo::InternalError);
+    EXPECT_THROW(make_array<double>(two_by_three, std::span<const double>(data, 5)), vemo::InternalError);
+    EXPECT_THROW(make_array<double>(negative, data), vemo::InternalError);
+    EXPECT_THROW(make_array<double>(huge, data), vemo::InternalError);
+    const Py_ssize_t empty[2] = {0, 3};
+    EXPECT_EQ(text(attr(make_array<double>(empty, {}), "shape")), "(0, 3)");
+}
+
 TEST(ScipyExport, BadIndexPointersAreInternalFailures) {
     const uint64_t bad[] = {1, 1};
     EXPECT_THROW(to_scipy_sparse(bad, {}, {}, 1, 1), vemo::InternalError);

@@ -19,10 +19,19 @@ Qubits inds(std::vector<uint64_t> v) { return *Qubits::from_inds(std::move(v)); 
 // The canonical forms of ordinary runs are tested from Python through equality.
 TEST(Qubits, CanonicalKinds) {
     EXPECT_EQ(inds({2, 0, 1}).kind(), Kind(Inds{{2, 0, 1}}));
-    // A run whose end does not fit 64 bits stays an explicit list; offsets never wrap.
-    EXPECT_EQ(inds({UINT64_MAX}).kind(), Kind(Inds{{UINT64_MAX}}));
+    // A run may end on the largest index; one that would pass it stays an
+    // explicit list, and offsets never wrap.
+    EXPECT_EQ(inds({UINT64_MAX}).kind(), Kind(Offset{UINT64_MAX, 1}));
+    EXPECT_EQ(inds({UINT64_MAX - 1, UINT64_MAX}).kind(), Kind(Offset{UINT64_MAX - 1, 2}));
     EXPECT_EQ(inds({UINT64_MAX - 1}).kind(), Kind(Offset{UINT64_MAX - 1, 1}));
-    EXPECT_EQ(Qubits::from_offset(UINT64_MAX, 1).error(), (OffsetOverflow{UINT64_MAX, 1}));
+    EXPECT_EQ(inds({UINT64_MAX, 0}).kind(), Kind(Inds{{UINT64_MAX, 0}}));
+    EXPECT_EQ(*Qubits::from_offset(UINT64_MAX, 1), inds({UINT64_MAX}));
+    EXPECT_EQ(*Qubits::from_offset(UINT64_MAX, 0), Qubits(Offset{UINT64_MAX, 0}));
+    EXPECT_EQ(Qubits::from_offset(UINT64_MAX, 2).error(), (OffsetOverflow{UINT64_MAX, 2}));
+    EXPECT_EQ(Qubits::from_offset(2, UINT64_MAX).error(), (OffsetOverflow{2, UINT64_MAX}));
+    EXPECT_EQ(Qubits::from_offset(1, UINT64_MAX)->largest_index(), UINT64_MAX);
+    EXPECT_TRUE(Qubits(Offset{UINT64_MAX, 1}).check_valid());
+    EXPECT_FALSE(Qubits(Offset{UINT64_MAX, 2}).check_valid());
     // Equality compares representations: only a decoded register holds Offset(0, n).
     EXPECT_NE(Qubits(Offset{0, 3}), Qubits::from_count(3));
     EXPECT_EQ(Qubits::from_inds({1, 2, 2, 1}).error(), BasisError(CoincidentIndex{2}));

@@ -146,8 +146,98 @@ def test_refused_sizes_change_nothing(make):
 
 
 def test_apply_needs_a_coefficient_for_each_output_state():
-    h, s = normal("F0^"), S(C4, BinarySprings("[0, 1]"))
+    h, s = normal("F0^", C4), S(C4, BinarySprings("[0, 1]"))
     out = S(C4, BinarySprings("[1]"))
-    with pytest.raises(ValueError, match="shorter than the component list"):
+    with pytest.raises(ValueError, match="Coefficient vector of length 0 does not match the component list of length 1"):
         h.apply_to_state_real(RealVec(1), s, RealVec(1), out, Map(), RealVec(0))
     assert len(out) == 1
+
+
+# ---------------------------------------------------------------- ladder-operator pairs
+
+
+def load_normal(ops):
+    arr, coeffs = N.from_ladder_product(C4, ops)
+    return [(arr.cmpnt_to_string(i), coeffs[i]) for i in range(len(arr))]
+
+
+def load_general(ops):
+    return G.from_ladder_product(C4, ops).cmpnt_get_ops(0)
+
+
+def load_mapped(ops):
+    import vemo._vemo as v
+
+    m = v.JordanWignerMapper(v.Qubits.from_count(4), None)
+    m.op_load_product(ops)
+    out, cmap, coeffs = v.QubitPauliArray(v.Qubits.from_count(4)), Map(), ComplexVec()
+    m.op_contribute_complex(out, cmap, coeffs, 1.0)
+    return {out.cmpnt_to_string(i): coeffs[i] for i in range(len(out))}
+
+
+LOADERS = [load_normal, load_general, load_mapped]
+
+
+class Pair:
+    """A sequence of two items that is neither a tuple nor a list."""
+
+    def __init__(self, *items):
+        self.items = items
+
+    def __len__(self):
+        return 2
+
+    def __getitem__(self, k):
+        return self.items[k]
+
+
+# Every method that takes a product reads its pairs alike: any sequence of two
+# items but a str, the mode a non-negative int, is_creation a bool.
+@pytest.mark.parametrize("load", LOADERS)
+def test_ladder_pairs_are_read_alike(load):
+    want = load([(3, True), (0, False), (3, False)])
+    assert want and load([[3, True], (0, False), Pair(3, False)]) == want
+    assert load([]) == load(())
+
+
+@pytest.mark.parametrize("load", LOADERS)
+@pytest.mark.parametrize("ops, error, message", [
+    ([(0, True), "01"], TypeError, "'str' object cannot be converted to a \\(mode, is_creation\\) pair"),
+    ([(0,)], TypeError, "'tuple' object cannot be converted to a \\(mode, is_creation\\) pair"),
+    ([[0, True, False]], TypeError, "'list' object cannot be converted"),
+    ([5], TypeError, "'int' object cannot be converted"),
+    ([(0, 1)], TypeError, "'int' object cannot be converted to 'PyBool'"),
+    ([[0, 1]], TypeError, "'int' object cannot be converted to 'PyBool'"),
+    ([(-1, True)], OverflowError, "negative"),
+    ([[-1, "x"]], OverflowError, "negative"),  # the mode is converted before is_creation
+    ("F0", TypeError, "Can't extract `str` to `Vec`"),
+])
+def test_ladder_pairs_are_refused_alike(load, ops, error, message):
+    with pytest.raises(error, match=message):
+        load(ops)
+
+
+# Two indices both out of range: the first one checked names its index. Each
+# array has 2 components; the other operand has 3.
+@pytest.mark.parametrize("make, call, index", [
+    (lambda: normal("F0^, F1"), lambda a, b: a.cmpnt_set_cre(5, 9, True), 5),
+    (lambda: normal("F0^, F1"), lambda a, b: a.cmpnt_get_ann(-3, 9), -1),
+    (lambda: normal("F0^, F1"), lambda a, b: a.cmpnt_get_cre(0, -9), -7),  # 2 modes
+    (lambda: normal("F0^, F1"), lambda a, b: a.cmpnt_mul(5, b, 7), 5),
+    (lambda: normal("F0^, F1"), lambda a, b: a.cmpnt_equal(5, b, 7), 5),
+    (lambda: normal("F0^, F1"), lambda a, b: a.cmpnt_copy_external(5, b, 7), 5),
+    (lambda: normal("F0^, F1"), lambda a, b: a.cmpnt_copy_internal(-3, 7), -1),
+    (lambda: G(C4, 2, FermionSprings("F0^, F1")), lambda a, b: a.cmpnt_equal(5, b, 7), 5),
+    (lambda: G(C4, 2, FermionSprings("F0^, F1")), lambda a, b: a.cmpnt_copy_external(5, b, 7), 5),
+    (lambda: G(C4, 2, FermionSprings("F0^, F1")), lambda a, b: a.cmpnt_copy_internal(5, 7), 5),
+    (lambda: S(C4, BinarySprings("[1], [0, 1]")), lambda a, b: a.cmpnt_set_bit(5, 9, True), 5),
+    (lambda: S(C4, BinarySprings("[1], [0, 1]")), lambda a, b: a.cmpnt_get_bit(-3, 9), -1),
+    (lambda: S(C4, BinarySprings("[1], [0, 1]")), lambda a, b: a.cmpnt_equal(5, b, 7), 5),
+    (lambda: S(C4, BinarySprings("[1], [0, 1]")), lambda a, b: a.cmpnt_copy_external(5, b, 7), 5),
+])
+def test_first_bad_index_is_reported(make, call, index):
+    a, b = make(), make()
+    b.append_clear()
+    with pytest.raises(IndexError, match=rf"^Element index {index} is out-of-bounds for container of length \d\.$"):
+        call(a, b)
+    assert a == make()

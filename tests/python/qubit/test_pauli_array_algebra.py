@@ -42,13 +42,13 @@ def test_products_against_model_and_dense(v, n):
         if n < 4:
             assert np.allclose(dense(sa[i]) @ dense(sb[j]), IPOW[k] * dense(s))
         out, ph = a.cmpnt_mul(i, b, j - 5)
-        assert out == array(v, [s]) and ks([ph]) == [k] == ks([a.cmpnt_phase_of_mul(i, b, j)])
+        assert out == array(v, [s]) and ph.to_phase() == k == a.cmpnt_phase_of_mul(i, b, j).to_phase()  # bytes 0..3
         assert a.cmpnt_commutes_with(i, b, j) == (k % 2 == 0)
         c = array(v, sa)
-        assert ks([c.cmpnt_imul_external(i, b, j)]) == [k] and c == array(v, [s if r == i else sa[r] for r in range(5)])
+        assert c.cmpnt_imul_external(i, b, j).to_phase() == k and c == array(v, [s if r == i else sa[r] for r in range(5)])
         c.cmpnt_matrices_imul_external(i, b, j)  # the same product again restores the string
         s2, k2 = ("I" * n, 0) if i == j else product(sa[i], sa[j])
-        assert c == a and ks([c.cmpnt_imul_internal(i, j)]) == [k2]
+        assert c == a and c.cmpnt_imul_internal(i, j).to_phase() == k2
         c.cmpnt_matrices_imul_internal(i, j)
         assert c == array(v, ["I" * n if r == i == j else sa[r] for r in range(5)])
     prod, ph = a.cmpnts_mul_pairwise(b)
@@ -70,6 +70,37 @@ def test_product_edge_cases(v):
     out, ph = array(v, [], 2).cmpnts_mul_pairwise(array(v, [], 2))
     assert len(out) == len(ph) == 0 and out.qubits == v.Qubits.from_count(2)
     assert ks([a.cmpnt_imul_internal(-1, 0)]) == [1] and a == array(v, ["X", "Y"])  # Z X = i Y
+
+
+ELEMENT = r"^Element index {} is out-of-bounds for container of length {}\.$"
+
+
+# Two indices both out of range: the first one checked names its index. a has
+# 2 strings on 2 qubits, b 3 strings; -3 in a is -1, -4 in b is -1 too.
+@pytest.mark.parametrize("call, index, length", [
+    (lambda v, a, b: a.cmpnt_commutes_with(5, b, 7), 5, 2),
+    (lambda v, a, b: a.cmpnt_commutes_with(-3, b, 7), -1, 2),
+    (lambda v, a, b: a.cmpnt_mul(5, b, 7), 5, 2),
+    (lambda v, a, b: a.cmpnt_phase_of_mul(5, b, -4), 5, 2),
+    (lambda v, a, b: a.cmpnt_imul_external(-3, b, 7), -1, 2),
+    (lambda v, a, b: a.cmpnt_matrices_imul_external(5, b, 7), 5, 2),
+    (lambda v, a, b: a.cmpnt_imul_internal(5, 7), 5, 2),
+    (lambda v, a, b: a.cmpnt_matrices_imul_internal(-3, 9), -1, 2),
+    (lambda v, a, b: a.cmpnt_equal(5, b, 7), 5, 2),
+    (lambda v, a, b: a.cmpnt_copy_internal(5, 7), 5, 2),
+    (lambda v, a, b: a.cmpnt_copy_external(5, b, 7), 5, 2),
+    (lambda v, a, b: a.cmpnt_get_pauli(7, 5), 7, 2),
+    (lambda v, a, b: a.cmpnt_set_pauli(-3, 9, v.PauliMatrix.X), -1, 2),
+    (lambda v, a, b: a.cmpnt_get_pauli(0, 9), 9, 2),  # the position alone
+    (lambda v, a, b: a.cmpnt_commutes_with(1, b, -4), -1, 3),  # the second alone
+    (lambda v, a, b: a.cmpnts_eq([5, 0], b, [7, 0]), 5, 2),
+    (lambda v, a, b: a.cmpnts_eq([0, 5], b, [7, 0]), 7, 3),  # pair by pair
+])
+def test_first_bad_index_is_reported(v, call, index, length):
+    a, b = array(v, ["XI", "IZ"]), array(v, ["YI", "IX", "ZZ"])
+    with pytest.raises(IndexError, match=ELEMENT.format(index, length)):
+        call(v, a, b)
+    assert a == array(v, ["XI", "IZ"]) and b == array(v, ["YI", "IX", "ZZ"])
 
 
 # Every specialised word count of the compatibility kernel, 131 strings past two rows of 64.

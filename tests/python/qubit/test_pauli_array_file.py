@@ -85,6 +85,7 @@ def test_file_bytes(v, tmp_path):
         (v.QubitPauliArray(v.Qubits.from_inds([7, 300, 70000]), v.PauliSprings("X2")),
          file_of([[4]], [[0]], 3, register(2, 3, 7, 300, 70000))),
         (v.QubitPauliArray(v.Qubits.from_offset(5, 1)), file_of([], [], 1, register(1, 5, 1))),
+        (v.QubitPauliArray(v.Qubits.from_inds([(1 << 64) - 1])), file_of([], [], 1, register(1, (1 << 64) - 1, 1))),
     ]:
         open(path, "wb").write(b"garbage" * 100)  # replaced whole
         a.save_to_file(path)

@@ -14,6 +14,8 @@ C, O, I = Qubits.from_count, Qubits.from_offset, Qubits.from_inds
     (I([0, 1, 2]), C(3), True), (I([4, 5]), O(4, 2), True), (O(0, 5), C(5), True), (I((5, 6, 7)), O(5, 3), True),
     (I([1, 0]), C(2), False), (I([0, 2]), O(0, 2), False), (I([2, 0, 1]), I([0, 2, 1]), False),
     (I([2**64 - 1]), O(2**64 - 2, 1), False),
+    # runs may end on the largest 64-bit index
+    (I([2**64 - 1]), O(2**64 - 1, 1), True), (I([2**64 - 2, 2**64 - 1]), O(2**64 - 2, 2), True),
 ])
 def test_normal_forms(a, b, equal):
     assert (a == b) is equal and (a != b) is not equal
@@ -23,8 +25,11 @@ def test_lengths_and_errors():
     assert [len(I([7, 2, 9])), len(O(10, 4)), len(O(2**64 - 2, 1))] == [3, 4, 1]
     with pytest.raises(IndexError, match=r"^Qubit mode 3 appears more than once in the new basis\.$"):
         I([3, 1, 3])
-    with pytest.raises(OverflowError):  # registers never wrap
-        O(2**64 - 1, 1)
+    assert [len(O(2**64 - 1, 1)), len(O(2**64 - 1, 0))] == [1, 0]
+    assert O(1, 2**64 - 1) != O(1, 2**64 - 2)  # the widest run that fits
+    for start, n in [(2**64 - 1, 2), (2, 2**64 - 1), (2**63, 2**63 + 1)]:  # registers never wrap
+        with pytest.raises(OverflowError, match=rf"^Qubit register from offset {start} with {n} qubits exceeds"):
+            O(start, n)
     with pytest.raises(TypeError, match="Can't extract `str` to `Vec`"):
         I("012")
 

@@ -56,7 +56,7 @@ def test_pauli_string_acts_on_basis_state(v, n):
     strings, rows = random_strings(rng, n, 12), random_states(rng, n, 12)
     a, p = states(v, n, rows), paulis(v, n, strings)
     for i, (s, r) in enumerate(zip(strings, rows)):
-        k = a.cmpnt_pauli_string_imul(i - len(rows), p, i).to_phase() % 4
+        k = a.cmpnt_pauli_string_imul(i - len(rows), p, i).to_phase()  # reduced: 0..3
         after = tuple(map(int, a.cmpnt_get_list(i)))
         assert after == tuple(b ^ (c in "XY") for b, c in zip(r, s))
         assert k == sum({"Y": 1 + 2 * b, "Z": 2 * b}.get(c, 0) for b, c in zip(r, s)) % 4

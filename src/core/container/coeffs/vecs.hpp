@@ -30,6 +30,7 @@
 #include "core/container/coeffs/scalars.hpp"
 #include "core/base/errors.hpp"
 #include "core/container/huge_alloc.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -113,9 +114,7 @@ public:
     bool operator==(const FloatVec&) const = default;
 
 private:
-    void check_len(uint64_t n) const {
-        if (n > data_.max_size()) throw std::bad_alloc();
-    }
+    void check_len(uint64_t n) const { guard_allocation("a coefficient vector", n, sizeof(T)); }
     LargeVec<T> data_;
 };
 

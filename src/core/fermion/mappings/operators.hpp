@@ -25,9 +25,11 @@
 #include <vector>
 
 #include "core/base/checked.hpp"
-#include "core/container/coeffs/coeffs.hpp"
 #include "core/base/errors.hpp"
+#include "core/container/any_error.hpp"
+#include "core/container/coeffs/coeffs.hpp"
 #include "core/container/terms.hpp"
+#include "core/fermion/ladder_op.hpp"
 #include "core/fermion/mappings/sets.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/products.hpp"
@@ -37,11 +39,7 @@
 namespace vemo::fermion::mappings {
 
 // One factor of a product: a mode and whether the operator creates.
-struct LadderOp {
-    uint64_t mode = 0;
-    bool is_creation = false;
-    bool operator==(const LadderOp&) const = default;
-};
+using LadderOp = fermion::LadderOp;
 
 // A mode ordering with fewer entries than the register has qubits.
 struct ShortModeOrdering {
@@ -71,6 +69,9 @@ using qubit::pauli::CmpntList;
 // The output of a contribution: a Pauli list kept unique by its Map.
 template <FieldVec C>
 using LincombMutView = TermSetMutView<CmpntList, C>;
+
+// A refused output: another register, or not one coefficient per string.
+using ContributeError = AnyError<qubit::DifferentQubits, UnequalCoeffs>;
 
 class Operators {
 public:
@@ -131,7 +132,8 @@ public:
     // term is written before it is read, so the area is sized once, not emptied.
     void load_product_unchecked(std::span<const LadderOp> ops) {
         const uint64_t l = ops.size();
-        if (!can_hold(l)) throw std::bad_alloc();
+        guard_allocation("the terms of a mapped ladder product", l >= 127 ? ~AllocationCount{0} : AllocationCount{1} << l,
+                         term_bytes());
         const uint64_t total = uint64_t{1} << l;
         CmpntList& list = work_.cmpnts;
         ComplexSignVec& powers = work_.coeffs;
@@ -179,20 +181,21 @@ public:
 
     // out += scalar * (loaded product). The real version adds the real part
     // only: terms with a factor of +i or -i add nothing. Refuses an output on
-    // another register before adding anything.
+    // another register, or whose coefficients are not one per string, before
+    // adding anything.
     template <FieldVec C>
-    std::expected<void, qubit::DifferentQubits> contribute(const LincombMutView<C>& out,
-                                                           const typename C::Scalar& scalar) const {
-        if (auto r = qubit::check_same(out.cmpnts.qubits(), qubits()); !r) return r;
+    std::expected<void, ContributeError> contribute(const LincombMutView<C>& out,
+                                                    const typename C::Scalar& scalar) const {
+        if (auto r = qubit::check_same(out.cmpnts.qubits(), qubits()); !r) return std::unexpected(r.error());
+        if (auto r = out.check_in_step(); !r) return std::unexpected(r.error());
         contribute_unchecked(out, scalar);
         return {};
     }
-    std::expected<void, qubit::DifferentQubits> contribute_real(const LincombMutView<RealVec>& out,
-                                                                double scalar) const {
+    std::expected<void, ContributeError> contribute_real(const LincombMutView<RealVec>& out, double scalar) const {
         return contribute(out, scalar);
     }
-    std::expected<void, qubit::DifferentQubits> contribute_complex(const LincombMutView<ComplexVec>& out,
-                                                                   Complex scalar) const {
+    std::expected<void, ContributeError> contribute_complex(const LincombMutView<ComplexVec>& out,
+                                                            Complex scalar) const {
         return contribute(out, scalar);
     }
 
@@ -237,15 +240,9 @@ private:
         return std::nullopt;
     }
 
-    // Whether a work area of 2^l terms fits in the machine's memory: x and z
-    // words, a byte of phase and a quarter byte of power per term.
-    bool can_hold(uint64_t l) const {
-        if (l >= 64) return false;
-        const auto per_term = checked_mul(work_.cmpnts.words_per_row(), 16);
-        if (!per_term) return false;
-        const auto bytes = checked_mul(uint64_t{1} << l, *per_term + 2);
-        return bytes && *bytes <= physical_memory_bytes();
-    }
+    // The bytes of one term of the work area: x and z words, a byte of phase
+    // and (rounded up) a byte of power.
+    uint64_t term_bytes() const { return saturating_add(saturating_mul(work_.cmpnts.words_per_row(), 16), 2); }
 
     static void copy_row(CmpntList& dst, uint64_t i, const CmpntList& src, uint64_t j) {
         std::ranges::copy(src.words(j).x, dst.words_mut(i).x.begin());

@@ -26,5 +26,9 @@ template <>
 struct ErrorToException<ShortCoeffs> {
     static PyObject* type(const ShortCoeffs&) { return PyExc_ValueError; }
 };
+template <>
+struct ErrorToException<UnequalCoeffs> {
+    static PyObject* type(const UnequalCoeffs&) { return PyExc_ValueError; }
+};
 
 }  // namespace vemo::py
