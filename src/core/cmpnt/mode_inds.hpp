@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 
 namespace vemo {
 

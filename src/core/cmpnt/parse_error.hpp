@@ -7,7 +7,7 @@
 
 #include "core/cmpnt/bad_parse.hpp"
 #include "core/container/coeffs/unrepresentable.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 
 namespace vemo {
 

@@ -14,7 +14,8 @@
 #include "core/cmpnt/bad_parse.hpp"
 #include "core/cmpnt/mode_inds.hpp"
 #include "core/container/bit_matrix.hpp"
-#include "core/container/errors.hpp"
+#include "core/container/bit_rows.hpp"
+#include "core/base/errors.hpp"
 #include "core/utils/whitespace.hpp"
 
 namespace vemo {
@@ -214,6 +215,16 @@ inline std::expected<void, OutOfBounds> set_spring(BitRowMutRef row, const State
         w[p / 64] = holder.get_setting(t) ? (w[p / 64] | bit) : (w[p / 64] & ~bit);
     }
     return {};
+}
+
+// Writes string s of the text into row i of a basis-state list: positions
+// marked 1 are set, those marked 0 cleared, the others keep their bits. A
+// string index beyond the text (kind String) and a marked position beyond the
+// row (kind Bit) are refused before anything is written.
+template <class Space>
+std::expected<void, OutOfBounds> set_spring(BitRowList<Space>& l, uint64_t i, const StateSprings& springs, size_t s) {
+    if (auto c = check_bounds(s, springs.n_strings(), OutOfBoundsKind::String); !c) return c;
+    return set_spring(l.bits_mut().row_mut_ref(i), springs, s);
 }
 
 }  // namespace vemo

@@ -15,10 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/table.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/utils/bincode.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -193,9 +196,7 @@ public:
         U8Matrix out;
         out.n_rows = n_rows();
         out.n_cols = n_bits_;
-        guard_allocation("a matrix of bytes", count_product(out.n_rows, out.n_cols), 1);
-        const uint64_t total = out.n_rows * out.n_cols;
-        out.data.resize(total);
+        out.data.resize(guard_allocation("a matrix of bytes", count_product(out.n_rows, out.n_cols), 1));
         uint8_t* p = out.data.data();
         for (uint64_t r = 0; r < n_rows(); ++r) {
             const auto w = row(r);
@@ -255,13 +256,10 @@ inline std::expected<bool, OutOfBounds> BitRowRef::get(uint64_t k) const {
 inline bool BitRowRef::get_bit_unchecked(uint64_t k) const { return matrix->get_bit_unchecked(row, k); }
 inline std::span<const uint64_t> BitRowRef::words() const { return matrix->row(row); }
 inline std::vector<uint64_t> BitRowRef::to_set() const {
-    const auto w = words();
     std::vector<uint64_t> out;
-    for (uint64_t i = 0; i < w.size(); ++i)
-        for (uint64_t x = w[i]; x; x &= x - 1) {
-            const uint64_t k = i * 64 + static_cast<uint64_t>(std::countr_zero(x));
-            if (k < matrix->n_bits()) out.push_back(k);
-        }
+    for_each_set_position(words(), [&](uint64_t k) {
+        if (k < matrix->n_bits()) out.push_back(k);
+    });
     return out;
 }
 

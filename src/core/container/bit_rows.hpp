@@ -6,16 +6,13 @@
 
 #include <bit>
 #include <cstdint>
-#include <expected>
 #include <span>
 #include <string>
 #include <utility>
 
-#include "core/cmpnt/join.hpp"
-#include "core/cmpnt/state_springs.hpp"
 #include "core/container/bit_matrix.hpp"
-#include "core/container/errors.hpp"
 #include "core/container/word_iters.hpp"
+#include "core/utils/join.hpp"
 
 namespace vemo {
 
@@ -44,15 +41,6 @@ public:
         uint64_t ones = 0;
         for (uint64_t w : row(i)) ones += static_cast<uint64_t>(std::popcount(w));
         return bit ? ones : bits_.n_bits() - ones;
-    }
-
-    // Writes string s of the text into row i: positions marked 1 are set,
-    // those marked 0 cleared, the others keep their bits. A string index
-    // beyond the text (kind String) and a marked position beyond the row
-    // (kind Bit) are refused before anything is written.
-    std::expected<void, OutOfBounds> set_spring(uint64_t i, const StateSprings& springs, size_t s) {
-        if (auto c = check_bounds(s, springs.n_strings(), OutOfBoundsKind::String); !c) return c;
-        return vemo::set_spring(bits_.row_mut_ref(i), springs, s);
     }
 
     // The rows' texts joined by ", ".

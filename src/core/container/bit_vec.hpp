@@ -9,8 +9,11 @@
 #include <span>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/table.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -94,8 +97,7 @@ public:
         const uint64_t m = other.n_;
         const uint64_t n0 = n_;
         if (m == 0) return;
-        uint64_t total = 0;
-        if (__builtin_add_overflow(n0, m, &total)) throw std::bad_alloc();
+        const uint64_t total = alloc_add(n0, m);
         std::vector<uint64_t> src(other.words_.begin(), other.words_.end());  // safe against aliasing
         resize(total);
         const unsigned off = static_cast<unsigned>((n0 % per_word) * Bits);

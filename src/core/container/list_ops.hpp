@@ -18,7 +18,7 @@
 #include <span>
 #include <type_traits>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
 #include "core/container/word_iters.hpp"

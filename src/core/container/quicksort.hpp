@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 
 namespace vemo {

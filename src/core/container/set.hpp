@@ -16,7 +16,7 @@
 #include <string>
 #include <utility>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/word_iters.hpp"
 
@@ -39,6 +39,37 @@ std::optional<uint64_t> set_find(const L& list, const Map& map, uint64_t h, cons
         if (words_equal(Words(list.elem_u64it(i)), w)) return i;
     }
     return std::nullopt;
+}
+
+// Appends `w` as element n = the list's length (whatever the map holds) and
+// registers (h, n). Callers have looked `w` up under h first, which checked
+// every index registered there against the list, so (h, n) cannot be stored
+// already; a refusal means a bug.
+template <WordIters L, class W>
+uint64_t set_append(L& list, Map& map, uint64_t h, const BasicWords<W>& w) {
+    const uint64_t n = list.size();
+    push_u64it(list, w);
+    if (!map.insert(h, n)) internal_failure("Set insert: the map registers the new element already");
+    return n;
+}
+
+// Swap-removal of element i, h being its hash: true when it was removed;
+// false (and nothing changes) when i is not registered under h or lies
+// beyond the list.
+template <WordIters L>
+bool set_drop(L& list, Map& map, uint64_t i, uint64_t h) {
+    const uint64_t n = list.size();
+    if (i >= n || !map.remove(h, i)) return false;
+    const uint64_t last = n - 1;
+    if (i != last) {
+        const uint64_t h2 = hash_at_index(list, last);
+        // With a map that does not describe the list the removal may find
+        // nothing; the moved element is registered at its new slot anyway.
+        map.remove(h2, last);
+        map.insert(h2, i);
+    }
+    list.pop_and_swap(i);
+    return true;
 }
 
 }  // namespace detail
@@ -97,13 +128,7 @@ public:
     std::pair<uint64_t, bool> insert_u64it_or_get_index(const BasicWords<W>& w) const {
         const uint64_t h = hash_u64it(w);
         if (auto i = detail::set_find(*list_, *map_, h, w)) return {*i, false};
-        // The new index is the list's length, whatever the map holds.
-        const uint64_t n = list_->size();
-        push_u64it(*list_, w);
-        // The lookup above checked every index registered under h against the
-        // list, so (h, n) cannot be stored already; a refusal means a bug.
-        if (!map_->insert(h, n)) internal_failure("Set insert: the map registers the new element already");
-        return {n, true};
+        return {detail::set_append(*list_, *map_, h, w), true};
     }
     std::pair<uint64_t, bool> insert_u64it_or_get_index(std::span<const uint64_t> w) const {
         return insert_u64it_or_get_index(Words(w));
@@ -112,20 +137,8 @@ public:
     // Swap-removal of element i: true when it was removed; false (and nothing
     // changes) when i is not registered in the map or lies beyond the list.
     bool drop(uint64_t i) const {
-        const uint64_t n = list_->size();
-        if (i >= n) return false;
-        const uint64_t h = hash_at_index(*list_, i);
-        if (!map_->remove(h, i)) return false;
-        const uint64_t last = n - 1;
-        if (i != last) {
-            const uint64_t h2 = hash_at_index(*list_, last);
-            // With a map that does not describe the list the removal may find
-            // nothing; the moved element is registered at its new slot anyway.
-            map_->remove(h2, last);
-            map_->insert(h2, i);
-        }
-        list_->pop_and_swap(i);
-        return true;
+        if (i >= list_->size()) return false;
+        return detail::set_drop(*list_, *map_, i, hash_at_index(*list_, i));
     }
 
 private:

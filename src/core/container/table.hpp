@@ -9,41 +9,31 @@
 #include <string>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/huge_alloc.hpp"
 #include "core/utils/bincode.hpp"
 #include "core/utils/memory.hpp"
 
 namespace vemo {
 
-static_assert(sizeof(size_t) == sizeof(uint64_t), "a 64-bit platform is assumed");
-
-// ceil(n / per_word) without the overflow of (n + per_word - 1) / per_word.
-constexpr uint64_t words_for(uint64_t n, uint64_t per_word = 64) { return n / per_word + (n % per_word != 0); }
-
-// A word count that fits in memory, or AllocationRefusedError (a std::bad_alloc).
-inline uint64_t checked_word_count(uint64_t n) {
-    guard_allocation("a table of 64-bit words", n, sizeof(uint64_t));
-    return n;
-}
-// a * b words, refused as above when the product does not fit.
-inline uint64_t checked_word_count(uint64_t a, uint64_t b) {
-    guard_allocation("a table of 64-bit words", count_product(a, b), sizeof(uint64_t));
-    return a * b;
-}
-
 class Table {
 public:
+    // a * b words, refused (AllocationRefusedError, a std::bad_alloc) when they do not fit in memory.
+    static uint64_t checked_words(uint64_t a, uint64_t b) {
+        return guard_allocation("a table of 64-bit words", count_product(a, b), sizeof(uint64_t));
+    }
+
     Table() = default;
     // An all-zero table.
     Table(uint64_t words_per_row, uint64_t n_rows)
-        : data_(checked_word_count(words_per_row, n_rows), 0), words_per_row_(words_per_row), n_rows_(n_rows) {}
+        : data_(checked_words(words_per_row, n_rows), 0), words_per_row_(words_per_row), n_rows_(n_rows) {}
 
     // Adopts words laid out row-major; the length must be words_per_row * n_rows.
     static std::expected<Table, std::string> from_data(LargeVec<uint64_t> data, uint64_t words_per_row,
                                                        uint64_t n_rows) {
-        uint64_t p = 0;
-        if (__builtin_mul_overflow(words_per_row, n_rows, &p) || p != data.size())
+        if (checked_mul(words_per_row, n_rows) != data.size())
             return std::unexpected("Table of " + std::to_string(n_rows) + " rows of " + std::to_string(words_per_row) +
                                    " words cannot hold " + std::to_string(data.size()) + " words.");
         Table t;
@@ -73,10 +63,10 @@ public:
 
     // Row count becomes m: rows beyond m are dropped, new rows are zero.
     void resize(uint64_t m) {
-        data_.resize(checked_word_count(words_per_row_, m), 0);
+        data_.resize(checked_words(words_per_row_, m), 0);
         n_rows_ = m;
     }
-    void reserve(uint64_t m) { data_.reserve(checked_word_count(words_per_row_, m)); }
+    void reserve(uint64_t m) { data_.reserve(checked_words(words_per_row_, m)); }
     void push_zero_row() { resize(one_more_row(n_rows_)); }
 
     // The last row moves into row i; the table shrinks by one row. An index at or
@@ -100,7 +90,7 @@ public:
                 std::copy_n(data_.begin() + r * old, w, data_.begin() + r * w);
             data_.resize(n_rows_ * w);
         } else {
-            data_.resize(checked_word_count(w, n_rows_), 0);
+            data_.resize(checked_words(w, n_rows_), 0);
             for (uint64_t r = n_rows_; r-- > 0;) {
                 auto src = data_.begin() + r * old;
                 auto dst = data_.begin() + r * w;

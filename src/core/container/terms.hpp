@@ -17,9 +17,9 @@
 #include <string>
 #include <utility>
 
+#include "core/base/errors.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
-#include "core/container/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
 #include "core/container/word_iters.hpp"
@@ -98,46 +98,6 @@ struct Terms {
 
 // ---- TermSet: distinct components, a map that describes the list, one coefficient each ----
 
-namespace detail {
-
-// The index of the element of `list` equal to `w` among those registered under h.
-template <WordIters T, class W>
-std::optional<uint64_t> find_hashed(const T& list, const Map& map, uint64_t h, const BasicWords<W>& w) {
-    const MapLookup r = map.lookup(h);
-    const uint64_t n = list.size();
-    for (uint64_t i : r.indices()) {
-        if (i >= n) map_index_beyond_list(i, n);
-        if (words_equal(Words(list.elem_u64it(i)), w)) return i;
-    }
-    return std::nullopt;
-}
-
-// Appends `w` as element n = list size and registers (h, n).
-template <WordIters T, class W>
-uint64_t append_hashed(T& list, Map& map, uint64_t h, const BasicWords<W>& w) {
-    const uint64_t n = list.size();
-    push_u64it(list, w);
-    if (!map.insert(h, n)) internal_failure("TermSet insert: the map registers the new element already");
-    return n;
-}
-
-// Swap-removal of element i whose hash h is known: saves hashing it again.
-template <WordIters T>
-bool drop_hashed(T& list, Map& map, uint64_t i, uint64_t h) {
-    const uint64_t n = list.size();
-    if (i >= n || !map.remove(h, i)) return false;
-    const uint64_t last = n - 1;
-    if (i != last) {
-        const uint64_t h2 = hash_at_index(list, last);
-        map.remove(h2, last);
-        map.insert(h2, i);
-    }
-    list.pop_and_swap(i);
-    return true;
-}
-
-}  // namespace detail
-
 template <WordIters T, NumReprVec C>
 struct TermSetView {
     const T& cmpnts;
@@ -149,7 +109,7 @@ struct TermSetView {
 
     template <class W>
     std::optional<uint64_t> lookup(const BasicWords<W>& w) const {
-        return detail::find_hashed(cmpnts, map, hash_u64it(w), w);
+        return detail::set_find(cmpnts, map, hash_u64it(w), w);
     }
     // The coefficient of the element with the same words as `e`, if there is one.
     template <WordIters U>
@@ -178,8 +138,8 @@ struct TermSetMutView {
     template <class W>
     std::pair<uint64_t, bool> insert_u64it_or_get_index(const BasicWords<W>& w, const typename C::Scalar& c) const {
         const uint64_t h = hash_u64it(w);
-        if (auto i = detail::find_hashed(cmpnts, map, h, w)) return {*i, false};
-        const uint64_t j = detail::append_hashed(cmpnts, map, h, w);
+        if (auto i = detail::set_find(cmpnts, map, h, w)) return {*i, false};
+        const uint64_t j = detail::set_append(cmpnts, map, h, w);
         coeffs.resize(cmpnts.size());
         coeffs.set(j, c);
         return {j, true};
@@ -193,7 +153,7 @@ struct TermSetMutView {
     // when the map does not register element i.
     bool drop_index(uint64_t i) const {
         if (i >= cmpnts.size()) return false;
-        if (!detail::drop_hashed(cmpnts, map, i, hash_at_index(cmpnts, i))) return false;
+        if (!detail::set_drop(cmpnts, map, i, hash_at_index(cmpnts, i))) return false;
         coeffs.pop_and_swap(i);
         return true;
     }
@@ -279,7 +239,7 @@ bool scaled_iadd_hashed(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w,
     if (hint != no_hint && hint < lhs.cmpnts.size() && words_equal(Words(lhs.cmpnts.elem_u64it(hint)), w))
         found = hint;
     else if (hint != no_hint || !hint_fresh)
-        found = find_hashed(lhs.cmpnts, lhs.map, h, w);
+        found = set_find(lhs.cmpnts, lhs.map, h, w);
     uint64_t j;
     typename C::Scalar sum;
     if (found) {
@@ -288,7 +248,7 @@ bool scaled_iadd_hashed(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w,
         entry = c + entry;
         sum = entry;
     } else {
-        j = append_hashed(lhs.cmpnts, lhs.map, h, w);
+        j = set_append(lhs.cmpnts, lhs.map, h, w);
         if (lhs.coeffs.size() == j) {
             lhs.coeffs.push(c);
         } else {
@@ -297,7 +257,7 @@ bool scaled_iadd_hashed(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w,
         }
         sum = c;
     }
-    if (is_exact_zero(sum) && drop_hashed(lhs.cmpnts, lhs.map, j, h)) lhs.coeffs.pop_and_swap(j);
+    if (is_exact_zero(sum) && set_drop(lhs.cmpnts, lhs.map, j, h)) lhs.coeffs.pop_and_swap(j);
     return !found;
 }
 

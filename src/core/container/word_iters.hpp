@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/siphash.hpp"
 #include "core/utils/memory.hpp"
 

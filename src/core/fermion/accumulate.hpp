@@ -76,7 +76,7 @@ public:
     BatchedAdder& operator=(const BatchedAdder&) = delete;
 
     void operator()(const Words& w, const Scalar& c) {
-        if (words_.empty() && w_ != 0) words_.resize(checked_word_count(batch * 2, w_));
+        if (words_.empty() && w_ != 0) words_.resize(Table::checked_words(batch * 2, w_));
         uint64_t* dst = words_.data() + n_ * 2 * w_;
         w.for_each([&](uint64_t x) { *dst++ = x; });
         coeffs_[n_] = c;

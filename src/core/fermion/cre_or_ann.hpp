@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "core/base/bits.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/mode.hpp"
@@ -21,12 +22,11 @@ namespace vemo::fermion::normal::cre_or_ann {
 // ascending, joined by blanks, after `out`'s existing text.
 inline void append_row_text(std::string& out, std::span<const uint64_t> row, bool is_creation) {
     bool first = true;
-    for (uint64_t w = 0; w < row.size(); ++w)
-        for (uint64_t bits = row[w]; bits; bits &= bits - 1) {
-            if (!first) out += ' ';
-            first = false;
-            append_ladder_op(out, w * 64 + static_cast<uint64_t>(std::countr_zero(bits)), is_creation);
-        }
+    for_each_set_position(row, [&](uint64_t m) {
+        if (!first) out += ' ';
+        first = false;
+        append_ladder_op(out, m, is_creation);
+    });
 }
 
 inline uint64_t popcount_row(std::span<const uint64_t> row) {

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/cmpnt/join.hpp"
+#include "core/utils/join.hpp"
 #include "core/container/bit_matrix.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/mode.hpp"
 #include "core/fermion/packed_mode_inds.hpp"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <expected>
-#include <limits>
 
+#include "core/base/checked.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/map.hpp"
 #include "core/container/terms.hpp"
@@ -41,16 +41,15 @@ struct ProductTerms {
 template <FieldVec C>
 std::expected<ProductTerms<C>, DifferentSpaces> rmul(const CmpntList& lhs, const C& lhs_coeffs, const CmpntList& rhs,
                                                     const C& rhs_coeffs) {
-    uint64_t max_len = 0;
-    if (__builtin_add_overflow(lhs.max_len(), rhs.max_len(), &max_len)) max_len = std::numeric_limits<uint64_t>::max();
+    const uint64_t max_len = saturating_add(lhs.max_len(), rhs.max_len());
     ProductTerms<C> out{CmpntList(max_len, lhs.modes()), Map(), C()};
     if (rhs.modes() != lhs.modes()) return std::unexpected(DifferentSpaces{});
     const uint64_t p = taking_part(TermsView<CmpntList, C>{lhs, lhs_coeffs});
     const uint64_t q = taking_part(TermsView<CmpntList, C>{rhs, rhs_coeffs});
     if (p == 0 || q == 0) return out;
     // At least a word and a coefficient per term.
-    guard_allocation("the terms of a product", count_product(p, q), sizeof(uint64_t) + sizeof(typename C::Scalar));
-    const uint64_t total = p * q;
+    const uint64_t total =
+        guard_allocation("the terms of a product", count_product(p, q), sizeof(uint64_t) + sizeof(typename C::Scalar));
     out.cmpnts.reserve(total);
     out.coeffs.reserve(total);
     for (uint64_t i = 0; i < p; ++i) {

@@ -17,9 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/accumulate.hpp"
 #include "core/fermion/mode.hpp"
@@ -261,9 +262,7 @@ std::expected<std::vector<uint64_t>, ShortCoeffs> active_modes(const TermsView<C
         for (size_t t = 0; t < any.size(); ++t) any[t] |= c[t] | a[t];
     }
     std::vector<uint64_t> out;
-    for (size_t t = 0; t < any.size(); ++t)
-        for (uint64_t bits = any[t]; bits; bits &= bits - 1)
-            out.push_back(t * 64 + static_cast<uint64_t>(std::countr_zero(bits)));
+    for_each_set_position(any, [&](uint64_t k) { out.push_back(k); });
     return out;
 }
 

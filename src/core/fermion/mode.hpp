@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 
 namespace vemo::fermion {
 

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/cmpnt/join.hpp"
+#include "core/utils/join.hpp"
 #include "core/container/coeffs/vecs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/plane_pair.hpp"
 #include "core/container/terms.hpp"
 #include "core/container/word_iters.hpp"

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/general.hpp"
@@ -111,8 +113,12 @@ private:
     // The largest k (below 64) for which 2^k terms fit in memory.
     static uint64_t most_doublings(uint64_t per_term) {
         const uint64_t memory = physical_memory_bytes();
-        uint64_t k = 0, bytes = 0;
-        while (k < 63 && !__builtin_mul_overflow(uint64_t{2} << k, 3 * (per_term + 16), &bytes) && bytes <= memory) ++k;
+        const uint64_t term = saturating_mul(3, saturating_add(per_term, 16));
+        uint64_t k = 0;
+        for (; k < 63; ++k) {
+            const auto bytes = checked_mul(uint64_t{2} << k, term);
+            if (!bytes || *bytes > memory) break;
+        }
         return k;
     }
     bool fits(uint64_t k) const { return k <= max_k_; }
@@ -237,9 +243,7 @@ TermSet<general::CmpntList, C> to_general(const TermsView<normal::CmpntList, C>&
     for (uint64_t i = 0; i < n; ++i) {
         ops.clear();
         for (const auto& [row, cre] : {std::pair{l.cre_row(i), true}, std::pair{l.ann_row(i), false}})
-            for (uint64_t t = 0; t < row.size(); ++t)
-                for (uint64_t bits = row[t]; bits; bits &= bits - 1)
-                    ops.push_back({t * 64 + static_cast<uint64_t>(std::countr_zero(bits)), cre});
+            for_each_set_position(row, [&](uint64_t k) { ops.push_back({k, cre}); });
         v.cmpnts.push_ops(ops);
         const uint64_t k = v.cmpnts.size() - 1;
         v.map.insert(hash_at_index(v.cmpnts, k), k);

@@ -7,7 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/checked.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/table.hpp"
 
 namespace vemo::fermion {
@@ -29,10 +30,7 @@ public:
     uint64_t words_per_row() const { return table_.words_per_row(); }
     uint64_t n_rows() const { return table_.n_rows(); }
     // Slots one row can hold (at least the max_len it was made for); saturates.
-    uint64_t capacity() const {
-        uint64_t c = 0;
-        return __builtin_mul_overflow(words_per_row(), per_word_, &c) ? UINT64_MAX : c;
-    }
+    uint64_t capacity() const { return saturating_mul(words_per_row(), per_word_); }
     uint64_t mask() const { return n_bits_ == 64 ? ~uint64_t{0} : (uint64_t{1} << n_bits_) - 1; }
     const Table& table() const { return table_; }
 

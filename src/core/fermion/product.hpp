@@ -29,11 +29,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/container/coeffs/vecs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/table.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/normal.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::fermion::normal {
 
@@ -143,11 +146,10 @@ public:
         std::copy_n(base_.begin(), n_words_, cre.begin());
         std::copy_n(base_.begin() + static_cast<std::ptrdiff_t>(n_words_), n_words_, ann.begin());
         const uint64_t contracted = ~r & (n_rows_ - 1);
-        for (uint64_t c = contracted; c; c &= c - 1) {
-            const auto b = static_cast<size_t>(std::countr_zero(c));
+        for_each_set_bit(contracted, [&](uint64_t b) {
             cre[opt_word_[b]] &= ~opt_bit_[b];
             ann[opt_word_[b]] &= ~opt_bit_[b];
-        }
+        });
         const uint64_t x = n_forced_ + static_cast<uint64_t>(std::popcount(contracted));
         return sign_ ^ detail::parity(contracted & v_bits_) ^ reversal_parity(x) ^
                (((n_al_ - x) & (n_cr_ - x) & 1) != 0);
@@ -156,7 +158,7 @@ public:
     // Appends every term to `out` (a list of this width) with its sign bit.
     void append_to(CmpntList& out, SignVec& signs) const {
         const uint64_t n0 = out.size();
-        out.resize(checked_total(n0, n_rows_));
+        out.resize(alloc_add(n0, n_rows_));
         signs.resize(out.size());
         for (uint64_t r = 0; r < n_rows_; ++r)
             signs.set(n0 + r, Sign(row(r, out.cre_row_mut(n0 + r), out.ann_row_mut(n0 + r))));
@@ -188,21 +190,20 @@ private:
     // plane do not fit in memory, so always when k >= 64.
     static uint64_t check_rows(uint64_t k, uint64_t w) {
         const AllocationCount rows = k >= 127 ? ~AllocationCount{0} : AllocationCount{1} << k;
-        guard_allocation("the terms of a fermion product", rows, 2 * sizeof(uint64_t) * (w == 0 ? 1 : w));
-        return static_cast<uint64_t>(rows);
+        return guard_allocation("the terms of a fermion product", rows, 2 * sizeof(uint64_t) * (w == 0 ? 1 : w));
     }
 
     // Records the optional modes of word t (ascending; d counts those met so
     // far) at their row-number bits; returns their v bits at those bits.
     uint64_t note_optional(uint64_t opt, uint64_t v, size_t t, uint64_t k, uint64_t& d) {
         uint64_t v_bits = 0;
-        for (; opt; opt &= opt - 1) {
+        for_each_set_bit(opt, [&](uint64_t p) {
             const uint64_t b = k - 1 - d++;  // the lowest optional mode is the top bit of a row number
-            const uint64_t bit = opt & -opt;
+            const uint64_t bit = uint64_t{1} << p;
             opt_word_[b] = t;
             opt_bit_[b] = bit;
             v_bits |= static_cast<uint64_t>((v & bit) != 0) << b;
-        }
+        });
         return v_bits;
     }
 
@@ -215,12 +216,6 @@ private:
         v_bits_ = v_bits;
         sign_ = sign;
         n_rows_ = rows;
-    }
-
-    static uint64_t checked_total(uint64_t a, uint64_t b) {
-        uint64_t t = 0;
-        if (__builtin_add_overflow(a, b, &t)) throw std::bad_alloc();
-        return t;
     }
 
     std::vector<uint64_t> base_;           // creation then annihilation words of the row contracting only forced modes

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/cmpnt/bad_parse.hpp"
-#include "core/cmpnt/join.hpp"
+#include "core/utils/join.hpp"
 #include "core/cmpnt/mode_inds.hpp"
 #include "core/cmpnt/springs.hpp"
 #include "core/container/bit_vec.hpp"

@@ -10,7 +10,7 @@
 
 #include "core/cmpnt/state_springs.hpp"
 #include "core/container/bit_rows.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/fermion/mode.hpp"
 
@@ -39,7 +39,7 @@ public:
         l.reserve(n_str);
         for (size_t s = 0; s < n_str; ++s) {
             l.resize(s + 1);
-            if (auto r = l.set_spring(s, springs, s); !r) return std::unexpected(r.error());
+            if (auto r = set_spring(l, s, springs, s); !r) return std::unexpected(r.error());
         }
         return l;
     }

@@ -23,8 +23,8 @@
 
 #include "core/container/any_error.hpp"
 #include "core/container/coeffs/coeffs.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
-#include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/mode.hpp"
 #include "core/fermion/normal.hpp"

@@ -12,8 +12,9 @@
 #include <span>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/state.hpp"
@@ -38,8 +39,7 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Terms
     std::vector<T> out(static_cast<size_t>(dim), T(0.0));
     const uint64_t m = taking_part(terms);
     for (uint64_t i = 0; i < m; ++i) {
-        const auto row = terms.cmpnts.row(i);
-        const uint64_t w = row.empty() ? 0 : row[0];
+        const uint64_t w = first_word(terms.cmpnts.row(i));
         const uint64_t k = big_endian && n != 0 ? invert_endian(w, n) : w;
         if (k >= dim) internal_failure("to_dense: a state has modes beyond its space");
         out[k] = terms.coeffs.get(i);
@@ -75,10 +75,10 @@ void assign_from_dense(const TermSetMutView<CmpntList, C>& out, std::span<const 
             row[0] = invert_endian(k, n);
         } else {
             std::ranges::fill(row, uint64_t{0});
-            for (uint64_t bits = k; bits; bits &= bits - 1) {
-                const uint64_t m = n - 1 - static_cast<uint64_t>(std::countr_zero(bits));
+            for_each_set_bit(k, [&](uint64_t b) {
+                const uint64_t m = n - 1 - b;
                 row[m / 64] |= uint64_t{1} << (m % 64);
-            }
+            });
         }
         scaled_iadd_u64it(out, std::span<const uint64_t>(row), source[k]);
     }

@@ -28,7 +28,7 @@
 
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/products.hpp"
 #include "core/qubit/symbols.hpp"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/cmpnt/join.hpp"
-#include "core/container/errors.hpp"
+#include "core/utils/join.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/products.hpp"
 
 namespace vemo::qubit::clifford {

@@ -23,9 +23,10 @@
 
 #include <boost/unordered/unordered_flat_map.hpp>
 
+#include "core/base/bits.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/quicksort.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/lincomb.hpp"
@@ -52,8 +53,6 @@ using StatesView = TermsView<state::CmpntList, C>;
 using StatesOutView = TermSetMutView<state::CmpntList, ComplexVec>;
 
 namespace mat_elem_detail {
-
-inline uint64_t first_word(std::span<const uint64_t> w) { return w.empty() ? 0 : w[0]; }
 
 template <QubitsBased L>
 std::expected<void, MatElemError> check_one_word(const L& l) {
@@ -89,8 +88,8 @@ XRunMap sort_and_map_pauli_op(CmpntList& list, C& coeffs) {
     quicksort(list, coeffs, true);
     XRunMap runs;
     for (uint64_t i = 0; i < list.size(); ++i) {
-        const uint64_t x = mat_elem_detail::first_word(list.words(i).x);
-        if (i == 0 || x != mat_elem_detail::first_word(list.words(i - 1).x)) runs.emplace(x, i);
+        const uint64_t x = first_word(list.words(i).x);
+        if (i == 0 || x != first_word(list.words(i - 1).x)) runs.emplace(x, i);
     }
     return runs;
 }
@@ -109,8 +108,8 @@ public:
         x_.resize(n);
         z_.resize(n);
         for (uint64_t i = 0; i < n; ++i) {
-            x_[i] = mat_elem_detail::first_word(cmpnts_.words(i).x);
-            z_[i] = mat_elem_detail::first_word(cmpnts_.words(i).z);
+            x_[i] = first_word(cmpnts_.words(i).x);
+            z_[i] = first_word(cmpnts_.words(i).z);
         }
     }
 
@@ -150,7 +149,7 @@ public:
 
     // mat_elem_cmpnts_from_presorted: between state a of bra and state b of ket.
     Scalar mat_elem_cmpnts(const state::CmpntList& bra, uint64_t a, const state::CmpntList& ket, uint64_t b) const {
-        return between(mat_elem_detail::first_word(bra.row(a)), mat_elem_detail::first_word(ket.row(b)));
+        return between(first_word(bra.row(a)), first_word(ket.row(b)));
     }
 
 private:

@@ -17,8 +17,10 @@
 
 #include <boost/unordered/unordered_flat_set.hpp>
 
+#include "core/base/bits.hpp"
+#include "core/base/checked.hpp"
 #include "core/cmpnt/bad_parse.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/symbols.hpp"
 #include "core/utils/bincode.hpp"
 #include "core/utils/memory.hpp"
@@ -97,7 +99,7 @@ public:
 
     // True when the run start..start+n-1 fits 64 bits: its last index, not the
     // end past it, must fit, so the run may reach UINT64_MAX.
-    static constexpr bool run_fits(uint64_t start, uint64_t n) { return n == 0 || n - 1 <= UINT64_MAX - start; }
+    static constexpr bool run_fits(uint64_t start, uint64_t n) { return n == 0 || checked_add(start, n - 1); }
 
     static std::expected<Qubits, OffsetOverflow> from_offset(uint64_t start, uint64_t n) {
         if (!run_fits(start, n)) return std::unexpected(OffsetOverflow{start, n});
@@ -167,12 +169,11 @@ public:
     template <class WordAt, class F>
     void for_each_set_position(size_t n_words, WordAt word_at, F f) const {
         const uint64_t n = size();
-        for (size_t w = 0; w < n_words; ++w)
-            for (uint64_t m = word_at(w); m; m &= m - 1) {
-                const uint64_t j = uint64_t{w} * 64 + static_cast<uint64_t>(std::countr_zero(m));
-                if (j >= n) return;
-                f(j, get_unchecked(j));
-            }
+        for (size_t w = 0; w < n_words && uint64_t{w} * 64 < n; ++w)
+            for_each_set_bit(word_at(w), [&](uint64_t b) {
+                const uint64_t j = uint64_t{w} * 64 + b;
+                if (j < n) f(j, get_unchecked(j));
+            });
     }
 
     // The largest register index, none for an empty register. A run from an
@@ -181,11 +182,7 @@ public:
     std::optional<uint64_t> largest_index() const {
         const uint64_t n = size();
         if (n == 0) return std::nullopt;
-        if (auto* o = std::get_if<Offset>(&kind_)) {
-            uint64_t last = 0;
-            if (__builtin_add_overflow(o->start, n - 1, &last)) return UINT64_MAX;
-            return last;
-        }
+        if (auto* o = std::get_if<Offset>(&kind_)) return saturating_add(o->start, n - 1);
         if (auto* v = std::get_if<Inds>(&kind_)) return *std::ranges::max_element(v->inds);
         return n - 1;
     }

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/lincomb.hpp"
 

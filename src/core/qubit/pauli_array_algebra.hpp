@@ -20,7 +20,7 @@
 
 #include "core/container/bit_matrix.hpp"
 #include "core/container/coeffs/vecs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/qubit/clifford.hpp"
 #include "core/qubit/pauli_elem.hpp"
@@ -114,8 +114,7 @@ inline void fill_compatibility(const CmpntList& l, uint8_t* out) {
 
 // n * n, refused (AllocationRefusedError) when that many bytes do not fit in memory.
 inline uint64_t compatibility_entries(const CmpntList& l) {
-    guard_allocation("a compatibility matrix", count_product(l.size(), l.size()), 1);
-    return l.size() * l.size();
+    return guard_allocation("a compatibility matrix", count_product(l.size(), l.size()), 1);
 }
 
 // Entry (i, j) is 1 when strings i and j commute, 0 otherwise.

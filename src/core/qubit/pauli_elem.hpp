@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "core/container/coeffs/scalars.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/products.hpp"
 #include "core/qubit/traits.hpp"

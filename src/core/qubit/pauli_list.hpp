@@ -12,8 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/container/bit_matrix.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/plane_pair.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/qubit/mode.hpp"
@@ -69,8 +70,7 @@ inline char* write_fmt(char* p, std::span<const uint64_t> x, std::span<const uin
     const size_t nw = std::min(x.size(), z.size());
     const char* const start = p;
     for (size_t i = 0; i < nw; ++i) {
-        for (uint64_t m = x[i] | z[i]; m; m &= m - 1) {
-            const unsigned b = static_cast<unsigned>(std::countr_zero(m));
+        for_each_set_bit(x[i] | z[i], [&](unsigned b) {  // unsigned b: the faster code here, as measured
             if (p != start) *p++ = ' ';
             // Branch-free letter and, below 100, digits: random strings defeat prediction.
             *p++ = "IXZY"[((x[i] >> b) & 1) | (((z[i] >> b) & 1) << 1)];
@@ -83,7 +83,7 @@ inline char* write_fmt(char* p, std::span<const uint64_t> x, std::span<const uin
             } else {
                 p = std::to_chars(p, p + 20, q).ptr;
             }
-        }
+        });
     }
     return p;
 }

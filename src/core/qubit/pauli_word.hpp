@@ -10,10 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/utils/memory.hpp"
 #include "core/cmpnt/parse_error.hpp"
 #include "core/container/bit_vec.hpp"
 #include "core/container/coeffs/scalars.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/clifford.hpp"
 #include "core/qubit/pauli_list.hpp"
 #include "core/qubit/pauli_springs.hpp"
@@ -35,7 +36,7 @@ inline std::expected<void, OutOfBounds> set_pauli(CmpntList& l, uint64_t i, uint
 // The n codes of positions 0..n-1.
 inline std::vector<PauliMatrix> get_pauli_vec(const CmpntList& l, uint64_t i) {
     const uint64_t n = l.n_qubit();
-    std::vector<PauliMatrix> out(checked_entries<PauliMatrix>(n, "a list of Pauli matrices"));
+    std::vector<PauliMatrix> out(guard_allocation("a list of Pauli matrices", n, sizeof(PauliMatrix)));
     const auto w = l.words(i);
     for (uint64_t q = 0; q < n; ++q) out[q] = encoding::get_qubit(w.x, w.z, q);
     return out;

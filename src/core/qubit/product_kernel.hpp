@@ -8,10 +8,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/siphash.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/lincomb.hpp"
@@ -125,7 +126,7 @@ private:
     // the true last string takes its place.
     [[gnu::noinline]] void drop(uint64_t i, uint64_t h) {
         finish();
-        if (vemo::detail::drop_hashed(out_.cmpnts, out_.map, i, h)) out_.coeffs.pop_and_swap(i);
+        if (vemo::detail::set_drop(out_.cmpnts, out_.map, i, h)) out_.coeffs.pop_and_swap(i);
         n_ = rows_ = out_.cmpnts.size();
         refresh();
     }
@@ -193,110 +194,189 @@ __attribute__((target("avx2"))) inline void stage4_one_word(uint64_t ax, uint64_
 // time, so that with Simd the four hashes are computed together in four-lane
 // code (same values as SipHasher13). Pairs are accumulated in order, so the
 // result is that of accumulating pair by pair. The ring is allocated once per
-// call.
+// call; every step is inlined into the one loop of mul_pairs_body.
+inline constexpr size_t ring_group = 4, ring_groups = 8, ring_slots = ring_group * ring_groups;
+
+// Where the ring's slots live. Each array is a variable of the caller's
+// own, so that the compiler sees that they overlap neither each other nor the
+// slots' words (the heap), and keeps the loop's values in registers.
+struct RingSlots {
+    uint64_t* hashes;  // [ring_slots]
+    Complex* coeffs;   // [ring_slots]
+    size_t* staged;    // [ring_groups]
+    bool* zero_in;     // [ring_groups]: whether group g holds an exactly zero coefficient
+    uint64_t* words;   // [2 * ring_slots * w]: slot t's x words at [t * w], its z words at [(ring_slots + t) * w]
+};
+
 template <size_t W, bool Simd, FieldVec C>
-[[gnu::always_inline]] inline void mul_pairs_body(const ProductMutView& out, const LincombView<C>& lhs,
-                                                  const LincombView<C>& rhs, uint64_t nl, uint64_t nr,
-                                                  uint64_t room) {
-    constexpr size_t group = 4, groups = 8, ring = group * groups;
-    ProductAccumulator<W> acc(out, lhs.cmpnts.words_per_row(), room);
-    const size_t w = acc.words();
-    uint64_t hashes[ring];
-    Complex coeffs[ring];
-    size_t staged[groups];
-    bool zero_in[groups];  // whether group g holds an exactly zero coefficient
-    // The ring's strings: slot t's x words at xs[t * w], its z words at zs[t * w].
-    std::vector<uint64_t> ring_words(2 * ring * w);
-    uint64_t* const xs = ring_words.data();
-    uint64_t* const zs = xs + ring * w;
-    const auto lc = lhs.coeffs.data(), rc = rhs.coeffs.data();
-    const uint64_t* lx = lhs.cmpnts.x_part().data().data();
-    const uint64_t* lz = lhs.cmpnts.z_part().data().data();
-    const uint64_t* rx = rhs.cmpnts.x_part().data().data();
-    const uint64_t* rz = rhs.cmpnts.z_part().data().data();
-    uint64_t i = 0, j = 0;
-    // The next pairs' products into the slots of group g: their number, 0
-    // when no pair is left.
-    const auto stage = [&](size_t g) __attribute__((always_inline)) {
-        const size_t t0 = g * group;
-        uint64_t* const h = hashes + t0;
+class PairRing {
+public:
+    static constexpr size_t group = ring_group, groups = ring_groups, ring = ring_slots;
+
+    PairRing(ProductAccumulator<W>& acc, const RingSlots& slots, const LincombView<C>& lhs,
+             const LincombView<C>& rhs, uint64_t nl, uint64_t nr)
+        : acc_(acc),
+          w_(acc.words()),
+          hashes_(slots.hashes),
+          coeffs_(slots.coeffs),
+          staged_(slots.staged),
+          zero_in_(slots.zero_in),
+          xs_(slots.words),
+          zs_(xs_ + ring * w_),
+          lc_(lhs.coeffs.data()),
+          rc_(rhs.coeffs.data()),
+          lx_(lhs.cmpnts.x_part().data().data()),
+          lz_(lhs.cmpnts.z_part().data().data()),
+          rx_(rhs.cmpnts.x_part().data().data()),
+          rz_(rhs.cmpnts.z_part().data().data()),
+          nl_(nl),
+          nr_(nr) {}
+
+    // The pairs staged in group g; 0 once no pair is left.
+    size_t staged(size_t g) const { return staged_[g]; }
+
+    // Fills group g with the next pairs, marking whether a coefficient is an exact zero.
+    [[gnu::always_inline]] void restage(size_t g) {
+        staged_[g] = stage(g);
+        bool zero = false;
+        for (size_t l = 0; l < staged_[g]; ++l) zero |= is_exact_zero(coeffs_[g * group + l]);
+        zero_in_[g] = zero;
+    }
+
+    // Tells the map that group g comes half a ring later.
+    [[gnu::always_inline]] void prefetch_slots(size_t g) const {
+        for (size_t l = 0; l < staged_[g]; ++l) acc_.prefetch_slot(hashes_[g * group + l]);
+    }
+
+    // Accumulates group g; without an exact zero in it, new strings stay without a test.
+    [[gnu::always_inline]] void drain(size_t g) {
+        if (zero_in_[g]) [[unlikely]] {
+            for (size_t l = 0; l < staged_[g]; ++l) add_slot<false>(g * group + l);
+        } else {
+            for (size_t l = 0; l < staged_[g]; ++l) add_slot<true>(g * group + l);
+        }
+    }
+
+private:
+    // The next pairs' words, coefficients and hashes into group g: their number.
+    [[gnu::always_inline]] size_t stage(size_t g) {
 #if defined(VEMO_HAVE_SIP13_X4)
         if constexpr (Simd && W == 1) {
-            // Four pairs of one lhs row: words and hashes in four-lane code.
-            if (i < nl && nr - j >= group) {
-                detail::stage4_one_word(lx[i], lz[i], rx + j, rz + j, xs + t0, zs + t0, h);
-                for (size_t l = 0; l < group; ++l) {
-                    const uint32_t k = pauli::detail::word_phase_count(lx[i], lz[i], rx[j + l], rz[j + l]) & 3;
-                    coeffs[t0 + l] = detail::phased_product(k, lc[i], rc[j + l]);
-                    acc.prefetch(h[l]);
-                }
-                if ((j += group) == nr) {
-                    j = 0;
-                    ++i;
-                }
-                return group;
-            }
+            if (i_ < nl_ && nr_ - j_ >= group) return stage_four_one_word(g);
         }
 #endif
-        size_t n = 0;
-        for (; n < group && i < nl; ++n) {
-            const size_t t = t0 + n;
-            const uint64_t *ax = lx + i * w, *az = lz + i * w, *bx = rx + j * w, *bz = rz + j * w;
-            uint64_t* sx = xs + t * w;
-            uint64_t* sz = zs + t * w;
-            pauli::detail::LaneCounter k;
-            for (size_t q = 0; q < w; ++q) {
-                k.add(ax[q], az[q], bx[q], bz[q]);
-                sx[q] = ax[q] ^ bx[q];
-                sz[q] = az[q] ^ bz[q];
-            }
-            coeffs[t] = detail::phased_product(k.phase(), lc[i], rc[j]);
-            if (++j == nr) {
-                j = 0;
-                ++i;
-            }
-        }
+        const size_t n = stage_products(g);
 #if defined(VEMO_HAVE_SIP13_X4)
         if constexpr (Simd) {
             if (n == group) {
-                const uint64_t* const mx[group] = {xs + t0 * w, xs + (t0 + 1) * w, xs + (t0 + 2) * w,
-                                                   xs + (t0 + 3) * w};
-                const uint64_t* const mz[group] = {zs + t0 * w, zs + (t0 + 1) * w, zs + (t0 + 2) * w,
-                                                   zs + (t0 + 3) * w};
-                sip13_x4<W>(mx, mz, w, h);
-                for (size_t l = 0; l < group; ++l) acc.prefetch(h[l]);
+                hash_four(g);
                 return n;
             }
         }
 #endif
-        for (size_t l = 0; l < n; ++l) {
-            h[l] = acc.hash(xs + (t0 + l) * w, zs + (t0 + l) * w);
-            acc.prefetch(h[l]);
+        hash_each(g, n);
+        return n;
+    }
+
+#if defined(VEMO_HAVE_SIP13_X4)
+    // Four pairs of one lhs row of one word: words and hashes in four-lane code.
+    [[gnu::always_inline]] size_t stage_four_one_word(size_t g) {
+        const size_t t0 = g * group;
+        detail::stage4_one_word(lx_[i_], lz_[i_], rx_ + j_, rz_ + j_, xs_ + t0, zs_ + t0, hashes_ + t0);
+        for (size_t l = 0; l < group; ++l) {
+            const uint32_t k = pauli::detail::word_phase_count(lx_[i_], lz_[i_], rx_[j_ + l], rz_[j_ + l]) & 3;
+            coeffs_[t0 + l] = detail::phased_product(k, lc_[i_], rc_[j_ + l]);
+            acc_.prefetch(hashes_[t0 + l]);
+        }
+        if ((j_ += group) == nr_) {
+            j_ = 0;
+            ++i_;
+        }
+        return group;
+    }
+
+    // The hashes of a full group in four-lane code.
+    [[gnu::always_inline]] void hash_four(size_t g) {
+        const size_t t0 = g * group;
+        const uint64_t* const mx[group] = {slot_x(t0), slot_x(t0 + 1), slot_x(t0 + 2), slot_x(t0 + 3)};
+        const uint64_t* const mz[group] = {slot_z(t0), slot_z(t0 + 1), slot_z(t0 + 2), slot_z(t0 + 3)};
+        sip13_x4<W>(mx, mz, w_, hashes_ + t0);
+        for (size_t l = 0; l < group; ++l) acc_.prefetch(hashes_[t0 + l]);
+    }
+#endif
+
+    // The words and coefficients of the next pairs (up to a group) into the
+    // slots of group g: their number.
+    [[gnu::always_inline]] size_t stage_products(size_t g) {
+        size_t n = 0;
+        for (; n < group && i_ < nl_; ++n) {
+            const size_t t = g * group + n;
+            const uint64_t *ax = lx_ + i_ * w_, *az = lz_ + i_ * w_, *bx = rx_ + j_ * w_, *bz = rz_ + j_ * w_;
+            uint64_t* const sx = slot_x(t);
+            uint64_t* const sz = slot_z(t);
+            pauli::detail::LaneCounter k;
+            for (size_t q = 0; q < w_; ++q) {
+                k.add(ax[q], az[q], bx[q], bz[q]);
+                sx[q] = ax[q] ^ bx[q];
+                sz[q] = az[q] ^ bz[q];
+            }
+            coeffs_[t] = detail::phased_product(k.phase(), lc_[i_], rc_[j_]);
+            if (++j_ == nr_) {
+                j_ = 0;
+                ++i_;
+            }
         }
         return n;
-    };
-    const auto restage = [&](size_t g) __attribute__((always_inline)) {
-        staged[g] = stage(g);
-        bool zero = false;
-        for (size_t l = 0; l < staged[g]; ++l) zero |= is_exact_zero(coeffs[g * group + l]);
-        zero_in[g] = zero;
-    };
-    for (size_t g = 0; g < groups; ++g) restage(g);
-    for (size_t g = 0; staged[g] > 0; g = (g + 1) % groups) {
-        const size_t half = (g + groups / 2) % groups;
-        for (size_t l = 0; l < staged[half]; ++l) acc.prefetch_slot(hashes[half * group + l]);
-        if (zero_in[g]) [[unlikely]] {
-            for (size_t l = 0; l < staged[g]; ++l) {
-                const size_t t = g * group + l;
-                acc.add(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
-            }
-        } else {
-            for (size_t l = 0; l < staged[g]; ++l) {
-                const size_t t = g * group + l;
-                acc.template add<true>(hashes[t], xs + t * w, zs + t * w, coeffs[t]);
-            }
+    }
+
+    // The hashes of the first n slots of group g, one string at a time.
+    [[gnu::always_inline]] void hash_each(size_t g, size_t n) {
+        for (size_t t = g * group; t < g * group + n; ++t) {
+            hashes_[t] = acc_.hash(slot_x(t), slot_z(t));
+            acc_.prefetch(hashes_[t]);
         }
-        restage(g);
+    }
+
+    template <bool NonZero>
+    [[gnu::always_inline]] void add_slot(size_t t) {
+        acc_.template add<NonZero>(hashes_[t], slot_x(t), slot_z(t), coeffs_[t]);
+    }
+
+    // Slot t's x words at xs_[t * w], its z words at zs_[t * w].
+    uint64_t* slot_x(size_t t) const { return xs_ + t * w_; }
+    uint64_t* slot_z(size_t t) const { return zs_ + t * w_; }
+
+    ProductAccumulator<W>& acc_;
+    const size_t w_;  // words per plane: W, or the count at run time for W = 0
+    uint64_t* const hashes_;
+    Complex* const coeffs_;
+    size_t* const staged_;
+    bool* const zero_in_;
+    uint64_t* const xs_;
+    uint64_t* const zs_;
+    const std::span<const typename C::Scalar> lc_, rc_;
+    const uint64_t *const lx_, *const lz_, *const rx_, *const rz_;
+    const uint64_t nl_, nr_;
+    uint64_t i_ = 0, j_ = 0;  // the next pair: lhs term i_, rhs term j_
+};
+
+template <size_t W, bool Simd, FieldVec C>
+[[gnu::always_inline]] inline void mul_pairs_body(const ProductMutView& out, const LincombView<C>& lhs,
+                                                  const LincombView<C>& rhs, uint64_t nl, uint64_t nr,
+                                                  uint64_t room) {
+    using Ring = PairRing<W, Simd, C>;
+    ProductAccumulator<W> acc(out, lhs.cmpnts.words_per_row(), room);
+    uint64_t hashes[Ring::ring];
+    Complex coeffs[Ring::ring];
+    size_t staged[Ring::groups];
+    bool zero_in[Ring::groups];
+    std::vector<uint64_t> words(2 * Ring::ring * acc.words());
+    Ring ring(acc, RingSlots{hashes, coeffs, staged, zero_in, words.data()}, lhs, rhs, nl, nr);
+    for (size_t g = 0; g < Ring::groups; ++g) ring.restage(g);
+    for (size_t g = 0; ring.staged(g) > 0; g = (g + 1) % Ring::groups) {
+        ring.prefetch_slots((g + Ring::groups / 2) % Ring::groups);
+        ring.drain(g);
+        ring.restage(g);
     }
     acc.finish();
 }

@@ -10,6 +10,8 @@
 #include <span>
 #include <utility>
 
+#include "core/base/bits.hpp"
+
 namespace vemo::qubit::pauli {
 
 // Read-only and writable views of one Pauli string's two planes.
@@ -158,8 +160,8 @@ inline uint32_t imul_state(std::span<uint64_t> state, PauliWords op) { return as
 // The one-word action: (s XOR x0, k) from word 0 of the planes; a string
 // without words (0 qubits) reads its missing words as 0 and acts as the identity.
 inline std::pair<uint64_t, uint32_t> mul_state_u64(PauliWords op, uint64_t s) {
-    const uint64_t x = op.x.empty() ? 0 : op.x[0];
-    const uint64_t z = op.z.empty() ? 0 : op.z[0];
+    const uint64_t x = first_word(op.x);
+    const uint64_t z = first_word(op.z);
     return {s ^ x, mul_op_state_phase_u64(x, z, s)};
 }
 

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/bits.hpp"
+#include "core/utils/memory.hpp"
 #include "core/container/map.hpp"
 #include "core/container/set.hpp"
 #include "core/qubit/mat_elem.hpp"
@@ -30,8 +32,7 @@ struct DenseSquare {
 
     // d x d zeros; AllocationRefusedError when d * d entries do not fit in memory.
     explicit DenseSquare(uint64_t d) : dim(d) {
-        guard_allocation("a projected matrix", count_product(d, d), sizeof(T));
-        data.assign(d * d, T());
+        data.assign(guard_allocation("a projected matrix", count_product(d, d), sizeof(T)), T());
     }
     T& at(uint64_t i, uint64_t j) { return data[i * dim + j]; }
 };
@@ -71,7 +72,7 @@ std::expected<DenseSquare<typename C::Scalar>, MatElemError> mat_ortho_projected
     const PresortedOp<C> pre(op);
     const bool herm = pre.hermitian();
     std::vector<uint64_t> s(d);
-    for (uint64_t i = 0; i < d; ++i) s[i] = mat_elem_detail::first_word(subspace.row(i));
+    for (uint64_t i = 0; i < d; ++i) s[i] = first_word(subspace.row(i));
     for (uint64_t i = 0; i < d; ++i) {
         for (uint64_t j = 0; j < d; ++j) {
             if (herm && j > i) break;

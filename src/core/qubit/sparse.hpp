@@ -23,12 +23,4 @@ struct CsrMatrix {
     bool operator==(const CsrMatrix&) const = default;
 };
 
-// Refuses (AllocationRefusedError, a std::bad_alloc) n entries of T that do
-// not fit in memory; `what` names the buffer in the error.
-template <class T>
-inline size_t checked_entries(uint64_t n, const char* what = "a sparse matrix") {
-    guard_allocation(what, n, sizeof(T));
-    return static_cast<size_t>(n);
-}
-
 }  // namespace vemo::qubit

@@ -35,24 +35,18 @@
 
 #include <boost/unordered/unordered_flat_map.hpp>
 
+#include "core/base/bits.hpp"
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/qubit/lincomb.hpp"
 #include "core/qubit/num_ops.hpp"
 #include "core/qubit/sparse.hpp"
 #include "core/utils/endian.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::qubit::pauli {
 
 namespace sparse_detail {
-
-inline uint64_t first_word(std::span<const uint64_t> w) { return w.empty() ? 0 : w[0]; }
-
-inline uint64_t checked_product(uint64_t a, uint64_t b) {
-    uint64_t p = 0;
-    if (__builtin_mul_overflow(a, b, &p)) throw std::bad_alloc();
-    return p;
-}
 
 // i^k times a coefficient: a complex product, or both parts scaled for a real one.
 inline Complex term_value(uint32_t k, Complex c) { return scaled_complex(detail::phase_values[k], c); }
@@ -244,16 +238,15 @@ template <bool Filtered, FieldVec C>
 CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
-    guard_allocation("a sparse matrix", count_product(dim, g_count), sizeof(uint64_t) + sizeof(std::complex<double>));
-    const uint64_t room = checked_product(dim, g_count);
+    const uint64_t room = guard_allocation("a sparse matrix", count_product(dim, g_count),
+                                           sizeof(uint64_t) + sizeof(std::complex<double>));
     CsrMatrix m;
     m.n_rows = m.n_cols = dim;
-    const size_t n_ptr = checked_entries<uint64_t>(dim + 1);
-    const size_t n_idx = checked_entries<uint64_t>(room), n_val = checked_entries<std::complex<double>>(room);
+    const size_t n_ptr = guard_allocation("a sparse matrix", dim + 1, sizeof(uint64_t));
     if (g_count > UINT32_MAX) throw std::bad_alloc();
     m.indptr.reserve(n_ptr);
-    m.indices.reserve(n_idx);
-    m.data.reserve(n_val);
+    m.indices.reserve(room);
+    m.data.reserve(room);
     m.indptr.push_back(0);
     const RowOrder order(gt.x, n);
     const XTrie buckets(order.bucket_x);
@@ -310,7 +303,7 @@ CsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filt
     // Rows by counting; columns stay ascending within a row.
     CsrMatrix m;
     m.n_rows = m.n_cols = dim;
-    m.indptr.assign(checked_entries<uint64_t>(dim + 1), 0);
+    m.indptr.assign(guard_allocation("a sparse matrix", dim + 1, sizeof(uint64_t)), 0);
     for (const Entry& e : entries) ++m.indptr[e.row + 1];
     for (uint64_t r = 0; r < dim; ++r) m.indptr[r + 1] += m.indptr[r];
     m.indices.resize(entries.size());

@@ -12,11 +12,11 @@
 #include <string>
 #include <utility>
 
-#include "core/cmpnt/join.hpp"
+#include "core/utils/join.hpp"
 #include "core/cmpnt/state_springs.hpp"
 #include "core/container/bit_rows.hpp"
 #include "core/container/coeffs/scalars.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/word_iters.hpp"
 #include "core/qubit/mode.hpp"
 #include "core/qubit/pauli_list.hpp"

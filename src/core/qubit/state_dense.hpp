@@ -11,15 +11,16 @@
 #include <span>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/map.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/state.hpp"
 #include "core/utils/endian.hpp"
 #include "core/utils/memory.hpp"
-#include "core/utils/vdot.hpp"
+#include "core/container/vdot.hpp"
 
 namespace vemo::qubit::state::lincomb {
 
@@ -56,8 +57,7 @@ std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const Cmpnt
     const uint64_t m = taking_part(TermsView<CmpntList, C>{cmpnts, coeffs});
     const std::span<const T> c = coeffs.data();
     for (uint64_t i = 0; i < m; ++i) {
-        const auto r = cmpnts.row(i);
-        const uint64_t s = r.empty() ? 0 : r[0];
+        const uint64_t s = first_word(cmpnts.row(i));
         // Bits at n and above stay zero, so s indexes the vector; never write past it.
         if (s >= *dim) internal_failure("to_dense: a state has bits beyond its register");
         out[detail::reorder(s, n, big_endian)] = c[i];

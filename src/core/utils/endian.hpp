@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 
 namespace vemo {
 

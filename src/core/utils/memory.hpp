@@ -14,15 +14,15 @@
 
 #include <unistd.h>
 
+#include "core/base/checked.hpp"
+
 namespace vemo {
 
 // Bytes of physical memory; UINT64_MAX when the system does not say.
 inline uint64_t physical_memory_bytes() {
     const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGE_SIZE);
     if (pages <= 0 || page <= 0) return UINT64_MAX;
-    uint64_t bytes = 0;
-    if (__builtin_mul_overflow(static_cast<uint64_t>(pages), static_cast<uint64_t>(page), &bytes)) return UINT64_MAX;
-    return bytes;
+    return saturating_mul(static_cast<uint64_t>(pages), static_cast<uint64_t>(page));
 }
 
 // A refused allocation that says what could not be allocated and how large
@@ -62,9 +62,8 @@ struct AllocationRefused {
     bool operator==(const AllocationRefused&) const = default;
 
     std::string message() const {
-        AllocationCount bytes = 0;
-        const std::string size =
-            __builtin_mul_overflow(count, AllocationCount{item_bytes}, &bytes) ? "over 2^128" : decimal(bytes);
+        const bool wraps = item_bytes != 0 && count > ~AllocationCount{0} / item_bytes;
+        const std::string size = wraps ? "over 2^128" : decimal(count * item_bytes);
         return "Cannot allocate " + what + " of " + decimal(count) + (count == 1 ? " entry (" : " entries (") + size +
                " bytes): more than the " + std::to_string(physical_memory_bytes()) +
                " bytes of memory this machine has.";
@@ -108,9 +107,11 @@ inline uint64_t max_allocation_bytes() {
     return std::unexpected(AllocationRefused{what, count, item_bytes});
 }
 
-// The same check, throwing AllocationRefusedError on refusal.
-inline void guard_allocation(const char* what, AllocationCount count, uint64_t item_bytes) {
+// The same check, throwing AllocationRefusedError on refusal; returns the
+// count admitted (below 2^63, so it fits a size).
+inline uint64_t guard_allocation(const char* what, AllocationCount count, uint64_t item_bytes) {
     if (auto r = check_allocation(what, count, item_bytes); !r) throw AllocationRefusedError(std::move(r.error()));
+    return static_cast<uint64_t>(count);
 }
 
 // a * b without overflow, for the guard.

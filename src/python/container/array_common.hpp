@@ -33,8 +33,6 @@
 
 namespace vemo::py::array {
 
-// Index i of a list of length n under the Python index rule.
-inline uint64_t index(int64_t i, uint64_t n) { return to_py_result(try_py_index(i, n)); }
 
 // ---- the whole object ----
 
@@ -70,18 +68,18 @@ void append_clear(L& self) {
 
 template <SpacedList L>
 void cmpnt_clear(L& self, int64_t i) {
-    clear_elem(self, index(i, self.size()));
+    clear_elem(self, py_index(i, self.size()));
 }
 
 template <SpacedList L>
 std::string cmpnt_to_string(const L& self, int64_t i) {
-    return self.fmt_elem(index(i, self.size()));
+    return self.fmt_elem(py_index(i, self.size()));
 }
 
 template <SpacedList L>
 void cmpnt_copy_internal(L& self, int64_t i_dst, int64_t i_src) {
-    const uint64_t d = index(i_dst, self.size());
-    const uint64_t s = index(i_src, self.size());
+    const uint64_t d = py_index(i_dst, self.size());
+    const uint64_t s = py_index(i_src, self.size());
     static_cast<void>(copy_elem_from(self, d, self, s));  // a list holds each of its own elements
 }
 
@@ -89,8 +87,8 @@ void cmpnt_copy_internal(L& self, int64_t i_dst, int64_t i_src) {
 template <SpacedList L>
 void cmpnt_copy_external(L& self, int64_t i_dst, const L& src, int64_t i_src) {
     to_py_result(check_compatible(self, src));
-    const uint64_t d = index(i_dst, self.size());
-    const uint64_t s = index(i_src, src.size());
+    const uint64_t d = py_index(i_dst, self.size());
+    const uint64_t s = py_index(i_src, src.size());
     // A list that cannot hold every element of its space refuses some with an error value.
     if constexpr (std::is_void_v<decltype(copy_elem_from(self, d, src, s))>)
         copy_elem_from(self, d, src, s);
@@ -102,8 +100,8 @@ void cmpnt_copy_external(L& self, int64_t i_dst, const L& src, int64_t i_src) {
 // different spaces, which compare unequal.
 template <SpacedList L>
 bool cmpnt_equal(const L& self, int64_t i_lhs, const L& rhs, int64_t i_rhs) {
-    const uint64_t i = index(i_lhs, self.size());
-    const uint64_t j = index(i_rhs, rhs.size());
+    const uint64_t i = py_index(i_lhs, self.size());
+    const uint64_t j = py_index(i_rhs, rhs.size());
     return elems_equal(self, i, rhs, j);
 }
 
@@ -136,19 +134,19 @@ void refresh_map(const L& self, Map& map) {
 template <SpacedList L>
 uint64_t mapped_insert(L& self, Map& map, const L& other, int64_t index_) {
     to_py_result(check_compatible(self, other));
-    return unwrap_result(vemo::mapped_insert(SetMutView<L>(self, map), other, index(index_, other.size())));
+    return unwrap_result(vemo::mapped_insert(SetMutView<L>(self, map), other, py_index(index_, other.size())));
 }
 
 template <SpacedList L>
 std::optional<uint64_t> mapped_lookup(const L& self, const Map& map, const L& other, int64_t index_) {
     to_py_result(check_compatible(self, other));
-    return vemo::mapped_lookup(SetView<L>(self, map), other, index(index_, other.size()));
+    return vemo::mapped_lookup(SetView<L>(self, map), other, py_index(index_, other.size()));
 }
 
 template <SpacedList L>
 std::optional<uint64_t> mapped_remove(L& self, Map& map, const L& other, int64_t index_) {
     to_py_result(check_compatible(self, other));
-    return vemo::mapped_remove(SetMutView<L>(self, map), other, index(index_, other.size()));
+    return vemo::mapped_remove(SetMutView<L>(self, map), other, py_index(index_, other.size()));
 }
 
 template <SpacedList L>

@@ -11,42 +11,42 @@
 #include <vector>
 
 #include "core/cmpnt/state_springs.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "python/container/array_common.hpp"
 
 namespace vemo::py::array {
 
 template <class L>
 void cmpnt_set_bit(L& self, int64_t i_cmpnt, int64_t i_pos, bool bit) {
-    const uint64_t i = index(i_cmpnt, self.size());
-    self.bits_mut().set_bit_unchecked(i, index(i_pos, self.bits().n_bits()), bit);
+    const uint64_t i = py_index(i_cmpnt, self.size());
+    self.bits_mut().set_bit_unchecked(i, py_index(i_pos, self.bits().n_bits()), bit);
 }
 
 template <class L>
 bool cmpnt_get_bit(const L& self, int64_t i_cmpnt, int64_t i_pos) {
-    const uint64_t i = index(i_cmpnt, self.size());
-    return self.bits().get_bit_unchecked(i, index(i_pos, self.bits().n_bits()));
+    const uint64_t i = py_index(i_cmpnt, self.size());
+    return self.bits().get_bit_unchecked(i, py_index(i_pos, self.bits().n_bits()));
 }
 
 template <class L>
 std::expected<void, OutOfBounds> cmpnt_set_from_list(L& self, int64_t i, std::vector<bool> bits) {
-    return self.bits_mut().assign_vec(index(i, self.size()), bits);
+    return self.bits_mut().assign_vec(py_index(i, self.size()), bits);
 }
 
 template <class L>
 std::expected<void, OutOfBounds> cmpnt_set_from_set(L& self, int64_t i, std::set<uint64_t> bits) {
-    return self.bits_mut().assign_set(index(i, self.size()), bits);
+    return self.bits_mut().assign_set(py_index(i, self.size()), bits);
 }
 
 // Bits the string does not name keep their values.
 template <class L>
 std::expected<void, OutOfBounds> cmpnt_set_from_spring(L& self, int64_t i, const BinarySprings& src, uint64_t i_src) {
-    return self.set_spring(index(i, self.size()), src, i_src);
+    return vemo::set_spring(self, py_index(i, self.size()), src, i_src);
 }
 
 template <class L>
 std::vector<bool> cmpnt_get_list(const L& self, int64_t i) {
-    const uint64_t r = index(i, self.size());
+    const uint64_t r = py_index(i, self.size());
     std::vector<bool> out(self.bits().n_bits());
     for (uint64_t q = 0; q < out.size(); ++q) out[q] = self.bits().get_bit_unchecked(r, q);
     return out;
@@ -54,13 +54,13 @@ std::vector<bool> cmpnt_get_list(const L& self, int64_t i) {
 
 template <class L>
 std::set<uint64_t> cmpnt_get_set(const L& self, int64_t i) {
-    const auto on = self.bits().row_ref(index(i, self.size())).to_set();
+    const auto on = self.bits().row_ref(py_index(i, self.size())).to_set();
     return std::set<uint64_t>(on.begin(), on.end());
 }
 
 template <class L>
 uint64_t cmpnt_count(const L& self, int64_t i, bool bit) {
-    return self.count(index(i, self.size()), bit);
+    return self.count(py_index(i, self.size()), bit);
 }
 
 }  // namespace vemo::py::array

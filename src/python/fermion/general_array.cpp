@@ -46,24 +46,23 @@ std::expected<CmpntList, ProductError> array_new(const Modes* modes, std::option
     return out;
 }
 
-uint64_t index_of(const CmpntList& self, int64_t i) { return to_py_result(try_py_index(i, self.size())); }
 
 // The product is checked against the capacity before the index is converted.
 void set_product(CmpntList& self, int64_t i, const std::vector<uint64_t>& inds, const std::vector<bool>& flags) {
     to_py_result(self.check_product(inds, flags.size()));
-    self.assign_widening(index_of(self, i), inds, flags);
+    self.assign_widening(py_index(i, self.size()), inds, flags);
 }
 
 void cmpnt_set_from_ops(CmpntList& self, int64_t i, std::vector<uint64_t> mode_inds, std::vector<bool> adj) {
     set_product(self, i, mode_inds, adj);
 }
 void cmpnt_set_from_spring(CmpntList& self, int64_t i_cmpnt, const fermion::Springs& src, int64_t i_src) {
-    const uint64_t s = to_py_result(try_py_index(i_src, src.n_strings()));
+    const uint64_t s = py_index(i_src, src.n_strings());
     const auto [inds, flags] = split_ops(src.get_ops(s));
     set_product(self, i_cmpnt, inds, flags);
 }
 std::pair<std::vector<uint64_t>, std::vector<bool>> cmpnt_get_ops(const CmpntList& self, int64_t i) {
-    return self.get(index_of(self, i));
+    return self.get(py_index(i, self.size()));
 }
 
 std::expected<CmpntList, ProductError> from_ladder_product(const Modes& modes, std::vector<fermion::LadderOp> ops) {

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/base/bits.hpp"
 #include "core/fermion/normal_order.hpp"
 #include "python/container/array_common.hpp"
 #include "python/fermion/arrays.hpp"
@@ -30,47 +31,45 @@ std::expected<CmpntList, ProductError> array_new(const Modes* modes, const fermi
 }
 
 
-uint64_t index_of(const CmpntList& self, int64_t i) { return to_py_result(try_py_index(i, self.size())); }
-uint64_t mode_of(const CmpntList& self, int64_t m) { return to_py_result(try_py_index(m, self.n_modes())); }
 
 std::expected<void, OutOfBounds> cmpnt_set_from_sets(CmpntList& self, int64_t i, std::set<uint64_t> cre,
                                                      std::set<uint64_t> ann) {
-    return self.assign_sets(index_of(self, i), cre, ann);
+    return self.assign_sets(py_index(i, self.size()), cre, ann);
 }
 std::expected<void, OutOfBounds> cmpnt_set_from_lists(CmpntList& self, int64_t i, std::vector<bool> cre,
                                                       std::vector<bool> ann) {
-    return self.assign_flags(index_of(self, i), cre, ann);
+    return self.assign_flags(py_index(i, self.size()), cre, ann);
 }
 
 // The string is checked and ordered before the component index is converted.
 void cmpnt_set_from_spring(CmpntList& self, int64_t i_cmpnt, const fermion::Springs& src, int64_t i_src) {
-    const uint64_t s = to_py_result(try_py_index(i_src, src.n_strings()));
+    const uint64_t s = py_index(i_src, src.n_strings());
     CmpntList one(self.modes());
     fermion::NormalOrderer<RealVec> orderer(self.modes());
     to_py_result(fermion::push_canonical(one, src.get_ops(s), orderer));
-    copy_elem_from(self, index_of(self, i_cmpnt), one, 0);
+    copy_elem_from(self, py_index(i_cmpnt, self.size()), one, 0);
 }
 
 std::tuple<std::vector<uint64_t>, std::vector<uint64_t>> cmpnt_get_sets(const CmpntList& self, int64_t i) {
-    const uint64_t k = index_of(self, i);
+    const uint64_t k = py_index(i, self.size());
     return {self.modes_of(k, true), self.modes_of(k, false)};
 }
 
 // One mode of the creation (cre true) or annihilation set.
 template <bool cre>
 void cmpnt_set_mode(CmpntList& self, int64_t i_cmpnt, int64_t i_mode, bool value) {
-    const uint64_t i = index_of(self, i_cmpnt), m = mode_of(self, i_mode);
+    const uint64_t i = py_index(i_cmpnt, self.size()), m = py_index(i_mode, self.n_modes());
     self.set_mode(i, m, cre, value);
 }
 template <bool cre>
 bool cmpnt_get_mode(const CmpntList& self, int64_t i_cmpnt, int64_t i_mode) {
-    const uint64_t i = index_of(self, i_cmpnt), m = mode_of(self, i_mode);
+    const uint64_t i = py_index(i_cmpnt, self.size()), m = py_index(i_mode, self.n_modes());
     return self.has_mode(i, m, cre);
 }
 
-uint64_t cmpnt_count_n_body(const CmpntList& self, int64_t i) { return self.count_n_body(index_of(self, i)); }
+uint64_t cmpnt_count_n_body(const CmpntList& self, int64_t i) { return self.count_n_body(py_index(i, self.size())); }
 int64_t cmpnt_particle_number_change(const CmpntList& self, int64_t i) {
-    return self.particle_number_change(index_of(self, i));
+    return self.particle_number_change(py_index(i, self.size()));
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ std::tuple<T, C> tuple_of(TermSet<T, C>&& t) {
 inline std::tuple<CmpntList, SignVec> cmpnt_mul(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
                                                int64_t i_rhs) {
     to_py_result(fermion::check_same_space(self.modes(), rhs.modes()));
-    const uint64_t i = to_py_result(try_py_index(i_lhs, self.size()));
-    const uint64_t j = to_py_result(try_py_index(i_rhs, rhs.size()));
+    const uint64_t i = py_index(i_lhs, self.size());
+    const uint64_t j = py_index(i_rhs, rhs.size());
     auto p = fermion::normal::mul_cmpnts({&self, i}, {&rhs, j});
     return {std::move(p.cmpnts), std::move(p.signs)};
 }

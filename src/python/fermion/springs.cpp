@@ -22,7 +22,7 @@ Springs springs_new(std::optional<std::string> s) {
 uint64_t springs_len(const Springs& s) { return s.n_strings(); }
 
 std::vector<std::tuple<uint64_t, bool>> get_ops(const Springs& s, int64_t i) {
-    const uint64_t k = to_py_result(try_py_index(i, s.n_strings()));
+    const uint64_t k = py_index(i, s.n_strings());
     std::vector<std::tuple<uint64_t, bool>> out;
     for (fermion::LadderOp op : s.get_ladder_op_iter(k)) out.emplace_back(op.mode, op.is_creation);
     return out;

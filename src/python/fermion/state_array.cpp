@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/fermion/state_dense.hpp"
-#include "core/utils/vdot.hpp"
+#include "core/container/vdot.hpp"
 #include "python/container/array_common.hpp"
 #include "python/container/bit_rows_methods.hpp"
 #include "python/fermion/arrays.hpp"

@@ -8,8 +8,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/base/errors.hpp"
 #include "core/container/any_error.hpp"
-#include "core/container/errors.hpp"
 #include "core/utils/memory.hpp"
 #include "python/frame/py.hpp"
 
@@ -82,6 +82,9 @@ inline std::expected<uint64_t, PyIndexError> try_py_index(int64_t index, uint64_
     if (back <= len) return len - back;
     return std::unexpected(PyIndexError{static_cast<int64_t>(u + len), len});
 }
+
+// try_py_index's value, or its IndexError raised.
+inline uint64_t py_index(int64_t index, uint64_t len) { return to_py_result(try_py_index(index, len)); }
 
 inline std::expected<std::vector<uint64_t>, PyIndexError> try_py_indices(std::vector<int64_t> indices,
                                                                           uint64_t len) {

@@ -1,5 +1,9 @@
 #include "python/frame/numpy.hpp"
 
+#include <optional>
+
+#include "core/base/checked.hpp"
+
 namespace vemo::py {
 
 PyObject* cached_attr(const char* module, const char* attr) {
@@ -35,8 +39,11 @@ std::string Buffer::format() const {
 
 bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries) {
     uint64_t product = 1;
-    for (Py_ssize_t d : shape)
-        if (d < 0 || __builtin_mul_overflow(product, static_cast<uint64_t>(d), &product)) return false;
+    for (Py_ssize_t d : shape) {
+        const auto next = d < 0 ? std::nullopt : checked_mul(product, static_cast<uint64_t>(d));
+        if (!next) return false;
+        product = *next;
+    }
     return product == n_entries;
 }
 

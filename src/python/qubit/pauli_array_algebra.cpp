@@ -13,14 +13,11 @@ namespace vemo::py::pauli_array {
 namespace {
 
 using qubit::check_same;
-
 using qubit::DifferentQubits;
-
-uint64_t index_in(const CmpntList& l, int64_t i) { return to_py_result(try_py_index(i, l.size())); }
 
 std::expected<std::pair<CmpntList, ComplexSign>, DifferentQubits> cmpnt_mul(const CmpntList& self, int64_t i_lhs,
                                                                            const CmpntList& rhs, int64_t i_rhs) {
-    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, rhs.size());
     CmpntList out = self.empty_clone();
     out.resize(1);
     auto k = qubit::pauli::assign_mul(out, 0, self, i, rhs, j);
@@ -30,7 +27,7 @@ std::expected<std::pair<CmpntList, ComplexSign>, DifferentQubits> cmpnt_mul(cons
 
 std::expected<ComplexSign, DifferentQubits> cmpnt_phase_of_mul(const CmpntList& self, int64_t i_lhs,
                                                                const CmpntList& rhs, int64_t i_rhs) {
-    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, rhs.size());
     if (auto ok = check_same(self.qubits(), rhs.qubits()); !ok) return std::unexpected(ok.error());
     return ComplexSign(static_cast<uint8_t>(qubit::pauli::phase_of_mul(self, i, rhs, j)));
 }
@@ -39,13 +36,13 @@ std::expected<ComplexSign, DifferentQubits> cmpnt_phase_of_mul(const CmpntList& 
 std::expected<bool, DifferentQubits> cmpnt_commutes_with(const CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
                                                          int64_t i_rhs) {
     if (auto ok = check_same(self.qubits(), rhs.qubits()); !ok) return std::unexpected(ok.error());
-    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, rhs.size());
     return qubit::pauli::commutes_with(self, i, rhs, j);
 }
 
 // A string times itself is the identity with phase +1.
 ComplexSign cmpnt_imul_internal(CmpntList& self, int64_t i_lhs, int64_t i_rhs) {
-    const uint64_t i = index_in(self, i_lhs), j = index_in(self, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, self.size());
     if (i == j) {
         clear_elem(self, i);
         return ComplexSign(0);
@@ -55,19 +52,19 @@ ComplexSign cmpnt_imul_internal(CmpntList& self, int64_t i_lhs, int64_t i_rhs) {
 
 std::expected<ComplexSign, DifferentQubits> cmpnt_imul_external(CmpntList& self, int64_t i_lhs, const CmpntList& rhs,
                                                                 int64_t i_rhs) {
-    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, rhs.size());
     return qubit::pauli::imul_by_cmpnt_ref(self, i, rhs, j);
 }
 
 void cmpnt_matrices_imul_internal(CmpntList& self, int64_t i_lhs, int64_t i_rhs) {
-    const uint64_t i = index_in(self, i_lhs), j = index_in(self, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, self.size());
     if (i == j) clear_elem(self, i);
     else qubit::pauli::imul_by_cmpnt_ref_matrices_unchecked(self, i, self, j);
 }
 
 std::expected<void, DifferentQubits> cmpnt_matrices_imul_external(CmpntList& self, int64_t i_lhs,
                                                                   const CmpntList& rhs, int64_t i_rhs) {
-    const uint64_t i = index_in(self, i_lhs), j = index_in(rhs, i_rhs);
+    const uint64_t i = py_index(i_lhs, self.size()), j = py_index(i_rhs, rhs.size());
     return qubit::pauli::imul_by_cmpnt_ref_matrices(self, i, rhs, j);
 }
 

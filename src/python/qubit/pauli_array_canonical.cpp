@@ -31,7 +31,7 @@ using qubit::pauli::ModeEntry;
 std::vector<ModeEntry> parse_mode_order(const CmpntList& self, const std::vector<PyModeEntry>& mode_order) {
     std::vector<ModeEntry> out;
     out.reserve(mode_order.size());
-    for (const PyModeEntry& e : mode_order) out.push_back({to_py_result(try_py_index(e.qubit, self.n_qubit())), e.part});
+    for (const PyModeEntry& e : mode_order) out.push_back({py_index(e.qubit, self.n_qubit()), e.part});
     return out;
 }
 

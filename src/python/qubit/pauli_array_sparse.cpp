@@ -16,7 +16,7 @@ SparseMatrix lincomb_to_sparse(const CmpntList& cmpnts, const C& coeffs, bool bi
 }
 
 SparseMatrix cmpnt_to_sparse_matrix(const CmpntList& self, int64_t i, bool big_endian) {
-    const uint64_t k = to_py_result(try_py_index(i, self.size()));
+    const uint64_t k = py_index(i, self.size());
     return {to_py_result(qubit::pauli::to_sparse_matrix(self, k, big_endian))};
 }
 

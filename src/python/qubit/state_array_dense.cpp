@@ -33,8 +33,8 @@ std::expected<typename C::Scalar, ShortCoeffs> vdot(const CmpntList& self, const
 // Both indices are resolved before the registers are compared.
 ComplexSign cmpnt_pauli_string_imul(CmpntList& self, int64_t index, const qubit::pauli::CmpntList& paulis,
                                     int64_t i_pauli) {
-    const uint64_t i = to_py_result(try_py_index(index, self.size()));
-    const uint64_t j = to_py_result(try_py_index(i_pauli, paulis.size()));
+    const uint64_t i = py_index(index, self.size());
+    const uint64_t j = py_index(i_pauli, paulis.size());
     return to_py_result(self.pauli_string_imul(i, paulis, j));
 }
 

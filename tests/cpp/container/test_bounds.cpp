@@ -5,7 +5,7 @@
 #include <expected>
 #include <string>
 
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 
 using namespace vemo;
 using K = OutOfBoundsKind;

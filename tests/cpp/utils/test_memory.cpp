@@ -42,8 +42,22 @@ TEST(AllocationGuard, MessageNamesTheBufferAndItsSize) {
                   " bytes of memory this machine has.");
 }
 
+TEST(AllocationGuard, ByteTotalsPastTwoTo128AreNamedSo) {
+    const std::string phys = std::to_string(physical_memory_bytes());
+    // 2^126 entries of 3 bytes stay below 2^128 bytes; of 4 bytes they reach it.
+    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 3}).message(),
+              "Cannot allocate a of 85070591730234615865843651857942052864 entries "
+              "(255211775190703847597530955573826158592 bytes): more than the " + phys +
+                  " bytes of memory this machine has.");
+    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 4}).message(),
+              "Cannot allocate a of 85070591730234615865843651857942052864 entries (over 2^128 bytes): more than "
+              "the " + phys + " bytes of memory this machine has.");
+}
+
 TEST(AllocationGuard, ThrownRefusalIsBadAllocCarryingTheSize) {
     EXPECT_NO_THROW(guard_allocation("small", 16, 8));
+    EXPECT_EQ(guard_allocation("admitted", count_product(3, 5), 8), 15u);  // the count, for the allocation
+    EXPECT_EQ(guard_allocation("empty", count_product(0, UINT64_MAX), 8), 0u);
     try {
         guard_allocation("a sparse matrix", uint64_t{1} << 62, 24);
         FAIL() << "not refused";

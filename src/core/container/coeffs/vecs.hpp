@@ -25,9 +25,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/checked.hpp"
 #include "core/container/bit_vec.hpp"
 #include "core/container/coeffs/scalars.hpp"
-#include "core/container/errors.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/huge_alloc.hpp"
 #include "core/utils/memory.hpp"
 
@@ -36,11 +37,6 @@ namespace vemo {
 namespace detail {
 [[noreturn]] inline void coeff_index_failure(uint64_t k, uint64_t n) {
     index_failure("coefficient access", k, n, OutOfBoundsKind::Element);
-}
-inline uint64_t checked_total(uint64_t a, uint64_t b) {
-    uint64_t t = 0;
-    if (__builtin_add_overflow(a, b, &t)) throw std::bad_alloc();
-    return t;
 }
 }  // namespace detail
 
@@ -109,7 +105,7 @@ public:
 
     void extend(const FloatVec& other) {
         const uint64_t n = data_.size(), m = other.data_.size();
-        resize(detail::checked_total(n, m));
+        resize(alloc_add(n, m));
         // After the resize `other` (possibly *this) still holds its old entries at the front.
         std::copy_n(other.data_.begin(), m, data_.begin() + static_cast<std::ptrdiff_t>(n));
     }
@@ -255,7 +251,7 @@ public:
     Unity get_unchecked(uint64_t k) const { return get(k); }
     void set_unchecked(uint64_t k, Unity v) const { set(k, v); }
 
-    void push(Unity) { n_ = detail::checked_total(n_, 1); }
+    void push(Unity) { n_ = alloc_add(n_, 1); }
     void push_default() { push({}); }
     void resize(uint64_t n) { n_ = n; }
     void resize_with(uint64_t n, Unity) { n_ = n; }
@@ -269,7 +265,7 @@ public:
     void pop_and_swap(uint64_t) {
         if (n_ > 0) --n_;
     }
-    void extend(const UnityVec& other) { n_ = detail::checked_total(n_, other.n_); }
+    void extend(const UnityVec& other) { n_ = alloc_add(n_, other.n_); }
 
     bool operator==(const UnityVec&) const = default;
 

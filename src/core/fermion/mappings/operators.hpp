@@ -24,9 +24,10 @@
 #include <variant>
 #include <vector>
 
+#include "core/base/checked.hpp"
+#include "core/base/errors.hpp"
 #include "core/container/any_error.hpp"
 #include "core/container/coeffs/coeffs.hpp"
-#include "core/container/errors.hpp"
 #include "core/container/terms.hpp"
 #include "core/fermion/ladder_op.hpp"
 #include "core/fermion/mappings/sets.hpp"
@@ -241,10 +242,7 @@ private:
 
     // The bytes of one term of the work area: x and z words, a byte of phase
     // and (rounded up) a byte of power.
-    uint64_t term_bytes() const {
-        const uint64_t w = work_.cmpnts.words_per_row();
-        return w > (UINT64_MAX - 2) / 16 ? UINT64_MAX : 16 * w + 2;
-    }
+    uint64_t term_bytes() const { return saturating_add(saturating_mul(work_.cmpnts.words_per_row(), 16), 2); }
 
     static void copy_row(CmpntList& dst, uint64_t i, const CmpntList& src, uint64_t j) {
         std::ranges::copy(src.words(j).x, dst.words_mut(i).x.begin());

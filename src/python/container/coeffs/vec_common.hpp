@@ -33,7 +33,7 @@ uint64_t vec_len(const V& v) {
 
 template <class V>
 typename V::Scalar vec_getitem(const V& v, int64_t index) {
-    return v.get(to_py_result(try_py_index(index, v.size())));
+    return v.get(py_index(index, v.size()));
 }
 
 // Elements arrive converted (a float, a complex, or a copy of a scalar object),
@@ -43,7 +43,7 @@ using ElementArg = typename V::Scalar;
 
 template <class V>
 void vec_setitem(V& v, int64_t index, ElementArg<V> value) {
-    v.set(to_py_result(try_py_index(index, v.size())), value);
+    v.set(py_index(index, v.size()), value);
 }
 
 template <class V>
@@ -58,7 +58,7 @@ void vec_resize(V& v, uint64_t n) {
 
 template <class V>
 void vec_imul_elem(V& v, int64_t index, ElementArg<V> other) {
-    imul_elem_unchecked(v, to_py_result(try_py_index(index, v.size())), other);
+    imul_elem_unchecked(v, py_index(index, v.size()), other);
 }
 
 // `value` is borrowed shared after `v` exclusively: passing v itself fails in the borrow step.

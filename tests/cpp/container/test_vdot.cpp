@@ -7,7 +7,7 @@
 
 #include "core/container/bit_matrix.hpp"
 #include "../common/vec_of.hpp"
-#include "core/utils/vdot.hpp"
+#include "core/container/vdot.hpp"
 
 using namespace vemo;
 using vemo::testing::vec_of;
