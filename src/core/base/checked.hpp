@@ -1,14 +1,14 @@
 // Size arithmetic that cannot wrap. Every count, length or byte total that
 // comes from a caller goes through one of three forms: the checked one (no
 // value on overflow), the saturating one (UINT64_MAX) and the allocating one
-// (std::bad_alloc, for sizes about to be allocated).
+// (std::bad_alloc, for a length about to grow). Buffer sizes are checked
+// against memory by the guard in core/utils/memory.hpp.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <optional>
-#include <vector>
 
 namespace vemo {
 
@@ -39,26 +39,6 @@ inline uint64_t alloc_add(uint64_t a, uint64_t b) {
     const auto r = checked_add(a, b);
     if (!r) throw std::bad_alloc();
     return *r;
-}
-
-// a * b as a size to allocate: std::bad_alloc when the product does not fit.
-inline uint64_t alloc_mul(uint64_t a, uint64_t b) {
-    const auto r = checked_mul(a, b);
-    if (!r) throw std::bad_alloc();
-    return *r;
-}
-
-// n as the length of a std::vector<T>: std::bad_alloc when no such vector can hold n elements.
-template <class T>
-inline size_t alloc_count(uint64_t n) {
-    if (n > std::vector<T>().max_size()) throw std::bad_alloc();
-    return static_cast<size_t>(n);
-}
-
-// a * b as the length of a std::vector<T>, checked as above.
-template <class T>
-inline size_t alloc_count(uint64_t a, uint64_t b) {
-    return alloc_count<T>(alloc_mul(a, b));
 }
 
 }  // namespace vemo

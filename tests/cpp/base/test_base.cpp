@@ -43,25 +43,10 @@ TEST(CheckedArithmetic, AgreesWithWideArithmetic) {
             }
             if (prod_fits) {
                 EXPECT_EQ(*checked_mul(a, b), static_cast<uint64_t>(prod));
-                EXPECT_EQ(alloc_mul(a, b), static_cast<uint64_t>(prod));
-            } else {
-                EXPECT_THROW(alloc_mul(a, b), std::bad_alloc);
             }
             EXPECT_EQ(saturating_add(a, b), sum_fits ? static_cast<uint64_t>(sum) : UINT64_MAX);
             EXPECT_EQ(saturating_mul(a, b), prod_fits ? static_cast<uint64_t>(prod) : UINT64_MAX);
         }
-}
-
-TEST(CheckedArithmetic, AllocCountStopsAtTheVectorLimit) {
-    const uint64_t words = std::vector<uint64_t>().max_size(), bytes = std::vector<uint8_t>().max_size();
-    EXPECT_EQ(alloc_count<uint64_t>(words), words);
-    EXPECT_THROW(alloc_count<uint64_t>(words + 1), std::bad_alloc);
-    EXPECT_EQ(alloc_count<uint8_t>(bytes), bytes);
-    EXPECT_THROW(alloc_count<uint8_t>(UINT64_MAX), std::bad_alloc);
-    EXPECT_EQ(alloc_count<uint64_t>(3, 5), 15u);
-    EXPECT_EQ(alloc_count<uint64_t>(0, UINT64_MAX), 0u);
-    EXPECT_THROW(alloc_count<uint64_t>(uint64_t{1} << 32, uint64_t{1} << 32), std::bad_alloc);  // wraps to 0
-    EXPECT_THROW(alloc_count<uint64_t>(uint64_t{1} << 31, uint64_t{1} << 31), std::bad_alloc);  // fits, too many
 }
 
 TEST(Bits, WordsForAndFirstWord) {
