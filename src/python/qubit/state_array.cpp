@@ -65,14 +65,18 @@ VEMO_CLASS(qubit::state::CmpntList) {
         "cmpnt_to_string($self, i)\n--\n\nGet the string representation of the indexed cmpnt.");
     array::def_selections(c);
     array::def_mapped(c);
-    c.def<&to_dense_real>("to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector");
-    c.def<&to_dense_complex>("to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector");
-    c.def<&from_dense_real>(
+    c.def<&array::to_dense<L, RealVec>>(
+        "to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector");
+    c.def<&array::to_dense<L, ComplexVec>>(
+        "to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector");
+    c.def<&array::from_dense<L, RealVec>>(
         "from_dense_real($self, map, coeffs, source, big_endian)\n--\n\nConvert from a real dense vector");
-    c.def<&from_dense_complex>(
+    c.def<&array::from_dense<L, ComplexVec>>(
         "from_dense_complex($self, map, coeffs, source, big_endian)\n--\n\nConvert from a complex dense vector");
-    c.def<&vdot_real>("vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
-    c.def<&vdot_complex>("vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+    c.def<&array::vdot<L, RealVec>>(
+        "vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+    c.def<&array::vdot<L, ComplexVec>>(
+        "vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
 }
 
 }  // namespace vemo::py
