@@ -83,15 +83,17 @@ std::expected<std::vector<typename C::Scalar>, DenseError> to_dense(const TermsV
     if (!dim) return std::unexpected(DenseError{dim.error()});
     const uint64_t m = terms.cmpnts.size();
     if (auto r = check_one_coeff_each(terms.coeffs.size(), m); !r) return std::unexpected(DenseError{r.error()});
-    if (*dim > std::vector<T>().max_size()) throw std::bad_alloc();
-    std::vector<T> out(static_cast<size_t>(*dim), T());
-    const uint64_t n = terms.cmpnts.bits().n_bits();
+    const uint64_t size = *dim;
+    if (size > std::vector<T>().max_size()) throw std::bad_alloc();
+    std::vector<T> out(static_cast<size_t>(size), T());
+    const BitMatrix& rows = terms.cmpnts.bits();
+    const uint64_t n = rows.n_bits();
     const std::span<const T> c = terms.coeffs.data();
     for (uint64_t i = 0; i < m; ++i) {
-        const auto r = terms.cmpnts.bits().row(i);
+        const auto r = rows.row(i);
         const uint64_t s = r.empty() ? 0 : r[0];
         // Bits at n and above stay zero, so s indexes the vector; never write past it.
-        if (s >= *dim) internal_failure("to_dense: a state has bits beyond its row length");
+        if (s >= size) internal_failure("to_dense: a state has bits beyond its row length");
         out[dense_order(s, n, big_endian)] = c[i];
     }
     return out;
