@@ -8,8 +8,9 @@
 //
 // A dense vector exists below 64 positions. The list says how it refuses a
 // wider one (L::dense_limit_kind, the kind of the OutOfBounds error) and
-// whether a dense source may still fill a wider list, its indices then naming
-// the first 64 positions (L::from_dense_any_width).
+// whether a dense source may still fill a wider list
+// (L::from_dense_any_width), its indices then naming 64 of the positions:
+// the first 64, or in the big-endian order the last 64.
 //
 // Every component needs its coefficient: a coefficient vector shorter than
 // its list is refused (ShortCoeffs), the tail of a longer one is ignored.
