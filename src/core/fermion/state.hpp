@@ -19,6 +19,10 @@ namespace vemo::fermion::state {
 class CmpntList : public BitRowList<Modes> {
 public:
     using mismatch_error = DifferentSpaces;
+    // Dense vectors (bit_rows_dense.hpp) exist below 64 modes; a dense source
+    // fills a space of any width.
+    static constexpr OutOfBoundsKind dense_limit_kind = OutOfBoundsKind::Mode;
+    static constexpr bool from_dense_any_width = true;
 
     CmpntList() : CmpntList(Modes()) {}
     // An empty list on the space.

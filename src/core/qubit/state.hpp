@@ -28,6 +28,10 @@ namespace vemo::qubit::state {
 class CmpntList : public BitRowList<Qubits> {
 public:
     using mismatch_error = DifferentQubits;
+    // Dense vectors (bit_rows_dense.hpp) exist below 64 qubits; a wider
+    // register is refused both to and from a dense vector.
+    static constexpr OutOfBoundsKind dense_limit_kind = OutOfBoundsKind::Element;
+    static constexpr bool from_dense_any_width = false;
 
     CmpntList() : CmpntList(Qubits()) {}
     // An empty list on the register.

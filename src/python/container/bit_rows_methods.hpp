@@ -1,18 +1,36 @@
-// The methods that read and write single rows of a basis-state list (a list
-// of bit rows on a space, BitRowList), written once for every such class:
-// positions bit by bit, rows from flag lists, index sets and the text form,
-// rows as flag lists and index sets, and bit counts. Positions follow the
-// Python index rule against the row length, like row indices.
+// The methods of a basis-state list (a list of bit rows on a space,
+// BitRowList), written once for every such class: positions bit by bit, rows
+// from flag lists, index sets and the text form, rows as flag lists and index
+// sets, bit counts; and the list with its coefficients as a state vector:
+// dense vectors both ways and inner products. Positions follow the Python
+// index rule against the row length, like row indices.
 #pragma once
 
 #include <cstdint>
 #include <expected>
 #include <set>
+#include <span>
+#include <variant>
 #include <vector>
 
 #include "core/cmpnt/state_springs.hpp"
 #include "core/base/errors.hpp"
+#include "core/container/bit_rows_dense.hpp"
+#include "core/container/vdot.hpp"
 #include "python/container/array_common.hpp"
+#include "python/container/coeffs/classes.hpp"
+
+namespace vemo::py {
+
+// A list too wide for a dense vector is an IndexError, too few coefficients a ValueError.
+template <>
+struct ErrorToException<DenseError> {
+    static PyObject* type(const DenseError& e) {
+        return std::holds_alternative<OutOfBounds>(e.v) ? PyExc_IndexError : PyExc_ValueError;
+    }
+};
+
+}  // namespace vemo::py
 
 namespace vemo::py::array {
 
@@ -61,6 +79,28 @@ std::set<uint64_t> cmpnt_get_set(const L& self, int64_t i) {
 template <class L>
 uint64_t cmpnt_count(const L& self, int64_t i, bool bit) {
     return self.count(py_index(i, self.size()), bit);
+}
+
+// ---- the list with its coefficients as a state vector ----
+
+template <DenseStates L, FieldVec C>
+std::expected<std::vector<typename C::Scalar>, DenseError> to_dense(const L& self, const C& coeffs, bool big_endian) {
+    return bit_rows::to_dense(TermsView<L, C>{self, coeffs}, big_endian);
+}
+
+// Replaces the list, its map and its coefficients.
+template <DenseStates L, FieldVec C>
+std::expected<void, OutOfBounds> from_dense(L& self, Map& map, C& coeffs, std::vector<typename C::Scalar> source,
+                                            bool big_endian) {
+    return bit_rows::assign_from_dense(TermSetMutView<L, C>{self, map, coeffs},
+                                       std::span<const typename C::Scalar>(source), big_endian);
+}
+
+// <self|rhs>, self found through its map.
+template <DenseStates L, FieldVec C>
+std::expected<typename C::Scalar, ShortCoeffs> vdot(const L& self, const Map& map, const C& coeffs,
+                                                    const L& rhs_cmpnts, const C& rhs_coeffs) {
+    return vemo::vdot(self, map, coeffs, rhs_cmpnts, rhs_coeffs);
 }
 
 }  // namespace vemo::py::array

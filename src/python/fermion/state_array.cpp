@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/fermion/state_dense.hpp"
-#include "core/container/vdot.hpp"
 #include "python/container/array_common.hpp"
 #include "python/container/bit_rows_methods.hpp"
 #include "python/fermion/arrays.hpp"
@@ -15,28 +13,12 @@ namespace {
 
 using fermion::Modes;
 using fermion::state::CmpntList;
-namespace dense = fermion::state::lincomb;
 
 std::expected<CmpntList, OutOfBounds> array_new(const Modes* modes, const BinarySprings* springs) {
     const BinarySprings none;
     const BinarySprings& s = springs ? *springs : none;
     if (!modes) return CmpntList::from_springs_default(s);
     return CmpntList::from_springs(*modes, s);
-}
-
-template <class C>
-std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const CmpntList& self, const C& coeffs,
-                                                                     bool big_endian) {
-    return dense::to_dense<C>({self, coeffs}, big_endian);
-}
-template <class C>
-void from_dense(CmpntList& self, Map& map, C& coeffs, std::vector<typename C::Scalar> source, bool big_endian) {
-    dense::assign_from_dense<C>({self, map, coeffs}, source, big_endian);
-}
-template <class C>
-typename C::Scalar vdot_of(const CmpntList& self, const Map& map, const C& coeffs, const CmpntList& rhs_cmpnts,
-                           const C& rhs_coeffs) {
-    return vdot(self, map, coeffs, rhs_cmpnts, rhs_coeffs);
 }
 
 }  // namespace
@@ -89,16 +71,17 @@ VEMO_CLASS(fermion::state::CmpntList) {
                                    "Remove the component indexed in `other` from `self`, if present.");
     c.def<&array::mapped_equal<L>>("mapped_equal($self, map, other)\n--\n\n"
                                   "Determine equality of `self` with another, ignoring order of contents.");
-    c.def<&to_dense<RealVec>>("to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector.");
-    c.def<&to_dense<ComplexVec>>(
+    c.def<&array::to_dense<L, RealVec>>(
+        "to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector.");
+    c.def<&array::to_dense<L, ComplexVec>>(
         "to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector.");
-    c.def<&from_dense<RealVec>>(
+    c.def<&array::from_dense<L, RealVec>>(
         "from_dense_real($self, map, coeffs, source, big_endian)\n--\n\nConvert from a real dense vector.");
-    c.def<&from_dense<ComplexVec>>(
+    c.def<&array::from_dense<L, ComplexVec>>(
         "from_dense_complex($self, map, coeffs, source, big_endian)\n--\n\nConvert from a complex dense vector.");
-    c.def<&vdot_of<RealVec>>(
+    c.def<&array::vdot<L, RealVec>>(
         "vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the real inner product.");
-    c.def<&vdot_of<ComplexVec>>(
+    c.def<&array::vdot<L, ComplexVec>>(
         "vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the complex inner product.");
 }
 

@@ -11,9 +11,9 @@
 #include <set>
 #include <vector>
 
-#include "core/container/coeffs/short_coeffs.hpp"
 #include "core/qubit/state.hpp"
 #include "python/cmpnt/binary_springs.hpp"
+#include "python/container/bit_rows_methods.hpp"
 #include "python/container/coeffs/classes.hpp"
 #include "python/container/map.hpp"
 #include "python/qubit/pauli_array.hpp"

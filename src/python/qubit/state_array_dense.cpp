@@ -1,34 +1,11 @@
-// QubitStateArray as a state vector: dense vectors in either bit order, inner
-// products, and one Pauli string acting on one basis state in place.
-#include <utility>
-#include <vector>
-
-#include "core/qubit/state_dense.hpp"
+// QubitStateArray as a state vector: one Pauli string acting on one basis
+// state in place, and the call glue of the dense vectors and inner products.
 #include "python/qubit/state_array.hpp"
 
 namespace vemo::py::state_array {
 namespace {
 
-namespace lc = qubit::state::lincomb;
 using qubit::state::CmpntList;
-
-template <class C>
-std::expected<std::vector<typename C::Scalar>, OutOfBounds> to_dense(const CmpntList& self, const C& coeffs,
-                                                                     bool big_endian) {
-    return lc::to_dense(self, coeffs, big_endian);
-}
-
-template <class C>
-std::expected<void, OutOfBounds> from_dense(CmpntList& self, Map& map, C& coeffs,
-                                            const std::vector<typename C::Scalar>& source, bool big_endian) {
-    return lc::assign_from_dense(self, map, coeffs, std::span<const typename C::Scalar>(source), big_endian);
-}
-
-template <class C>
-std::expected<typename C::Scalar, ShortCoeffs> vdot(const CmpntList& self, const Map& map, const C& coeffs,
-                                                      const CmpntList& rhs_cmpnts, const C& rhs_coeffs) {
-    return lc::vdot(TermSetView<CmpntList, C>{self, map, coeffs}, TermsView<CmpntList, C>{rhs_cmpnts, rhs_coeffs});
-}
 
 // Both indices are resolved before the registers are compared.
 ComplexSign cmpnt_pauli_string_imul(CmpntList& self, int64_t index, const qubit::pauli::CmpntList& paulis,
@@ -47,14 +24,18 @@ void define_pauli_action(Def& c) {
 }
 
 void define_dense(Def& c) {
-    c.def<&to_dense<RealVec>>("to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector");
-    c.def<&to_dense<ComplexVec>>("to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector");
-    c.def<&from_dense<RealVec>>(
+    c.def<&array::to_dense<CmpntList, RealVec>>(
+        "to_dense_real($self, coeffs, big_endian)\n--\n\nConvert to a real dense vector");
+    c.def<&array::to_dense<CmpntList, ComplexVec>>(
+        "to_dense_complex($self, coeffs, big_endian)\n--\n\nConvert to a complex dense vector");
+    c.def<&array::from_dense<CmpntList, RealVec>>(
         "from_dense_real($self, map, coeffs, source, big_endian)\n--\n\nConvert from a real dense vector");
-    c.def<&from_dense<ComplexVec>>(
+    c.def<&array::from_dense<CmpntList, ComplexVec>>(
         "from_dense_complex($self, map, coeffs, source, big_endian)\n--\n\nConvert from a complex dense vector");
-    c.def<&vdot<RealVec>>("vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
-    c.def<&vdot<ComplexVec>>("vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+    c.def<&array::vdot<CmpntList, RealVec>>(
+        "vdot_real($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
+    c.def<&array::vdot<CmpntList, ComplexVec>>(
+        "vdot_complex($self, map, coeffs, rhs_cmpnts, rhs_coeffs)\n--\n\nCompute the inner product");
 }
 
 }  // namespace vemo::py::state_array

@@ -3,8 +3,8 @@
 // 0/63/64-qubit boundaries are checked from Python.
 #include <gtest/gtest.h>
 
+#include "core/container/bit_rows_dense.hpp"
 #include "core/qubit/state.hpp"
-#include "core/qubit/state_dense.hpp"
 
 using namespace vemo;
 using namespace vemo::qubit;
@@ -16,5 +16,5 @@ TEST(StateDense, StatesPastTheRegister) {
     bad.bits_mut().row_mut(0)[0] = 4;
     RealVec one;
     one.push(1.0);
-    EXPECT_THROW((void)state::lincomb::to_dense(bad, one, false), InternalError);
+    EXPECT_THROW((void)bit_rows::to_dense(TermsView<state::CmpntList, RealVec>{bad, one}, false), InternalError);
 }

@@ -123,7 +123,9 @@ def test_state_construction_and_rows():
 
 def test_dense_vectors_and_inner_products_at_their_edges():
     s = S(Modes.from_count(2), BinarySprings("[1, 0], [0, 1], [1, 1]"))
-    assert s.to_dense_real(RealVec.from_array(np.array([0.5, 2.0])), True) == [0.0, 2.0, 0.5, 0.0]
+    assert s.to_dense_real(RealVec.from_array(np.array([0.5, 2.0, 4.0])), True) == [0.0, 2.0, 0.5, 4.0]
+    with pytest.raises(ValueError, match="Coefficient vector of length 2 is shorter than the component list of len"):
+        s.to_dense_real(RealVec.from_array(np.array([0.5, 2.0])), True)
     with pytest.raises(IndexError, match="Mode index 64 is out-of-bounds for component list with 64 modes"):
         S(Modes.from_count(64), None).to_dense_real(RealVec(0), False)
     vac = S(Modes.from_count(0), None)
@@ -132,7 +134,9 @@ def test_dense_vectors_and_inner_products_at_their_edges():
     m = Map()
     s.refresh_map(m)
     c = ComplexVec.from_array(np.array([1 + 1j, 2, 3j]))
-    assert s.vdot_complex(m, c, s, c) == 15 and s.vdot_complex(m, ComplexVec(1), s, c) == 1 + 1j
+    assert s.vdot_complex(m, c, s, c) == 15
+    with pytest.raises(ValueError, match="Coefficient vector of length 1 is shorter than the component list of len"):
+        s.vdot_complex(m, ComplexVec(1), s, c)
     big = S(Modes.from_count(130), None)
     big.from_dense_real(Map(), RealVec(0), [0, 0, 0, 1.5], True)
     assert big.cmpnt_get_set(0) == {128, 129}
