@@ -19,10 +19,13 @@
 #include <limits>
 #include <mutex>
 #include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace vemo {
@@ -148,5 +151,47 @@ struct HugePageAllocator {
 // A vector whose large buffers come from HugePageAllocator.
 template <class T>
 using LargeVec = std::vector<T, HugePageAllocator<T>>;
+
+// HugePageAllocator whose vectors leave the elements that resize(n) adds
+// unwritten: for output buffers that several threads fill, each thread
+// touching its own pages first. Only for trivial types every element of
+// which is written before it is read.
+template <class T>
+struct UninitHugePageAllocator : HugePageAllocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitHugePageAllocator<U>;
+    };
+
+    UninitHugePageAllocator() = default;
+    template <class U>
+    UninitHugePageAllocator(const UninitHugePageAllocator<U>&) noexcept {}
+
+    template <class U>
+    void construct(U*) noexcept {
+        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+template <class T>
+using LargeBuf = std::vector<T, UninitHugePageAllocator<T>>;
+
+// Gives back to the system the whole pages inside [begin, end) of a buffer
+// whose contents there are no longer needed (they read as zeros afterwards).
+inline void discard_pages(void* begin, void* end) noexcept {
+#if defined(__linux__) && defined(MADV_DONTNEED)
+    static const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) & ~(page - 1);
+    const std::uintptr_t e = reinterpret_cast<std::uintptr_t>(end) & ~(page - 1);
+    if (b < e) madvise(reinterpret_cast<void*>(b), e - b, MADV_DONTNEED);
+#else
+    (void)begin;
+    (void)end;
+#endif
+}
 
 }  // namespace vemo

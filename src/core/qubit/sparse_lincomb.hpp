@@ -15,7 +15,8 @@
 // order (RowOrder: tabulated for the low bits, a binary trie of x words for
 // the high ones, where the order of r XOR x is that of x with the subtrees
 // flipped where r has a one), so the matrix is written row after row with no
-// sorting and no map.
+// sorting and no map. Large matrices are written by several threads, each
+// taking runs of rows; no entry depends on the split.
 //
 // Options (core only): a basis (the listed index values are the rows and
 // columns, a value's row is its first position), and a number-conservation
@@ -27,6 +28,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <complex>
+#include <cstring>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -41,6 +44,7 @@
 #include "core/qubit/num_ops.hpp"
 #include "core/qubit/sparse.hpp"
 #include "core/utils/endian.hpp"
+#include "core/utils/parallel.hpp"
 
 namespace vemo::qubit::pauli {
 
@@ -239,9 +243,27 @@ struct RowOrder {
     }
 };
 
+// Below this many entries of room a matrix is filled on the calling thread;
+// above, by as many threads as the CPUs allow, up to the cap (the fill is
+// bound by memory bandwidth before that).
+inline constexpr uint64_t entries_per_thread = uint64_t{1} << 19;
+inline constexpr unsigned max_threads = 16;
+
+inline unsigned auto_threads(uint64_t room) {
+    return room < 2 * entries_per_thread ? 1 : threads_for(room, entries_per_thread, max_threads);
+}
+
 // Filtered: whether the filter drops anything (else its test is compiled out).
+//
+// Row r has room for one entry per group. The rows are cut into chunks of
+// whole blocks of 2^k rows (one trie walk a block); chunk c, rows [r0, r1),
+// writes its entries from r0 * g_count on, so chunks fill independently and
+// each thread first touches the pages it writes. When every group stores an
+// entry on every row the chunks meet exactly; otherwise they are moved
+// together afterwards, in order (vacated pages go back to the system as they
+// are left, so the peak stays near the output).
 template <bool Filtered, FieldVec C>
-CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n) {
+CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, unsigned threads) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
     const uint64_t room = checked_product(dim, g_count);
@@ -250,35 +272,66 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
     const size_t n_ptr = checked_entries<uint64_t>(dim + 1);
     const size_t n_idx = checked_entries<uint64_t>(room), n_val = checked_entries<std::complex<double>>(room);
     if (g_count > UINT32_MAX) throw std::bad_alloc();
-    m.indptr.reserve(n_ptr);
-    m.indices.reserve(n_idx);
-    m.data.reserve(n_val);
-    m.indptr.push_back(0);
+    if (threads == 0) threads = auto_threads(room);
+    m.indptr.resize(n_ptr);
+    m.indices.resize(n_idx);
+    m.data.resize(n_val);
     const RowOrder order(gt.x, n);
     const XTrie buckets(order.bucket_x);
-    std::vector<uint64_t> bucket_order;
-    bucket_order.reserve(order.bucket_x.size());
-    const uint64_t lows = uint64_t{1} << order.k;
-    for (uint64_t rh = 0; rh < (dim >> order.k); ++rh) {
-        bucket_order.clear();
-        buckets.walk(rh, [&](uint64_t b) { bucket_order.push_back(b); });
-        for (uint64_t rl = 0; rl < lows; ++rl) {
-            const uint64_t r = (rh << order.k) | rl;
-            const uint32_t* slots = order.table.data() + rl * g_count;
-            for (uint64_t b : bucket_order) {
-                for (uint64_t j = order.bucket_beg[b], e = order.bucket_beg[b + 1]; j < e; ++j) {
-                    const uint64_t g = slots[j];
-                    const uint64_t col = r ^ gt.x[g];
-                    if (Filtered && !filter.keeps(col, gt.x[g])) continue;
-                    Complex v;
-                    if (!gt.value(g, col, v)) continue;
-                    m.indices.push_back(col);
-                    m.data.push_back(v);
+    const unsigned k = order.k;
+    const uint64_t n_blocks = dim >> k;
+    const uint64_t per_chunk = threads <= 1 ? n_blocks : std::max<uint64_t>(1, n_blocks / (uint64_t{threads} * 4));
+    const uint64_t n_chunks = (n_blocks + per_chunk - 1) / per_chunk;
+    std::vector<uint64_t> filled(n_chunks);
+    uint64_t* const ptr = m.indptr.data();
+    uint64_t* const idx = m.indices.data();
+    std::complex<double>* const val = m.data.data();
+    ptr[0] = 0;
+    for_each_chunk(threads, n_chunks, [&](uint64_t c) {
+        const uint64_t b0 = c * per_chunk, b1 = std::min(b0 + per_chunk, n_blocks);
+        std::vector<uint64_t> bucket_order;
+        bucket_order.reserve(order.bucket_x.size());
+        const uint64_t start = (b0 << k) * g_count;
+        uint64_t at = start;
+        for (uint64_t rh = b0; rh < b1; ++rh) {
+            bucket_order.clear();
+            buckets.walk(rh, [&](uint64_t b) { bucket_order.push_back(b); });
+            for (uint64_t rl = 0; rl < (uint64_t{1} << k); ++rl) {
+                const uint64_t r = (rh << k) | rl;
+                const uint32_t* slots = order.table.data() + rl * g_count;
+                for (uint64_t b : bucket_order) {
+                    for (uint64_t j = order.bucket_beg[b], e = order.bucket_beg[b + 1]; j < e; ++j) {
+                        const uint64_t g = slots[j];
+                        const uint64_t col = r ^ gt.x[g];
+                        if (Filtered && !filter.keeps(col, gt.x[g])) continue;
+                        Complex v;
+                        if (!gt.value(g, col, v)) continue;
+                        idx[at] = col;
+                        val[at] = v;
+                        ++at;
+                    }
                 }
+                ptr[r + 1] = at;
             }
-            m.indptr.push_back(m.indices.size());
         }
+        filled[c] = at - start;
+    });
+    uint64_t total = 0;
+    for (uint64_t c = 0; c < n_chunks; ++c) {
+        const uint64_t r0 = (c * per_chunk) << k, r1 = std::min((c + 1) * per_chunk, n_blocks) << k;
+        const uint64_t src = r0 * g_count, count = filled[c];
+        if (src != total) {
+            std::memmove(idx + total, idx + src, count * sizeof(uint64_t));
+            std::memmove(val + total, val + src, count * sizeof(std::complex<double>));
+            for (uint64_t r = r0; r < r1; ++r) ptr[r + 1] -= src - total;
+            const uint64_t keep = std::max(src, total + count);
+            discard_pages(idx + keep, idx + src + count);
+            discard_pages(val + keep, val + src + count);
+        }
+        total += count;
     }
+    m.indices.resize(total);
+    m.data.resize(total);
     return m;
 }
 
@@ -329,17 +382,22 @@ CsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filt
 // over all 2^n basis states or over `basis`. Refuses 64 or more qubits
 // (kind Element, length 64) before any work; std::bad_alloc when the entries
 // cannot be held.
+//
+// Without a basis the rows are filled by `threads` threads (0: by the size,
+// small matrices on the calling thread alone); the result is the same for
+// every thread count.
 template <FieldVec C>
 std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op,
                                                        std::optional<std::vector<uint64_t>> basis,
-                                                       std::optional<double> atol, bool big_endian) {
+                                                       std::optional<double> atol, bool big_endian,
+                                                       unsigned threads = 0) {
     const uint64_t n = op.cmpnts.n_qubit();
     if (n >= 64) return std::unexpected(OutOfBounds{n, 64, OutOfBoundsKind::Element});
     const sparse_detail::GroupedTerms<C> gt(op, n, big_endian);
     const auto filter = sparse_detail::conservation_filter(op, atol, n, big_endian);
     if (basis) return sparse_detail::basis_matrix(gt, filter, n, big_endian, std::move(*basis));
-    if (filter.total || filter.odd) return sparse_detail::full_matrix<true>(gt, filter, n);
-    return sparse_detail::full_matrix<false>(gt, filter, n);
+    if (filter.total || filter.odd) return sparse_detail::full_matrix<true>(gt, filter, n, threads);
+    return sparse_detail::full_matrix<false>(gt, filter, n, threads);
 }
 
 template <FieldVec C>

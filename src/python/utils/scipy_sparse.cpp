@@ -12,12 +12,13 @@ constexpr const char* owner_name = "vemo.array_owner";
 
 // numpy.asarray of an object whose __array_interface__ points into the
 // vector, the object holding a capsule that owns the vector.
-template <class T>
-Obj adopt(LargeVec<T>&& v, const char* typestr) {
+template <class T, class A>
+Obj adopt(std::vector<T, A>&& v, const char* typestr) {
+    using Vec = std::vector<T, A>;
     if (v.empty()) return make_array_1d<T>(std::span<const T>());
-    auto* owner = new LargeVec<T>(std::move(v));
+    auto* owner = new Vec(std::move(v));
     PyObject* cap = PyCapsule_New(owner, owner_name, [](PyObject* c) {
-        delete static_cast<LargeVec<T>*>(PyCapsule_GetPointer(c, owner_name));
+        delete static_cast<Vec*>(PyCapsule_GetPointer(c, owner_name));
     });
     if (!cap) {
         delete owner;
@@ -38,6 +39,8 @@ Obj adopt(LargeVec<T>&& v, const char* typestr) {
 
 Obj adopt_array_1d(LargeVec<uint64_t>&& v) { return adopt(std::move(v), "<u8"); }
 Obj adopt_array_1d(LargeVec<std::complex<double>>&& v) { return adopt(std::move(v), "<c16"); }
+Obj adopt_array_1d(LargeBuf<uint64_t>&& v) { return adopt(std::move(v), "<u8"); }
+Obj adopt_array_1d(LargeBuf<std::complex<double>>&& v) { return adopt(std::move(v), "<c16"); }
 
 Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
                     std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols) {
