@@ -25,7 +25,6 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#include <unistd.h>
 #endif
 
 namespace vemo {
@@ -179,19 +178,5 @@ struct UninitHugePageAllocator : HugePageAllocator<T> {
 
 template <class T>
 using LargeBuf = std::vector<T, UninitHugePageAllocator<T>>;
-
-// Gives back to the system the whole pages inside [begin, end) of a buffer
-// whose contents there are no longer needed (they read as zeros afterwards).
-inline void discard_pages(void* begin, void* end) noexcept {
-#if defined(__linux__) && defined(MADV_DONTNEED)
-    static const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) & ~(page - 1);
-    const std::uintptr_t e = reinterpret_cast<std::uintptr_t>(end) & ~(page - 1);
-    if (b < e) madvise(reinterpret_cast<void*>(b), e - b, MADV_DONTNEED);
-#else
-    (void)begin;
-    (void)end;
-#endif
-}
 
 }  // namespace vemo

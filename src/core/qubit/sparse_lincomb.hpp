@@ -29,7 +29,6 @@
 #include <algorithm>
 #include <bit>
 #include <complex>
-#include <cstring>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -253,15 +252,33 @@ inline unsigned auto_threads(uint64_t room) {
     return room < 2 * entries_per_thread ? 1 : threads_for(room, entries_per_thread, max_threads);
 }
 
+// The entries of rows [r0, r1): one per single-term group the filter keeps,
+// and one per group of several terms whose sum stays (their terms may cancel).
+template <bool Filtered, FieldVec C>
+uint64_t count_entries(const GroupedTerms<C>& gt, const ConservationFilter& filter,
+                       const std::vector<uint32_t>& single, const std::vector<uint32_t>& several, uint64_t r0,
+                       uint64_t r1) {
+    uint64_t count = Filtered ? 0 : (r1 - r0) * single.size();
+    for (uint64_t r = r0; r < r1; ++r) {
+        if constexpr (Filtered)
+            for (uint64_t g : single) count += filter.keeps(r ^ gt.x[g], gt.x[g]);
+        for (uint64_t g : several) {
+            const uint64_t col = r ^ gt.x[g];
+            if (Filtered && !filter.keeps(col, gt.x[g])) continue;
+            Complex v;
+            count += gt.value(g, col, v);
+        }
+    }
+    return count;
+}
+
 // Filtered: whether the filter drops anything (else its test is compiled out).
 //
-// Row r has room for one entry per group. The rows are cut into chunks of
-// whole blocks of 2^k rows (one trie walk a block); chunk c, rows [r0, r1),
-// writes its entries from r0 * g_count on, so chunks fill independently and
-// each thread first touches the pages it writes. When every group stores an
-// entry on every row the chunks meet exactly; otherwise they are moved
-// together afterwards, in order (vacated pages go back to the system as they
-// are left, so the peak stays near the output).
+// The rows are cut into chunks of whole blocks of 2^k rows (one trie walk a
+// block), filled independently, each by the thread that takes it, which so
+// first touches the pages it writes. A chunk writes from the number of
+// entries before it on: rows * groups when every group stores an entry on
+// every row, else counted first (also on the threads).
 template <bool Filtered, FieldVec C>
 CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, unsigned threads) {
     const uint64_t dim = uint64_t{1} << n;
@@ -282,18 +299,36 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
     const uint64_t n_blocks = dim >> k;
     const uint64_t per_chunk = threads <= 1 ? n_blocks : std::max<uint64_t>(1, n_blocks / (uint64_t{threads} * 4));
     const uint64_t n_chunks = (n_blocks + per_chunk - 1) / per_chunk;
-    std::vector<uint64_t> filled(n_chunks);
+    auto rows_of = [&](uint64_t c) {
+        return std::pair{(c * per_chunk) << k, std::min((c + 1) * per_chunk, n_blocks) << k};
+    };
+
+    // Where each chunk starts writing.
+    std::vector<uint64_t> start(n_chunks + 1);
+    std::vector<uint32_t> single, several;
+    for (uint64_t g = 0; g < g_count; ++g) (gt.beg[g + 1] - gt.beg[g] == 1 ? single : several).push_back(g);
+    if (n_chunks > 1 && (Filtered || !several.empty())) {
+        for_each_chunk(threads, n_chunks, [&](uint64_t c) {
+            const auto [r0, r1] = rows_of(c);
+            start[c + 1] = count_entries<Filtered>(gt, filter, single, several, r0, r1);
+        });
+        for (uint64_t c = 0; c < n_chunks; ++c) start[c + 1] += start[c];
+    } else {
+        for (uint64_t c = 0; c <= n_chunks; ++c) start[c] = std::min(c * per_chunk, n_blocks) * (g_count << k);
+    }
+
     uint64_t* const ptr = m.indptr.data();
     uint64_t* const idx = m.indices.data();
     std::complex<double>* const val = m.data.data();
     ptr[0] = 0;
+    std::vector<uint64_t> filled(n_chunks);
     for_each_chunk(threads, n_chunks, [&](uint64_t c) {
-        const uint64_t b0 = c * per_chunk, b1 = std::min(b0 + per_chunk, n_blocks);
+        const auto [r0, r1] = rows_of(c);
         std::vector<uint64_t> bucket_order;
         bucket_order.reserve(order.bucket_x.size());
-        const uint64_t start = (b0 << k) * g_count;
-        uint64_t at = start;
-        for (uint64_t rh = b0; rh < b1; ++rh) {
+        // At most one entry a group a row: never past the room of rows [0, r1).
+        uint64_t at = start[c];
+        for (uint64_t rh = r0 >> k; rh < r1 >> k; ++rh) {
             bucket_order.clear();
             buckets.walk(rh, [&](uint64_t b) { bucket_order.push_back(b); });
             for (uint64_t rl = 0; rl < (uint64_t{1} << k); ++rl) {
@@ -314,24 +349,12 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
                 ptr[r + 1] = at;
             }
         }
-        filled[c] = at - start;
+        filled[c] = at;
     });
-    uint64_t total = 0;
-    for (uint64_t c = 0; c < n_chunks; ++c) {
-        const uint64_t r0 = (c * per_chunk) << k, r1 = std::min((c + 1) * per_chunk, n_blocks) << k;
-        const uint64_t src = r0 * g_count, count = filled[c];
-        if (src != total) {
-            std::memmove(idx + total, idx + src, count * sizeof(uint64_t));
-            std::memmove(val + total, val + src, count * sizeof(std::complex<double>));
-            for (uint64_t r = r0; r < r1; ++r) ptr[r + 1] -= src - total;
-            const uint64_t keep = std::max(src, total + count);
-            discard_pages(idx + keep, idx + src + count);
-            discard_pages(val + keep, val + src + count);
-        }
-        total += count;
-    }
-    m.indices.resize(total);
-    m.data.resize(total);
+    for (uint64_t c = 0; n_chunks > 1 && c < n_chunks; ++c)
+        if (filled[c] != start[c + 1]) internal_failure("to_sparse_matrix: a chunk's entries differ from their count");
+    m.indices.resize(filled.back());
+    m.data.resize(m.indices.size());
     return m;
 }
 
