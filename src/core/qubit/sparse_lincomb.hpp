@@ -242,11 +242,13 @@ struct RowOrder {
     }
 };
 
-// Below this many entries of room a matrix is filled on the calling thread;
-// above, by as many threads as the CPUs allow, up to the cap (the fill is
-// bound by memory bandwidth before that).
+// Below about a million entries of room a matrix is filled on the calling
+// thread (starting and joining threads would cost more than they save, the
+// more so on a loaded machine); above, by one thread for every half million,
+// as many as the CPUs allow up to the cap: the fill and the kernel's zeroing
+// of its fresh pages are bound by memory bandwidth by then.
 inline constexpr uint64_t entries_per_thread = uint64_t{1} << 19;
-inline constexpr unsigned max_threads = 16;
+inline constexpr unsigned max_threads = 8;
 
 inline unsigned auto_threads(uint64_t room) {
     return room < 2 * entries_per_thread ? 1 : threads_for(room, entries_per_thread, max_threads);
