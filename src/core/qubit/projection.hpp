@@ -30,13 +30,15 @@ namespace vemo::qubit::pauli {
 template <class T>
 struct DenseSquare {
     uint64_t dim = 0;
-    std::vector<T> data;  // row-major
+    LargeBuf<T> data;  // row-major
 
-    // d x d zeros; std::bad_alloc when d * d entries cannot be held.
+    // d x d entries, not yet written: the projections write every one (the
+    // threads that compute the rows touch their pages first); std::bad_alloc
+    // when d * d entries cannot be held.
     explicit DenseSquare(uint64_t d) : dim(d) {
         uint64_t n = 0;
         if (__builtin_mul_overflow(d, d, &n)) throw std::bad_alloc();
-        data.assign(checked_entries<T>(n), T());
+        data.resize(checked_entries<T>(n));
     }
     T& at(uint64_t i, uint64_t j) { return data[i * dim + j]; }
 };
@@ -79,8 +81,8 @@ void for_each_row(uint64_t d, uint64_t work, F&& row) {
 
 // Each entry above the diagonal := the mirror (conjugate) of the one below.
 // A pass of its own, so that the rows computed on threads are written
-// contiguously and no two threads write one cache line.
-// A copy costs far less than a matrix element: counted as a sixteenth.
+// contiguously and no two threads write one cache line. A copy costs far
+// less than a matrix element: it counts as a sixteenth of one.
 template <class M>
 void mirror_lower(uint64_t d, M& m) {
     for_each_row(d, d * d / 16, [&](uint64_t j) {
