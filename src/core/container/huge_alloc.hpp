@@ -19,6 +19,7 @@
 #include <limits>
 #include <mutex>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -194,5 +195,33 @@ struct HugePageAllocator {
 // A vector whose large buffers come from HugePageAllocator.
 template <class T>
 using LargeVec = std::vector<T, HugePageAllocator<T>>;
+
+// HugePageAllocator whose vectors leave the elements that resize(n) adds
+// unwritten: for output buffers that several threads fill, each thread
+// touching its own pages first. Only for trivial types every element of
+// which is written before it is read.
+template <class T>
+struct UninitHugePageAllocator : HugePageAllocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitHugePageAllocator<U>;
+    };
+
+    UninitHugePageAllocator() = default;
+    template <class U>
+    UninitHugePageAllocator(const UninitHugePageAllocator<U>&) noexcept {}
+
+    template <class U>
+    void construct(U*) noexcept {
+        static_assert(std::is_trivially_copyable_v<U> && std::is_trivially_destructible_v<U>);
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+template <class T>
+using LargeBuf = std::vector<T, UninitHugePageAllocator<T>>;
 
 }  // namespace vemo

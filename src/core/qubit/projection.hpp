@@ -5,11 +5,14 @@
 //   overlap S[i][j] = <v_i|v_j>.
 // When every coefficient of A is real, A is Hermitian: only the entries with
 // j <= i are evaluated and the others mirrored (conjugated). S is always
-// computed for the visited pairs and mirrored, so it is exactly Hermitian.
+// computed for the pairs with j <= i and mirrored, so it is exactly Hermitian.
+// Large projections are computed by rows on several threads; every entry is
+// computed by one row, so the result does not depend on the split.
 // A vector's terms are its first min(states, coefficients) ones, in H and S
 // alike. The limits of the matrix-element path hold (one word per state).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <expected>
 #include <span>
@@ -22,17 +25,20 @@
 #include "core/container/set.hpp"
 #include "core/qubit/mat_elem.hpp"
 #include "core/qubit/sparse.hpp"
+#include "core/utils/parallel.hpp"
 
 namespace vemo::qubit::pauli {
 
 template <class T>
 struct DenseSquare {
     uint64_t dim = 0;
-    LargeVec<T> data;  // row-major
+    LargeBuf<T> data;  // row-major
 
-    // d x d zeros; AllocationRefusedError when d * d entries do not fit in memory.
+    // d x d entries, not yet written: the projections write every one (the
+    // threads that compute the rows touch their pages first);
+    // AllocationRefusedError when d * d entries do not fit in memory.
     explicit DenseSquare(uint64_t d) : dim(d) {
-        data.assign(guard_allocation("a projected matrix", count_product(d, d), sizeof(T)), T());
+        data.resize(guard_allocation("a projected matrix", count_product(d, d), sizeof(T)));
     }
     T& at(uint64_t i, uint64_t j) { return data[i * dim + j]; }
 };
@@ -52,6 +58,37 @@ namespace projection_detail {
 
 inline double mirror(double v) { return v; }
 inline Complex mirror(Complex v) { return std::conj(v); }
+
+// Matrix elements (each a hash lookup and a walk) below which a projection
+// stays on the calling thread.
+inline constexpr uint64_t elements_per_thread = uint64_t{1} << 14;
+inline constexpr unsigned max_threads = 16;
+
+// Calls row(i) for every i in [0, d) on threads when the `work` (matrix
+// elements) is large. Rows go out in chunks, the last rows first: with the
+// Hermitian shortcut they are the longest. Each entry is written by exactly
+// one row, so the result does not depend on the split.
+template <class F>
+void for_each_row(uint64_t d, uint64_t work, F&& row) {
+    const unsigned threads = work < 2 * elements_per_thread ? 1 : threads_for(work, elements_per_thread, max_threads);
+    const uint64_t per_chunk = threads <= 1 ? std::max<uint64_t>(d, 1) : std::max<uint64_t>(1, d / (threads * 16));
+    const uint64_t n_chunks = (d + per_chunk - 1) / per_chunk;
+    for_each_chunk(threads, n_chunks, [&](uint64_t c) {
+        const uint64_t hi = d - c * per_chunk, lo = hi - std::min(per_chunk, hi);
+        for (uint64_t i = lo; i < hi; ++i) row(i);
+    });
+}
+
+// Each entry above the diagonal := the mirror (conjugate) of the one below.
+// A pass of its own, so that the rows computed on threads are written
+// contiguously and no two threads write one cache line. A copy costs far
+// less than a matrix element: it counts as a sixteenth of one.
+template <class M>
+void mirror_lower(uint64_t d, M& m) {
+    for_each_row(d, d * d / 16, [&](uint64_t j) {
+        for (uint64_t i = j + 1; i < d; ++i) m.at(j, i) = mirror(m.at(i, j));
+    });
+}
 
 }  // namespace projection_detail
 
@@ -73,14 +110,14 @@ std::expected<DenseSquare<typename C::Scalar>, MatElemError> mat_ortho_projected
     const bool herm = pre.hermitian();
     std::vector<uint64_t> s(d);
     for (uint64_t i = 0; i < d; ++i) s[i] = first_word(subspace.row(i));
-    for (uint64_t i = 0; i < d; ++i) {
+    const uint64_t work = herm ? d * (d + 1) / 2 : d * d;
+    projection_detail::for_each_row(d, work, [&](uint64_t i) {
         for (uint64_t j = 0; j < d; ++j) {
             if (herm && j > i) break;
-            const T v = pre.between(s[i], s[j]);
-            m.at(i, j) = v;
-            if (herm && j != i) m.at(j, i) = projection_detail::mirror(v);
+            m.at(i, j) = pre.between(s[i], s[j]);
         }
-    }
+    });
+    if (herm) projection_detail::mirror_lower(d, m);
     return m;
 }
 
@@ -105,7 +142,12 @@ mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<
         words[i].resize(taking_part(vs[i].terms()));
         for (uint64_t a = 0; a < words[i].size(); ++a) words[i][a] = first_word(vs[i].cmpnts.row(a));
     }
-    for (uint64_t i = 0; i < d; ++i) {
+    // S is computed for j <= i only: for j > i the pass in order would have
+    // overwritten it with the mirror of (j, i) anyway.
+    uint64_t terms = 0;
+    for (const auto& w : words) terms += w.size();
+    const uint64_t work = herm ? (terms * terms + terms) / 2 : terms * terms;
+    projection_detail::for_each_row(d, work, [&](uint64_t i) {
         const auto ci = vs[i].coeffs.data();
         const SetView<state::CmpntList> vi(vs[i].cmpnts, vs[i].map);
         const uint64_t mi = taking_part(vs[i].terms());
@@ -116,19 +158,18 @@ mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<
             for (uint64_t a = 0; a < mi; ++a)
                 for (uint64_t b = 0; b < words[j].size(); ++b)
                     hij += times(pre.between(words[i][a], words[j][b]), weight(ci[a], cj[b]));
+            h.at(i, j) = hij;
+            if (j > i) continue;
             T sij{};
             for (uint64_t b = 0; b < words[j].size(); ++b) {
                 const auto a = vi.lookup(vs[j].cmpnts.elem_u64it(b));
                 if (a && *a < mi) sij += weight(ci[*a], cj[b]);
             }
-            h.at(i, j) = hij;
             s.at(i, j) = sij;
-            if (j != i) {
-                s.at(j, i) = projection_detail::mirror(sij);
-                if (herm) h.at(j, i) = projection_detail::mirror(hij);
-            }
         }
-    }
+    });
+    projection_detail::mirror_lower(d, s);
+    if (herm) projection_detail::mirror_lower(d, h);
     return out;
 }
 

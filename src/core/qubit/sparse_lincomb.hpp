@@ -15,7 +15,8 @@
 // order (RowOrder: tabulated for the low bits, a binary trie of x words for
 // the high ones, where the order of r XOR x is that of x with the subtrees
 // flipped where r has a one), so the matrix is written row after row with no
-// sorting and no map.
+// sorting and no map. Large matrices are written by several threads, each
+// taking runs of rows; no entry depends on the split.
 //
 // Options (core only): a basis (the listed index values are the rows and
 // columns, a value's row is its first position), and a number-conservation
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <complex>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -43,6 +45,7 @@
 #include "core/qubit/sparse.hpp"
 #include "core/utils/endian.hpp"
 #include "core/utils/memory.hpp"
+#include "core/utils/parallel.hpp"
 
 namespace vemo::qubit::pauli {
 
@@ -233,9 +236,47 @@ struct RowOrder {
     }
 };
 
-// Filtered: whether the filter drops anything (else its test is compiled out).
+// Below about a million entries of room a matrix is filled on the calling
+// thread (starting and joining threads would cost more than they save, the
+// more so on a loaded machine); above, by one thread for every half million,
+// as many as the CPUs allow up to the cap: the fill and the kernel's zeroing
+// of its fresh pages are bound by memory bandwidth by then.
+inline constexpr uint64_t entries_per_thread = uint64_t{1} << 19;
+inline constexpr unsigned max_threads = 8;
+
+inline unsigned auto_threads(uint64_t room) {
+    return room < 2 * entries_per_thread ? 1 : threads_for(room, entries_per_thread, max_threads);
+}
+
+// The entries of rows [r0, r1): one per single-term group the filter keeps,
+// and one per group of several terms whose sum stays (their terms may cancel).
 template <bool Filtered, FieldVec C>
-CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n) {
+uint64_t count_entries(const GroupedTerms<C>& gt, const ConservationFilter& filter,
+                       const std::vector<uint32_t>& single, const std::vector<uint32_t>& several, uint64_t r0,
+                       uint64_t r1) {
+    uint64_t count = Filtered ? 0 : (r1 - r0) * single.size();
+    for (uint64_t r = r0; r < r1; ++r) {
+        if constexpr (Filtered)
+            for (uint64_t g : single) count += filter.keeps(r ^ gt.x[g], gt.x[g]);
+        for (uint64_t g : several) {
+            const uint64_t col = r ^ gt.x[g];
+            if (Filtered && !filter.keeps(col, gt.x[g])) continue;
+            Complex v;
+            count += gt.value(g, col, v);
+        }
+    }
+    return count;
+}
+
+// Filtered: whether the filter drops anything (else its test is compiled out).
+//
+// The rows are cut into chunks of whole blocks of 2^k rows (one trie walk a
+// block), filled independently, each by the thread that takes it, which so
+// first touches the pages it writes. A chunk writes from the number of
+// entries before it on: rows * groups when every group stores an entry on
+// every row, else counted first (also on the threads).
+template <bool Filtered, FieldVec C>
+CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, unsigned threads) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
     const uint64_t room = guard_allocation("a sparse matrix", count_product(dim, g_count),
@@ -244,35 +285,72 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
     m.n_rows = m.n_cols = dim;
     const size_t n_ptr = guard_allocation("a sparse matrix", dim + 1, sizeof(uint64_t));
     if (g_count > UINT32_MAX) throw std::bad_alloc();
-    m.indptr.reserve(n_ptr);
-    m.indices.reserve(room);
-    m.data.reserve(room);
-    m.indptr.push_back(0);
+    if (threads == 0) threads = auto_threads(room);
+    m.indptr.resize(n_ptr);
+    m.indices.resize(room);
+    m.data.resize(room);
     const RowOrder order(gt.x, n);
     const XTrie buckets(order.bucket_x);
-    std::vector<uint64_t> bucket_order;
-    bucket_order.reserve(order.bucket_x.size());
-    const uint64_t lows = uint64_t{1} << order.k;
-    for (uint64_t rh = 0; rh < (dim >> order.k); ++rh) {
-        bucket_order.clear();
-        buckets.walk(rh, [&](uint64_t b) { bucket_order.push_back(b); });
-        for (uint64_t rl = 0; rl < lows; ++rl) {
-            const uint64_t r = (rh << order.k) | rl;
-            const uint32_t* slots = order.table.data() + rl * g_count;
-            for (uint64_t b : bucket_order) {
-                for (uint64_t j = order.bucket_beg[b], e = order.bucket_beg[b + 1]; j < e; ++j) {
-                    const uint64_t g = slots[j];
-                    const uint64_t col = r ^ gt.x[g];
-                    if (Filtered && !filter.keeps(col, gt.x[g])) continue;
-                    Complex v;
-                    if (!gt.value(g, col, v)) continue;
-                    m.indices.push_back(col);
-                    m.data.push_back(v);
-                }
-            }
-            m.indptr.push_back(m.indices.size());
-        }
+    const unsigned k = order.k;
+    const uint64_t n_blocks = dim >> k;
+    const uint64_t per_chunk = threads <= 1 ? n_blocks : std::max<uint64_t>(1, n_blocks / (uint64_t{threads} * 4));
+    const uint64_t n_chunks = (n_blocks + per_chunk - 1) / per_chunk;
+    auto rows_of = [&](uint64_t c) {
+        return std::pair{(c * per_chunk) << k, std::min((c + 1) * per_chunk, n_blocks) << k};
+    };
+
+    // Where each chunk starts writing.
+    std::vector<uint64_t> start(n_chunks + 1);
+    std::vector<uint32_t> single, several;
+    for (uint64_t g = 0; g < g_count; ++g) (gt.beg[g + 1] - gt.beg[g] == 1 ? single : several).push_back(g);
+    if (n_chunks > 1 && (Filtered || !several.empty())) {
+        for_each_chunk(threads, n_chunks, [&](uint64_t c) {
+            const auto [r0, r1] = rows_of(c);
+            start[c + 1] = count_entries<Filtered>(gt, filter, single, several, r0, r1);
+        });
+        for (uint64_t c = 0; c < n_chunks; ++c) start[c + 1] += start[c];
+    } else {
+        for (uint64_t c = 0; c <= n_chunks; ++c) start[c] = std::min(c * per_chunk, n_blocks) * (g_count << k);
     }
+
+    uint64_t* const ptr = m.indptr.data();
+    uint64_t* const idx = m.indices.data();
+    std::complex<double>* const val = m.data.data();
+    ptr[0] = 0;
+    std::vector<uint64_t> filled(n_chunks);
+    for_each_chunk(threads, n_chunks, [&](uint64_t c) {
+        const auto [r0, r1] = rows_of(c);
+        std::vector<uint64_t> bucket_order;
+        bucket_order.reserve(order.bucket_x.size());
+        // At most one entry a group a row: never past the room of rows [0, r1).
+        uint64_t at = start[c];
+        for (uint64_t rh = r0 >> k; rh < r1 >> k; ++rh) {
+            bucket_order.clear();
+            buckets.walk(rh, [&](uint64_t b) { bucket_order.push_back(b); });
+            for (uint64_t rl = 0; rl < (uint64_t{1} << k); ++rl) {
+                const uint64_t r = (rh << k) | rl;
+                const uint32_t* slots = order.table.data() + rl * g_count;
+                for (uint64_t b : bucket_order) {
+                    for (uint64_t j = order.bucket_beg[b], e = order.bucket_beg[b + 1]; j < e; ++j) {
+                        const uint64_t g = slots[j];
+                        const uint64_t col = r ^ gt.x[g];
+                        if (Filtered && !filter.keeps(col, gt.x[g])) continue;
+                        Complex v;
+                        if (!gt.value(g, col, v)) continue;
+                        idx[at] = col;
+                        val[at] = v;
+                        ++at;
+                    }
+                }
+                ptr[r + 1] = at;
+            }
+        }
+        filled[c] = at;
+    });
+    for (uint64_t c = 0; n_chunks > 1 && c < n_chunks; ++c)
+        if (filled[c] != start[c + 1]) internal_failure("to_sparse_matrix: a chunk's entries differ from their count");
+    m.indices.resize(filled.back());
+    m.data.resize(m.indices.size());
     return m;
 }
 
@@ -323,17 +401,22 @@ CsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filt
 // over all 2^n basis states or over `basis`. Refuses 64 or more qubits
 // (kind Element, length 64) before any work; std::bad_alloc when the entries
 // cannot be held.
+//
+// Without a basis the rows are filled by `threads` threads (0: by the size,
+// small matrices on the calling thread alone); the result is the same for
+// every thread count.
 template <FieldVec C>
 std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op,
                                                        std::optional<std::vector<uint64_t>> basis,
-                                                       std::optional<double> atol, bool big_endian) {
+                                                       std::optional<double> atol, bool big_endian,
+                                                       unsigned threads = 0) {
     const uint64_t n = op.cmpnts.n_qubit();
     if (n >= 64) return std::unexpected(OutOfBounds{n, 64, OutOfBoundsKind::Element});
     const sparse_detail::GroupedTerms<C> gt(op, n, big_endian);
     const auto filter = sparse_detail::conservation_filter(op, atol, n, big_endian);
     if (basis) return sparse_detail::basis_matrix(gt, filter, n, big_endian, std::move(*basis));
-    if (filter.total || filter.odd) return sparse_detail::full_matrix<true>(gt, filter, n);
-    return sparse_detail::full_matrix<false>(gt, filter, n);
+    if (filter.total || filter.odd) return sparse_detail::full_matrix<true>(gt, filter, n, threads);
+    return sparse_detail::full_matrix<false>(gt, filter, n, threads);
 }
 
 template <FieldVec C>

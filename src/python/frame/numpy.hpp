@@ -101,15 +101,15 @@ Obj array_over(Obj owner, const void* data, std::span<const Py_ssize_t> shape, c
 
 // A C-ordered array that adopts the vector's buffer (no copy): the array's
 // base owns it and frees it with the array. The vector must fill the shape.
-template <class T>
-Obj adopt_array(LargeVec<T>&& v, std::span<const Py_ssize_t> shape) {
+template <class T, class A>
+Obj adopt_array(std::vector<T, A>&& v, std::span<const Py_ssize_t> shape) {
     if (!shape_holds(shape, v.size()))
         internal_failure("adopt_array: " + std::to_string(v.size()) + " entries do not fill the shape");
     if (v.empty()) return make_array<T>(shape, std::span<const T>());
     static constexpr const char* owner_name = "vemo.array_owner";
-    auto* owner = new LargeVec<T>(std::move(v));
+    auto* owner = new std::vector<T, A>(std::move(v));
     PyObject* cap = PyCapsule_New(owner, owner_name, [](PyObject* c) {
-        delete static_cast<LargeVec<T>*>(PyCapsule_GetPointer(c, owner_name));
+        delete static_cast<std::vector<T, A>*>(PyCapsule_GetPointer(c, owner_name));
     });
     if (!cap) {
         delete owner;
@@ -121,15 +121,15 @@ Obj adopt_array(LargeVec<T>&& v, std::span<const Py_ssize_t> shape) {
 // An array as a method's result: the body fills it under its borrows, and
 // the NumPy array, which adopts the buffer, is made once they are released,
 // since NumPy runs Python code during which other threads may use the operands.
-template <class T>
+template <class T, class A = HugePageAllocator<T>>
 struct NdArray {
     std::vector<Py_ssize_t> shape;
-    LargeVec<T> data;  // C order
+    std::vector<T, A> data;  // C order
 };
 
-template <class T>
-struct ToPy<NdArray<T>> {
-    static Obj convert(NdArray<T>&& a) { return adopt_array<T>(std::move(a.data), a.shape); }
+template <class T, class A>
+struct ToPy<NdArray<T, A>> {
+    static Obj convert(NdArray<T, A>&& a) { return adopt_array(std::move(a.data), a.shape); }
 };
 
 }  // namespace vemo::py

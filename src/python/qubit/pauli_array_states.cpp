@@ -34,19 +34,23 @@ std::expected<void, MatElemError> apply_to_state(const CmpntList& self, const C&
                                qubit::pauli::StatesOutView{out_cmpnts, out_map, out_coeffs});
 }
 
+// A projected matrix, handed to NumPy in the buffer the projection wrote.
 template <class T>
-NdArray<T> square_array(qubit::pauli::DenseSquare<T>&& m) {
+using SquareArray = NdArray<T, UninitHugePageAllocator<T>>;
+
+template <class T>
+SquareArray<T> square_array(qubit::pauli::DenseSquare<T>&& m) {
     const auto d = static_cast<Py_ssize_t>(m.dim);
     return {{d, d}, std::move(m.data)};
 }
 
 template <class C>
-NdArray<typename C::Scalar> project_ortho(const CmpntList& cmpnts, const C& coeffs, const StateList& subspace) {
+SquareArray<typename C::Scalar> project_ortho(const CmpntList& cmpnts, const C& coeffs, const StateList& subspace) {
     return square_array(to_py_result(qubit::pauli::mat_ortho_projected(LincombView<C>{cmpnts, coeffs}, subspace)));
 }
 
 template <class C>
-std::tuple<NdArray<typename C::Scalar>, NdArray<typename C::Scalar>> project_nonortho(const CmpntList& cmpnts, const C& coeffs,
+std::tuple<SquareArray<typename C::Scalar>, SquareArray<typename C::Scalar>> project_nonortho(const CmpntList& cmpnts, const C& coeffs,
                                       const std::vector<StateList>& subspace_cmpnts,
                                       const std::vector<Map>& subspace_maps, const std::vector<C>& subspace_coeffs) {
     const size_t d = std::min({subspace_cmpnts.size(), subspace_maps.size(), subspace_coeffs.size()});

@@ -23,6 +23,8 @@ Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> 
 // owns it and frees it with the array.
 Obj adopt_array_1d(LargeVec<uint64_t>&& v);
 Obj adopt_array_1d(LargeVec<std::complex<double>>&& v);
+Obj adopt_array_1d(LargeBuf<uint64_t>&& v);
+Obj adopt_array_1d(LargeBuf<std::complex<double>>&& v);
 
 // The same csr_matrix call on arrays given as NumPy objects.
 Obj to_scipy_sparse(Obj indptr, Obj indices, Obj data, uint64_t n_rows, uint64_t n_cols);
