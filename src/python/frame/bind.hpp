@@ -318,6 +318,10 @@ private:
         Signature sig = parse_signature(spec_.name, doc, false);
         if (sig.has_self != has_self)
             raise(PyExc_SystemError, sig.full_name + ": $self in the signature does not match the binding");
+        // The method table names a method by its function's one signature: a
+        // second name for the same function would silently repeat the first.
+        if (Meta<F, 0>::bound && Meta<F, 0>::sig.method_name != sig.method_name)
+            raise(PyExc_SystemError, "one function bound as both " + Meta<F, 0>::sig.full_name + " and " + sig.full_name);
         const std::string& name = bind<F, 0, Self>(std::move(sig));
         spec_.methods.push_back(PyMethodDef{
             name.c_str(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&method_entry<F, Self>)), flags,

@@ -26,8 +26,10 @@ VEMO_PY_SUBCLASS(Square, Shape, "Square");
 
 struct BadDefault {};
 struct BadCount {};
+struct TwoNames {};
 VEMO_PY_CLASS(BadDefault, "BadDefault");
 VEMO_PY_CLASS(BadCount, "BadCount");
+VEMO_PY_CLASS(TwoNames, "TwoNames");
 
 struct Sectioned {
     int64_t n = 0;
@@ -45,6 +47,7 @@ Shape square() { return Shape{4}; }
 int64_t sides_or_zero(const Shape* s) { return s ? s->sides : -1; }
 int64_t takes_int(const BadDefault&, int64_t x) { return x; }
 int64_t takes_one(const BadCount&, int64_t x) { return x; }
+int64_t same_twice(const TwoNames&, int64_t x) { return x; }
 
 int64_t plus(const Sectioned& s, int64_t k) { return s.n + k; }
 int64_t minus(const Sectioned& s, int64_t k) { return s.n - k; }
@@ -57,7 +60,8 @@ void define_middle(ClassDef<Sectioned>& c) {
 }
 void define_empty(ClassDef<Sectioned>&) {}
 int64_t takes_none(const BadSection&) { return 0; }
-void define_bad(ClassDef<BadSection>& c) { c.def<&takes_none>("f($self, x)\n--\n\nOne parameter too many."); }
+int64_t also_takes_none(const BadSection&) { return 1; }
+void define_bad(ClassDef<BadSection>& c) { c.def<&also_takes_none>("f($self, x)\n--\n\nOne parameter too many."); }
 
 }  // namespace
 
@@ -78,6 +82,10 @@ VEMO_CLASS(Square) {
 }
 VEMO_CLASS(BadDefault) { c.def<&takes_int>("f($self, x=None)\n--\n\nx cannot be absent."); }
 VEMO_CLASS(BadCount) { c.def<&takes_one>("f($self, x, y)\n--\n\nOne parameter too many."); }
+VEMO_CLASS(TwoNames) {
+    c.def<&same_twice>("f($self, x)\n--\n\nOne name.");
+    c.def<&same_twice>("g($self, x)\n--\n\nA second name for the same function.");
+}
 VEMO_CLASS(Sectioned) {
     c.doc("Sectioned(n)\n--\n\nMembers bound in sections.");
     c.init<&made>();
@@ -161,6 +169,9 @@ TEST(FrameClasses, SignatureMismatchFailsTheTypeBuild) {
               "SystemError: BadDefault.f(): parameter 'x' has a default but its C++ type cannot be absent");
     EXPECT_EQ(ClassDef<BadCount>::type_or_null(), nullptr);
     EXPECT_EQ(take_error(), "SystemError: BadCount.f() is bound with 2 parameters to a function of 1");
+    // One function under two method names would list the first name twice.
+    EXPECT_EQ(ClassDef<TwoNames>::type_or_null(), nullptr);
+    EXPECT_EQ(take_error(), "SystemError: one function bound as both TwoNames.f() and TwoNames.g()");
 }
 
 TEST(FrameClasses, SectionsBindInPlaceOfTheList) {
