@@ -2,7 +2,7 @@
 // coefficient each component needs. The dense reference is checked from Python.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <bit>
 #include <vector>
 
 #include "core/container/bit_matrix.hpp"
@@ -21,31 +21,24 @@ BitMatrix states(uint64_t n_bits, const std::vector<uint64_t>& idx) {
     return m;
 }
 
-Map map_of(const BitMatrix& m) {
-    Map map;
-    refresh_map(m, map);
-    return map;
-}
-
 }  // namespace
 
-TEST(Vdot, SignedZerosAndNorm) {
+TEST(Vdot, NormSignedZerosAndSpareCoefficients) {
     const BitMatrix l = states(70, {0, 5, 9, 3});
-    const Map lm = map_of(l);
-    const auto lc = vec_of<RealVec>({1, 2, 3, 4});
-    const double empty = *vdot(l, lm, lc, states(70, {}), RealVec());
-    EXPECT_TRUE(empty == 0.0 && std::signbit(empty));  // the sum starts at -0.0
-    EXPECT_FALSE(std::signbit(*vdot(l, lm, lc, states(70, {4}), vec_of<RealVec>({-3}))));
+    Map lm;
+    refresh_map(l, lm);
     const auto c = vec_of<ComplexVec>({{1, 2}, {-0.5, 0.25}, {0, -3}, {2, 0}});
-    EXPECT_EQ(*vdot(l, lm, c, l, c), Complex(5 + 0.3125 + 9 + 4, 0));
-}
-
-// A side with fewer coefficients than components is refused, the left side first;
-// spare coefficients are ignored.
-TEST(Vdot, EachComponentNeedsItsCoefficient) {
-    const BitMatrix l = states(3, {1, 6}), r = states(3, {6, 2, 1});
-    const Map lm = map_of(l);
-    EXPECT_EQ(vdot(l, lm, vec_of<RealVec>({1}), r, vec_of<RealVec>({1})).error(), (ShortCoeffs{1, 2}));
-    EXPECT_EQ(vdot(l, lm, vec_of<RealVec>({1, 2}), r, vec_of<RealVec>({1, 1})).error(), (ShortCoeffs{2, 3}));
-    EXPECT_EQ(vdot(l, lm, vec_of<RealVec>({2, 3, 99}), r, vec_of<RealVec>({5, 7, 11, 99})), 3 * 5 + 2 * 11);
+    EXPECT_EQ(*vdot(l, lm, c, l, c), Complex(5 + 0.3125 + 9 + 4, 0));  // the left side conjugated
+    const auto lc = vec_of<RealVec>({1, 2, 3, 4, 99});                // the spare 99s are ignored
+    const auto real = [&](std::vector<uint64_t> idx, std::initializer_list<double> rc) {
+        return *vdot(l, lm, lc, states(70, idx), vec_of<RealVec>(rc));
+    };
+    const auto bits = [](double x) { return std::bit_cast<uint64_t>(x); };
+    EXPECT_EQ(bits(real({}, {})), bits(-0.0));  // the sum starts at -0.0
+    EXPECT_EQ(bits(real({4}, {-3, 99})), bits(0.0));  // an absent component adds +0.0
+    EXPECT_EQ(bits(real({9, 5}, {1, -1.5, 99})), bits(0.0));  // 3 * 1 + 2 * -1.5 cancels exactly
+    // A side with fewer coefficients than components is refused, the left side first.
+    const auto one = vec_of<RealVec>({1});
+    EXPECT_EQ(vdot(l, lm, one, states(70, {1, 2}), one).error(), (ShortCoeffs{1, 4}));
+    EXPECT_EQ(vdot(l, lm, lc, states(70, {1, 2}), one).error(), (ShortCoeffs{1, 2}));
 }

@@ -5,6 +5,8 @@
 
 #include <new>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "core/utils/memory.hpp"
 
@@ -14,50 +16,27 @@ TEST(AllocationGuard, PassesWhatFitsRefusesWhatDoesNot) {
     const uint64_t limit = max_allocation_bytes();
     ASSERT_GT(limit, uint64_t{1} << 20);
     EXPECT_LE(limit, physical_memory_bytes());
-    EXPECT_TRUE(check_allocation("x", limit, 1));
-    EXPECT_TRUE(check_allocation("x", limit / 8, 8));
-    EXPECT_TRUE(check_allocation("x", 0, UINT64_MAX));
-    EXPECT_FALSE(check_allocation("x", limit + 1, 1));
-    EXPECT_FALSE(check_allocation("x", limit / 8 + 1, 8));
-    EXPECT_FALSE(check_allocation("x", 1, UINT64_MAX));
-    // 2^64 * 2^64 entries: no 64-bit product could say this size.
-    EXPECT_FALSE(check_allocation("x", count_product(UINT64_MAX, UINT64_MAX), 16));
-    EXPECT_EQ(count_product(uint64_t{1} << 40, uint64_t{1} << 40), AllocationCount{1} << 80);
+    // The last case: 2^64 * 2^64 entries, which no 64-bit product could say.
+    for (const auto& [count, item_bytes, fits] : std::vector<std::tuple<AllocationCount, uint64_t, bool>>{
+             {limit, 1, true}, {limit / 8, 8, true}, {0, UINT64_MAX, true}, {limit + 1, 1, false},
+             {limit / 8 + 1, 8, false}, {1, UINT64_MAX, false}, {count_product(UINT64_MAX, UINT64_MAX), 16, false}})
+        EXPECT_EQ(check_allocation("x", count, item_bytes).has_value(), fits) << uint64_t(count) << " x " << item_bytes;
 }
 
 TEST(AllocationGuard, MessageNamesTheBufferAndItsSize) {
-    const std::string phys = std::to_string(physical_memory_bytes());
-    auto r = check_allocation("a dense state vector", uint64_t{1} << 40, 16);
-    ASSERT_FALSE(r);
-    EXPECT_EQ(r.error().message(), "Cannot allocate a dense state vector of 1099511627776 entries (17592186044416 "
-                                   "bytes): more than the " + phys + " bytes of memory this machine has.");
-    // 2^80 entries of 2 bytes: 2^81 bytes, printed in full.
-    auto big = check_allocation("a table", AllocationCount{1} << 80, 2);
-    ASSERT_FALSE(big);
-    EXPECT_EQ(big.error().message(), "Cannot allocate a table of 1208925819614629174706176 entries "
-                                     "(2417851639229258349412352 bytes): more than the " + phys +
-                                         " bytes of memory this machine has.");
+    const std::string tail =
+        " bytes): more than the " + std::to_string(physical_memory_bytes()) + " bytes of memory this machine has.";
     EXPECT_EQ(AllocationRefused({"one", 1, UINT64_MAX}).message(),
-              "Cannot allocate one of 1 entry (18446744073709551615 bytes): more than the " + phys +
-                  " bytes of memory this machine has.");
-}
-
-TEST(AllocationGuard, ByteTotalsPastTwoTo128AreNamedSo) {
-    const std::string phys = std::to_string(physical_memory_bytes());
+              "Cannot allocate one of 1 entry (18446744073709551615" + tail);
     // 2^126 entries of 3 bytes stay below 2^128 bytes; of 4 bytes they reach it.
+    const std::string n126 = "Cannot allocate a of 85070591730234615865843651857942052864 entries (";
     EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 3}).message(),
-              "Cannot allocate a of 85070591730234615865843651857942052864 entries "
-              "(255211775190703847597530955573826158592 bytes): more than the " + phys +
-                  " bytes of memory this machine has.");
-    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 4}).message(),
-              "Cannot allocate a of 85070591730234615865843651857942052864 entries (over 2^128 bytes): more than "
-              "the " + phys + " bytes of memory this machine has.");
+              n126 + "255211775190703847597530955573826158592" + tail);
+    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 4}).message(), n126 + "over 2^128" + tail);
 }
 
 TEST(AllocationGuard, ThrownRefusalIsBadAllocCarryingTheSize) {
-    EXPECT_NO_THROW(guard_allocation("small", 16, 8));
     EXPECT_EQ(guard_allocation("admitted", count_product(3, 5), 8), 15u);  // the count, for the allocation
-    EXPECT_EQ(guard_allocation("empty", count_product(0, UINT64_MAX), 8), 0u);
     try {
         guard_allocation("a sparse matrix", uint64_t{1} << 62, 24);
         FAIL() << "not refused";

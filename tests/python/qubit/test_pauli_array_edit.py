@@ -27,13 +27,9 @@ def test_set_from_spring_multiplies_in_text_order(v, n):
         assert tuple(map(str, a.cmpnt_get_list(0))) == tuple(model)
 
 
-@pytest.mark.parametrize("text, byte, printed", [
-    ("X0 Y0 Y1 X1", 4, "+1"), ("Y0 X0 Y1 X1", 6, "-1"), ("X0 Y0", 1, "+i"), ("Y0 X0", 3, "-i"),
-    ("X1 X1", 0, "+1"), ("X0 Z0 X0", 3 + 3, "-1"), ("", 0, "+1"),
-])
+@pytest.mark.parametrize("text, byte, printed", [("X0 Y0 Y1 X1", 4, "+1"), ("Y0 X0 Y1 X1", 6, "-1")])
 def test_set_from_spring_phase_is_the_unreduced_sum(v, text, byte, printed):
     a = v.QubitPauliArray(v.Qubits.from_count(2))
     a.resize(1)
     phase = a.cmpnt_set_from_spring(0, v.PauliSprings(text + ", I0"), 0)
-    assert (phase.to_phase(), str(phase)) == (byte, printed)
-    assert phase == v.ComplexSign(byte % 4)
+    assert (phase.to_phase(), str(phase)) == (byte, printed) and phase == v.ComplexSign(byte % 4)

