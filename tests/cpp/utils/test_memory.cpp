@@ -16,10 +16,12 @@ TEST(AllocationGuard, PassesWhatFitsRefusesWhatDoesNot) {
     const uint64_t limit = max_allocation_bytes();
     ASSERT_GT(limit, uint64_t{1} << 20);
     EXPECT_LE(limit, physical_memory_bytes());
-    // The last case: 2^64 * 2^64 entries, which no 64-bit product could say.
+    // The last cases: about 2^128 entries, which no 64-bit product could say,
+    // and 2^124 entries whose 2^128 bytes would wrap 128 bits to 0.
     for (const auto& [count, item_bytes, fits] : std::vector<std::tuple<AllocationCount, uint64_t, bool>>{
              {limit, 1, true}, {limit / 8, 8, true}, {0, UINT64_MAX, true}, {limit + 1, 1, false},
-             {limit / 8 + 1, 8, false}, {1, UINT64_MAX, false}, {count_product(UINT64_MAX, UINT64_MAX), 16, false}})
+             {limit / 8 + 1, 8, false}, {1, UINT64_MAX, false}, {count_product(UINT64_MAX, UINT64_MAX), 16, false},
+             {AllocationCount{1} << 124, 16, false}})
         EXPECT_EQ(check_allocation("x", count, item_bytes).has_value(), fits) << uint64_t(count) << " x " << item_bytes;
 }
 
