@@ -1,14 +1,18 @@
 // The frame's error boundary, in an embedded interpreter: what each kind of
-// C++ failure becomes in Python, and that no borrow outlives a failed call.
+// C++ failure becomes in Python, which of two bad result parts is reported,
+// the index rule, and that no borrow outlives a failed call.
 #include <gtest/gtest.h>
 
 #include "embedded.hpp"
 
 #include <cstdint>
 #include <expected>
+#include <map>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "python/frame/bind.hpp"
@@ -17,6 +21,20 @@ struct Held {
     int value = 0;
 };
 VEMO_PY_CLASS(Held, "Held");
+
+// A result that fails to convert when its name starts with "bad".
+struct Probe {
+    std::string name;
+    auto operator<=>(const Probe&) const = default;
+};
+
+template <>
+struct vemo::py::ToPy<Probe> {
+    static Obj convert(Probe&& p) {
+        if (p.name.starts_with("bad")) raise(PyExc_TypeError, "cannot write " + p.name);
+        return to_py_str(p.name);
+    }
+};
 
 using namespace vemo::py;
 
@@ -58,40 +76,25 @@ TEST(FrameErrors, KindsOfFailure) {
     EXPECT_EQ(imsg, "Element index -1 is out-of-bounds for container of length 3.");
 }
 
-// The index rule at the edges of the 64-bit ranges: j = index + len, valid
-// when 0 <= j < len, the refused j named as it is.
+// The index rule at the edges of the 64-bit ranges (lengths past 2^63 and 0,
+// which Python lists of rows cannot reach): j = index + len, valid when
+// 0 <= j < len, the refused j named as it is.
 TEST(FrameErrors, IndexRuleAtTheBoundaries) {
     constexpr uint64_t half = uint64_t{1} << 63;
     struct Case {
         int64_t index;
         uint64_t len;
-        int64_t j;  // the adjusted index
+        int64_t j;
         bool ok;
     };
-    const Case cases[] = {
-        {-1, 3, 2, true},
-        {-3, 3, 0, true},
-        {-4, 3, -1, false},
-        {3, 3, 3, false},
-        {0, 0, 0, false},
-        {-1, 0, -1, false},
-        {INT64_MIN, half, 0, true},
-        {INT64_MIN, half - 1, -1, false},
-        {INT64_MIN, 0, INT64_MIN, false},
-        {INT64_MIN, UINT64_MAX, INT64_MAX, true},
-        {-1, half, INT64_MAX, true},
-        {INT64_MAX, half, INT64_MAX, true},
-        {INT64_MAX, half - 1, INT64_MAX, false},
-        {INT64_MAX, UINT64_MAX, INT64_MAX, true},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{INT64_MIN, 0, INT64_MIN, false}, Case{-1, 0, -1, false}, Case{0, 0, 0, false},
+                          Case{INT64_MIN, half, 0, true}, Case{INT64_MIN, UINT64_MAX, INT64_MAX, true},
+                          Case{INT64_MAX, UINT64_MAX, INT64_MAX, true}}) {
         const auto r = try_py_index(c.index, c.len);
         ASSERT_EQ(r.has_value(), c.ok) << c.index << " " << c.len;
+        EXPECT_EQ(c.ok ? static_cast<int64_t>(*r) : r.error().index, c.j) << c.index << " " << c.len;
         if (!c.ok) {
-            EXPECT_EQ(r.error().index, c.j);
             EXPECT_EQ(r.error().length, c.len);
-        } else {
-            EXPECT_EQ(*r, static_cast<uint64_t>(c.j)) << c.index << " " << c.len;
         }
     }
     EXPECT_EQ(*try_py_index(-1, UINT64_MAX), UINT64_MAX - 1);  // beyond int64_t
@@ -99,22 +102,40 @@ TEST(FrameErrors, IndexRuleAtTheBoundaries) {
     EXPECT_EQ(try_py_indices({0, 5, INT64_MIN}, 3).error().index, 5);
 }
 
-TEST(FrameErrors, RefusedAllocationsSayWhatAndHowLarge) {
+// Thrown or returned, a refused allocation is a MemoryError with its own text;
+// other failed allocations keep the plain MemoryError.
+TEST(FrameErrors, RefusedAllocationsAreMemoryErrorsWithTheirText) {
     const vemo::AllocationRefused refused{"a dense state vector", uint64_t{1} << 40, 16};
-    const std::string text = refused.message();
-    auto [t1, m1] = boundary([&]() -> PyObject* { throw vemo::AllocationRefusedError(refused); });
-    EXPECT_EQ(t1.get(), PyExc_MemoryError);
-    EXPECT_EQ(m1, text);
-    auto [t2, m2] = boundary([&]() -> PyObject* {
+    const auto thrown = boundary([&]() -> PyObject* { throw vemo::AllocationRefusedError(refused); });
+    const auto returned = boundary([&]() -> PyObject* {
         to_py_result(std::expected<void, vemo::AllocationRefused>(std::unexpected(refused)));
         return nullptr;
     });
-    EXPECT_EQ(t2.get(), PyExc_MemoryError);
-    EXPECT_EQ(m2, text);
-    EXPECT_EQ(m2.rfind("Cannot allocate a dense state vector of 1099511627776 entries (17592186044416 bytes)", 0), 0u);
-    // Other failed allocations keep the plain MemoryError.
-    auto [t3, m3] = boundary([]() -> PyObject* { throw std::length_error("vector"); });
-    EXPECT_EQ(t3.get(), PyExc_MemoryError);
+    for (const auto& [type, text] : {thrown, returned}) {
+        EXPECT_EQ(type.get(), PyExc_MemoryError);
+        EXPECT_EQ(text, refused.message());
+    }
+    EXPECT_EQ(boundary([]() -> PyObject* { throw std::length_error("vector"); }).first.get(), PyExc_MemoryError);
+}
+
+// No method's result can fail to convert from Python, so here: the parts of a
+// map, pair, tuple or vector convert first to last, and of two bad parts the
+// first one's error is raised (arguments: tests/python/frame/test_convert.py).
+TEST(FrameErrors, FirstBadResultPartIsReported) {
+    auto message = [](auto value) {
+        return boundary([&]() -> PyObject* {
+                   to_py(std::move(value));
+                   return nullptr;
+               })
+            .second;
+    };
+    using Map = std::map<Probe, Probe>;
+    EXPECT_EQ(message(Map{{{"a"}, {"b"}}, {{"c"}, {"d"}}}), "");
+    EXPECT_EQ(message(Map{{{"bad key"}, {"bad value"}}}), "cannot write bad key");
+    EXPECT_EQ(message(Map{{{"a"}, {"bad value"}}, {{"bad key"}, {"b"}}}), "cannot write bad value");
+    EXPECT_EQ(message(std::tuple<Probe, Probe, Probe>{{"a"}, {"bad b"}, {"bad c"}}), "cannot write bad b");
+    EXPECT_EQ(message(std::pair<Probe, Probe>{{"bad a"}, {"bad b"}}), "cannot write bad a");
+    EXPECT_EQ(message(std::vector<Probe>{{"bad a"}, {"bad b"}}), "cannot write bad a");
 }
 
 TEST(FrameErrors, BorrowsAreReleasedWhenTheBodyFails) {
