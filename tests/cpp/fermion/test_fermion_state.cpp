@@ -80,20 +80,16 @@ TEST(FermionState, CancellationsRemoveStates) {
 TEST(FermionState, ApplyChecksSpacesThenOutputCoeffs) {
     const auto ops = fermion_lists::parse_list(2, "F0^");
     const RealVec one = reals({1});
-    state::CmpntList ket(Modes::count(2));
-    ket.resize(1);
-    state::CmpntList out(Modes::count(3));
-    out.resize(1);
+    state::CmpntList ket(Modes::count(2)), wide(Modes::count(3)), out(Modes::count(2));
+    ket.resize(1), wide.resize(1), out.resize(1);
     Map map;
-    RealVec out_coeffs;
-    auto r = state::apply<RealVec>({ops, one}, {ket, one}, {out, map, out_coeffs});
-    ASSERT_FALSE(r);
-    EXPECT_EQ(r.error(), (state::ApplyError{DifferentSpaces{}}));
-    state::CmpntList out2(Modes::count(2));
-    out2.resize(1);
-    r = state::apply<RealVec>({ops, one}, {ket, one}, {out2, map, out_coeffs});
-    ASSERT_FALSE(r);
-    EXPECT_EQ(r.error(), (state::ApplyError{UnequalCoeffs{0, 1}}));
-    EXPECT_EQ(out2.size(), 1u);
-    EXPECT_EQ(out_coeffs.size(), 0u);
+    RealVec none;
+    const std::pair<state::CmpntList*, state::ApplyError> cases[] = {{&wide, DifferentSpaces{}},
+                                                                      {&out, UnequalCoeffs{0, 1}}};
+    for (const auto& [o, want] : cases) {
+        auto r = state::apply<RealVec>({ops, one}, {ket, one}, {*o, map, none});
+        ASSERT_FALSE(r);
+        EXPECT_EQ(r.error(), want);
+        EXPECT_TRUE(o->size() == 1 && none.size() == 0 && map.size() == 0);
+    }
 }
