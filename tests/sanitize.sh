@@ -7,7 +7,15 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=${VEMO_SANITIZE_BUILD:-$root/build/sanitize}
 jobs=${VEMO_JOBS:-$(nproc)}
-# The interpreter itself, not a wrapper script that would start it.
+# The packages the build and the tests need (Boost's headers among them) go
+# into a virtual environment of this build, as in tests/run.sh. Its python is
+# a link to the interpreter itself, not a wrapper script that would start it.
+if [ ! -x "$build/venv/bin/python" ]; then
+  rm -rf "$build/venv"
+  python3 -m venv --system-site-packages "$build/venv"
+fi
+export PATH="$build/venv/bin:$PATH"
+python3 -m pip install --quiet --disable-pip-version-check -r tests/requirements.txt
 python=$(python3 -c 'import sys; print(sys.executable)')
 
 generator=()
