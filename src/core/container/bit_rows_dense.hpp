@@ -23,12 +23,11 @@
 #include <expected>
 #include <new>
 #include <span>
-#include <string>
-#include <variant>
 #include <vector>
 
 #include "core/base/bits.hpp"
 #include "core/base/errors.hpp"
+#include "core/container/any_error.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/coeffs/coeffs.hpp"
 #include "core/container/coeffs/short_coeffs.hpp"
@@ -49,14 +48,7 @@ concept DenseStates = WordIters<L> && requires(const L& l) {
 };
 
 // What a conversion to a dense vector refuses: a list too wide, or too few coefficients.
-struct DenseError {
-    std::variant<OutOfBounds, ShortCoeffs> v;
-
-    bool operator==(const DenseError&) const = default;
-    std::string message() const {
-        return std::visit([](const auto& e) { return e.message(); }, v);
-    }
-};
+using DenseError = AnyError<OutOfBounds, ShortCoeffs>;
 
 namespace bit_rows {
 

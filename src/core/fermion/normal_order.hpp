@@ -112,7 +112,7 @@ public:
 private:
     // The largest k (below 64) for which 2^k terms fit in memory.
     static uint64_t most_doublings(uint64_t per_term) {
-        const uint64_t memory = physical_memory_bytes();
+        const uint64_t memory = max_allocation_bytes();
         const uint64_t term = saturating_mul(3, saturating_add(per_term, 16));
         uint64_t k = 0;
         for (; k < 63; ++k) {

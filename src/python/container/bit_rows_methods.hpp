@@ -20,18 +20,6 @@
 #include "python/container/array_common.hpp"
 #include "python/container/coeffs/classes.hpp"
 
-namespace vemo::py {
-
-// A list too wide for a dense vector is an IndexError, too few coefficients a ValueError.
-template <>
-struct ErrorToException<DenseError> {
-    static PyObject* type(const DenseError& e) {
-        return std::holds_alternative<OutOfBounds>(e.v) ? PyExc_IndexError : PyExc_ValueError;
-    }
-};
-
-}  // namespace vemo::py
-
 namespace vemo::py::array {
 
 template <class L>

@@ -6,23 +6,6 @@
 
 namespace vemo::py {
 
-Obj adopt_array_1d(LargeVec<uint64_t>&& v) {
-    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(v.size())};
-    return adopt_array(std::move(v), shape);
-}
-Obj adopt_array_1d(LargeVec<std::complex<double>>&& v) {
-    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(v.size())};
-    return adopt_array(std::move(v), shape);
-}
-Obj adopt_array_1d(LargeBuf<uint64_t>&& v) {
-    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(v.size())};
-    return adopt_array(std::move(v), shape);
-}
-Obj adopt_array_1d(LargeBuf<std::complex<double>>&& v) {
-    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(v.size())};
-    return adopt_array(std::move(v), shape);
-}
-
 Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
                     std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols) {
     if (indptr.empty() || indptr.front() != 0)

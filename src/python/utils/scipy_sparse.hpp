@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <span>
 #include <utility>
+#include <vector>
 
-#include "core/container/huge_alloc.hpp"
 #include "python/frame/bind.hpp"
+#include "python/frame/numpy.hpp"
 
 namespace vemo::py {
 
@@ -21,16 +22,17 @@ Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> 
 
 // A NumPy array that adopts the vector's buffer (no copy): the array's base
 // owns it and frees it with the array.
-Obj adopt_array_1d(LargeVec<uint64_t>&& v);
-Obj adopt_array_1d(LargeVec<std::complex<double>>&& v);
-Obj adopt_array_1d(LargeBuf<uint64_t>&& v);
-Obj adopt_array_1d(LargeBuf<std::complex<double>>&& v);
+template <class T, class A>
+Obj adopt_array_1d(std::vector<T, A>&& v) {
+    const Py_ssize_t shape[1] = {static_cast<Py_ssize_t>(v.size())};
+    return adopt_array(std::move(v), shape);
+}
 
 // The same csr_matrix call on arrays given as NumPy objects.
 Obj to_scipy_sparse(Obj indptr, Obj indices, Obj data, uint64_t n_rows, uint64_t n_cols);
 
-// Any CSR holder with those five fields; it is consumed: arrays from the
-// huge-page allocator are adopted, others copied and freed.
+// Any CSR holder with those five fields; it is consumed: arrays held in
+// vectors are adopted, others copied and freed.
 template <class M>
     requires requires(M& m) {
         { std::span<const uint64_t>(m.indptr) };
