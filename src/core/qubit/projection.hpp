@@ -13,8 +13,10 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -85,10 +87,43 @@ void for_each_row(uint64_t d, uint64_t work, F&& row) {
 // less than a matrix element: it counts as a sixteenth of one.
 template <class M>
 void mirror_lower(uint64_t d, M& m) {
-    for_each_row(d, d * d / 16, [&](uint64_t j) {
+    for_each_row(d, d * d / 16, [&](uint64_t j) noexcept {
         for (uint64_t i = j + 1; i < d; ++i) m.at(j, i) = mirror(m.at(i, j));
     });
 }
+
+// The index of the state `w` in a vector's list through its Map, as
+// SetView::lookup finds it, for the rows on threads, which must not throw (see
+// for_each_chunk): a registered index beyond the list (a stale Map) is kept in
+// `beyond` (the first one a row meets) and the state counts as absent; the
+// caller raises the internal failure once the threads are done.
+class StaleMapRecord {
+public:
+    template <class W>
+    std::optional<uint64_t> lookup(const SetView<state::CmpntList>& set, const BasicWords<W>& w) noexcept {
+        const uint64_t n = set.size();
+        const MapLookup r = set.map().lookup(hash_u64it(w));
+        for (uint64_t i : r.indices()) {
+            if (i >= n) {
+                if (!seen_.exchange(true)) {
+                    index_ = i;
+                    length_ = n;
+                }
+                continue;
+            }
+            if (words_equal(Words(set.list().elem_u64it(i)), w)) return i;
+        }
+        return std::nullopt;
+    }
+
+    void raise_if_seen() const {
+        if (seen_.load()) vemo::detail::map_index_beyond_list(index_, length_);
+    }
+
+private:
+    std::atomic<bool> seen_{false};
+    uint64_t index_ = 0, length_ = 0;
+};
 
 }  // namespace projection_detail
 
@@ -147,6 +182,7 @@ mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<
     uint64_t terms = 0;
     for (const auto& w : words) terms += w.size();
     const uint64_t work = herm ? (terms * terms + terms) / 2 : terms * terms;
+    projection_detail::StaleMapRecord stale;
     projection_detail::for_each_row(d, work, [&](uint64_t i) {
         const auto ci = vs[i].coeffs.data();
         const SetView<state::CmpntList> vi(vs[i].cmpnts, vs[i].map);
@@ -162,12 +198,13 @@ mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<
             if (j > i) continue;
             T sij{};
             for (uint64_t b = 0; b < words[j].size(); ++b) {
-                const auto a = vi.lookup(vs[j].cmpnts.elem_u64it(b));
+                const auto a = stale.lookup(vi, vs[j].cmpnts.elem_u64it(b));
                 if (a && *a < mi) sij += weight(ci[*a], cj[b]);
             }
             s.at(i, j) = sij;
         }
     });
+    stale.raise_if_seen();
     projection_detail::mirror_lower(d, s);
     if (herm) projection_detail::mirror_lower(d, h);
     return out;
