@@ -61,9 +61,13 @@ namespace projection_detail {
 inline double mirror(double v) { return v; }
 inline Complex mirror(Complex v) { return std::conj(v); }
 
-// Matrix elements (each a hash lookup and a walk) below which a projection
-// stays on the calling thread.
-inline constexpr uint64_t elements_per_thread = uint64_t{1} << 14;
+// Matrix elements (each a hash lookup and a walk, 3-8 ns) a thread takes at
+// least: 2^16 of them are 0.2-0.5 ms of work, ten times and more what
+// starting and joining a thread costs (20-25 us, 200 us for 7 threads), so a
+// projection of fewer than 2^17 elements stays on the calling thread and one
+// above gains from every thread it starts. (With 2^14 a thread's work was
+// below its cost: d = 256 took 1.3-1.7x as long on all CPUs as on one.)
+inline constexpr uint64_t elements_per_thread = uint64_t{1} << 16;
 inline constexpr unsigned max_threads = 16;
 
 // Calls row(i) for every i in [0, d) on threads when the `work` (matrix
