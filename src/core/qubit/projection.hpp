@@ -62,11 +62,12 @@ inline double mirror(double v) { return v; }
 inline Complex mirror(Complex v) { return std::conj(v); }
 
 // Matrix elements (each a hash lookup and a walk, 3-8 ns) a thread takes at
-// least: 2^16 of them are 0.2-0.5 ms of work, ten times and more what
-// starting and joining a thread costs (20-25 us, 200 us for 7 threads), so a
-// projection of fewer than 2^17 elements stays on the calling thread and one
-// above gains from every thread it starts. (With 2^14 a thread's work was
-// below its cost: d = 256 took 1.3-1.7x as long on all CPUs as on one.)
+// least. 2^16 of them are 0.2-0.5 ms of work, several times what a thread
+// costs (starting and joining one takes 20-25 us, seven 0.2 ms, and the
+// work then runs on cold caches), so a projection of fewer than 2^17
+// elements stays on the calling thread and every thread started gains. With
+// 2^14 a thread's work was below its cost: at d = 256 a call took 1.2-1.7x
+// as long on all CPUs as on one.
 inline constexpr uint64_t elements_per_thread = uint64_t{1} << 16;
 inline constexpr unsigned max_threads = 16;
 
@@ -87,11 +88,12 @@ void for_each_row(uint64_t d, uint64_t work, F&& row) {
 
 // Each entry above the diagonal := the mirror (conjugate) of the one below.
 // A pass of its own, so that the rows computed on threads are written
-// contiguously and no two threads write one cache line. A copy costs far
-// less than a matrix element: it counts as a sixteenth of one.
+// contiguously and no two threads write one cache line. A copy reads down a
+// column, a cache miss each once the matrix outgrows the caches (about 3 ns
+// at d = 1024): it counts as half a matrix element.
 template <class M>
 void mirror_lower(uint64_t d, M& m) {
-    for_each_row(d, d * d / 16, [&](uint64_t j) noexcept {
+    for_each_row(d, d * d / 2, [&](uint64_t j) noexcept {
         for (uint64_t i = j + 1; i < d; ++i) m.at(j, i) = mirror(m.at(i, j));
     });
 }
