@@ -66,7 +66,7 @@ inline Complex mirror(Complex v) { return std::conj(v); }
 // costs (starting and joining one takes 20-25 us, seven 0.2 ms, and the
 // work then runs on cold caches), so a projection of fewer than 2^17
 // elements stays on the calling thread and every thread started gains. With
-// 2^14 a thread's work was below its cost: at d = 256 a call took 1.2-1.7x
+// 2^14 a thread's work was below its cost: at d = 256 a call took 1.1-1.7x
 // as long on all CPUs as on one.
 inline constexpr uint64_t elements_per_thread = uint64_t{1} << 16;
 inline constexpr unsigned max_threads = 16;
@@ -74,7 +74,8 @@ inline constexpr unsigned max_threads = 16;
 // Calls row(i) for every i in [0, d) on threads when the `work` (matrix
 // elements) is large. Rows go out in chunks, the last rows first: with the
 // Hermitian shortcut they are the longest. Each entry is written by exactly
-// one row, so the result does not depend on the split.
+// one row, so the result does not depend on the split. `row` must neither
+// allocate nor throw (see for_each_chunk).
 template <class F>
 void for_each_row(uint64_t d, uint64_t work, F&& row) {
     const unsigned threads = work < 2 * elements_per_thread ? 1 : threads_for(work, elements_per_thread, max_threads);
@@ -98,11 +99,12 @@ void mirror_lower(uint64_t d, M& m) {
     });
 }
 
-// The index of the state `w` in a vector's list through its Map, as
-// SetView::lookup finds it, for the rows on threads, which must not throw (see
-// for_each_chunk): a registered index beyond the list (a stale Map) is kept in
-// `beyond` (the first one a row meets) and the state counts as absent; the
-// caller raises the internal failure once the threads are done.
+// Lookups through the vectors' Maps for the rows on threads, which must not
+// throw (see for_each_chunk): lookup finds the index of state `w` as
+// SetView::lookup does, but a registered index beyond the list (a stale Map)
+// counts as absent and is recorded (the first one met), and raise_if_seen,
+// called once the threads are done, raises the internal failure
+// SetView::lookup would have.
 class StaleMapRecord {
 public:
     template <class W>

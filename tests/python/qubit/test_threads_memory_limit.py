@@ -4,8 +4,8 @@ threaded sparse fill and the threaded projections end in their result or an
 exception on the calling thread, never in the process aborting. The limits
 step up by 1 MiB to 255 MiB, so that each allocation of a call, the threads'
 own among them (their stacks, the allocator's per-thread arenas), is in turn
-the one that fails. Each kind runs in a child process that
-must reach its end marker."""
+the one that fails. Each kind runs in a child process that must reach its
+end marker."""
 
 import os
 import subprocess
