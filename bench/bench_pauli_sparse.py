@@ -18,6 +18,13 @@ Workloads:
   4. The projection of a 1,000-term operator on 14 qubits into 3,000 basis
      states (4.5 million evaluated entries): vemo's seconds; compare under
      `taskset -c 0` for the gain of the threads.
+  5. The thresholds where threads start: calls just below and at each (a
+     200-term operator on 14 qubits projected into d basis states, d(d+1)/2
+     matrix elements against 2^17; the CSR matrix of m terms on 14 qubits,
+     2^14 m entries against 2^20) and above, on every usable CPU against CPU 0
+     alone (the affinity switched call by call, in the same run), medians of
+     40 calls. Target: no call slower on every CPU than on one by more than
+     10%.
 
 Peers are optional (``pip install qiskit openfermion``) and skipped with a note
 when missing. Before a peer is timed its matrix is compared with vemo's. The
@@ -168,20 +175,70 @@ def bench_projection(repeat):
     print(f"  vemo         {t:8.3f} s")
 
 
+def median_pair(f, calls):
+    """Medians of f's seconds on every usable CPU and on the first one alone, interleaved."""
+    import os
+    import statistics
+
+    every = os.sched_getaffinity(0)
+    times = ([], [])
+    try:
+        for _ in range(calls):
+            for cpus, out in ((every, times[0]), ({min(every)}, times[1])):
+                os.sched_setaffinity(0, cpus)
+                t = time.perf_counter()
+                f()
+                out.append(time.perf_counter() - t)
+    finally:
+        os.sched_setaffinity(0, every)
+    return statistics.median(times[0]), statistics.median(times[1])
+
+
+def bench_thresholds(calls=40):
+    n = 14
+    rng = np.random.default_rng(4)
+    codes, coeffs = random_sum(rng, n, 200)
+    a = Q(vemo.Qubits.from_count(n), vemo.PauliSprings(vemo_text(codes)))
+    c = vemo.RealVec.from_array(coeffs)
+    rows = []
+    for d in (511, 512, 640, 1024):
+        picked = rng.choice(2**n, d, replace=False)
+        text = ", ".join("[" + ", ".join(str((k >> q) & 1) for q in range(n)) + "]" for k in picked)
+        states = vemo.QubitStateArray(vemo.Qubits.from_count(n), vemo.BinarySprings(text))
+        rows.append((f"projection d = {d:4} ({d * (d + 1) // 2 / 2**17:.2f} x 2^17 elements)",
+                     lambda states=states: Q.lincomb_project_into_ortho_subspace_real(a, c, states)))
+    for m in (63, 64, 128):
+        codes, coeffs = random_sum(rng, n, m)
+        am = Q(vemo.Qubits.from_count(n), vemo.PauliSprings(vemo_text(codes)))
+        cm = vemo.RealVec.from_array(coeffs)
+        rows.append((f"CSR of {m:3} terms ({2**n * m / 2**20:.2f} x 2^20 entries)",
+                     lambda am=am, cm=cm: Q.lincomb_to_sparse_real(am, cm, False)))
+    print(f"Thresholds of the threads: medians of {calls} calls, every CPU against CPU 0 alone (target <= 1.10)")
+    for name, f in rows:
+        f()
+        every, one = median_pair(f, calls)
+        print(f"  {name:44} {1e3 * every:7.3f} ms / {1e3 * one:7.3f} ms = {every / one:4.2f}")
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     p.add_argument("--repeat", type=int, default=3)
+    p.add_argument("--thresholds", action="store_true", help="only workload 5")
     args = p.parse_args()
     import os
 
     cpus = len(os.sched_getaffinity(0))
     print(f"{cpus} usable CPUs; load average {' '.join(f'{x:.1f}' for x in os.getloadavg())}")
+    if args.thresholds:
+        bench_thresholds()
+        return
     for n in (14, 16):
         bench_sparse(n, args.repeat)
     bench_peak_memory(16)
     if hasattr(vemo, "QubitStateArray") and hasattr(Q, "mat_elem_real"):
         bench_mat_elem(args.repeat)
         bench_projection(args.repeat)
+        bench_thresholds()
     else:
         print("Matrix elements: this build has no QubitStateArray")
 

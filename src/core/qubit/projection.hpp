@@ -13,8 +13,10 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -59,15 +61,21 @@ namespace projection_detail {
 inline double mirror(double v) { return v; }
 inline Complex mirror(Complex v) { return std::conj(v); }
 
-// Matrix elements (each a hash lookup and a walk) below which a projection
-// stays on the calling thread.
-inline constexpr uint64_t elements_per_thread = uint64_t{1} << 14;
+// Matrix elements (each a hash lookup and a walk, 3-8 ns) a thread takes at
+// least. 2^16 of them are 0.2-0.5 ms of work, several times what a thread
+// costs (starting and joining one takes 20-25 us, seven 0.2 ms, and the
+// work then runs on cold caches), so a projection of fewer than 2^17
+// elements stays on the calling thread and every thread started gains. With
+// 2^14 a thread's work was below its cost: at d = 256 a call took 1.1-1.7x
+// as long on all CPUs as on one.
+inline constexpr uint64_t elements_per_thread = uint64_t{1} << 16;
 inline constexpr unsigned max_threads = 16;
 
 // Calls row(i) for every i in [0, d) on threads when the `work` (matrix
 // elements) is large. Rows go out in chunks, the last rows first: with the
 // Hermitian shortcut they are the longest. Each entry is written by exactly
-// one row, so the result does not depend on the split.
+// one row, so the result does not depend on the split. `row` must neither
+// allocate nor throw (see for_each_chunk).
 template <class F>
 void for_each_row(uint64_t d, uint64_t work, F&& row) {
     const unsigned threads = work < 2 * elements_per_thread ? 1 : threads_for(work, elements_per_thread, max_threads);
@@ -81,14 +89,49 @@ void for_each_row(uint64_t d, uint64_t work, F&& row) {
 
 // Each entry above the diagonal := the mirror (conjugate) of the one below.
 // A pass of its own, so that the rows computed on threads are written
-// contiguously and no two threads write one cache line. A copy costs far
-// less than a matrix element: it counts as a sixteenth of one.
+// contiguously and no two threads write one cache line. A copy reads down a
+// column, a cache miss each once the matrix outgrows the caches (about 3 ns
+// at d = 1024): it counts as half a matrix element.
 template <class M>
 void mirror_lower(uint64_t d, M& m) {
-    for_each_row(d, d * d / 16, [&](uint64_t j) {
+    for_each_row(d, d * d / 2, [&](uint64_t j) noexcept {
         for (uint64_t i = j + 1; i < d; ++i) m.at(j, i) = mirror(m.at(i, j));
     });
 }
+
+// Lookups through the vectors' Maps for the rows on threads, which must not
+// throw (see for_each_chunk): lookup finds the index of state `w` as
+// SetView::lookup does, but a registered index beyond the list (a stale Map)
+// counts as absent and is recorded (the first one met), and raise_if_seen,
+// called once the threads are done, raises the internal failure
+// SetView::lookup would have.
+class StaleMapRecord {
+public:
+    template <class W>
+    std::optional<uint64_t> lookup(const SetView<state::CmpntList>& set, const BasicWords<W>& w) noexcept {
+        const uint64_t n = set.size();
+        const MapLookup r = set.map().lookup(hash_u64it(w));
+        for (uint64_t i : r.indices()) {
+            if (i >= n) {
+                if (!seen_.exchange(true)) {
+                    index_ = i;
+                    length_ = n;
+                }
+                continue;
+            }
+            if (words_equal(Words(set.list().elem_u64it(i)), w)) return i;
+        }
+        return std::nullopt;
+    }
+
+    void raise_if_seen() const {
+        if (seen_.load()) vemo::detail::map_index_beyond_list(index_, length_);
+    }
+
+private:
+    std::atomic<bool> seen_{false};
+    uint64_t index_ = 0, length_ = 0;
+};
 
 }  // namespace projection_detail
 
@@ -147,6 +190,7 @@ mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<
     uint64_t terms = 0;
     for (const auto& w : words) terms += w.size();
     const uint64_t work = herm ? (terms * terms + terms) / 2 : terms * terms;
+    projection_detail::StaleMapRecord stale;
     projection_detail::for_each_row(d, work, [&](uint64_t i) {
         const auto ci = vs[i].coeffs.data();
         const SetView<state::CmpntList> vi(vs[i].cmpnts, vs[i].map);
@@ -162,12 +206,13 @@ mat_nonortho_projected(const LincombView<C>& op, std::span<const SubspaceVector<
             if (j > i) continue;
             T sij{};
             for (uint64_t b = 0; b < words[j].size(); ++b) {
-                const auto a = vi.lookup(vs[j].cmpnts.elem_u64it(b));
+                const auto a = stale.lookup(vi, vs[j].cmpnts.elem_u64it(b));
                 if (a && *a < mi) sij += weight(ci[*a], cj[b]);
             }
             s.at(i, j) = sij;
         }
     });
+    stale.raise_if_seen();
     projection_detail::mirror_lower(d, s);
     if (herm) projection_detail::mirror_lower(d, h);
     return out;

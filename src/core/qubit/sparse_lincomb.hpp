@@ -32,6 +32,7 @@
 #include <cstdint>
 #include <expected>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -272,7 +273,8 @@ uint64_t count_entries(const GroupedTerms<C>& gt, const ConservationFilter& filt
 //
 // The rows are cut into chunks of whole blocks of 2^k rows (one trie walk a
 // block), filled independently, each by the thread that takes it, which so
-// first touches the pages it writes. A chunk writes from the number of
+// first touches the pages it writes. Everything is allocated before the
+// threads start (see for_each_chunk). A chunk writes from the number of
 // entries before it on: rows * groups when every group stores an entry on
 // every row, else counted first (also on the threads).
 template <bool Filtered, FieldVec C>
@@ -304,7 +306,7 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
     std::vector<uint32_t> single, several;
     for (uint64_t g = 0; g < g_count; ++g) (gt.beg[g + 1] - gt.beg[g] == 1 ? single : several).push_back(g);
     if (n_chunks > 1 && (Filtered || !several.empty())) {
-        for_each_chunk(threads, n_chunks, [&](uint64_t c) {
+        for_each_chunk(threads, n_chunks, [&](uint64_t c) noexcept {
             const auto [r0, r1] = rows_of(c);
             start[c + 1] = count_entries<Filtered>(gt, filter, single, several, r0, r1);
         });
@@ -318,19 +320,21 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
     std::complex<double>* const val = m.data.data();
     ptr[0] = 0;
     std::vector<uint64_t> filled(n_chunks);
-    for_each_chunk(threads, n_chunks, [&](uint64_t c) {
+    // Each chunk's order of the buckets, made here: the chunks allocate nothing.
+    const uint64_t n_buckets = order.bucket_x.size();
+    std::vector<uint32_t> bucket_orders(n_chunks * n_buckets);
+    for_each_chunk(threads, n_chunks, [&](uint64_t c) noexcept {
         const auto [r0, r1] = rows_of(c);
-        std::vector<uint64_t> bucket_order;
-        bucket_order.reserve(order.bucket_x.size());
+        uint32_t* const bucket_order = bucket_orders.data() + c * n_buckets;
         // At most one entry a group a row: never past the room of rows [0, r1).
         uint64_t at = start[c];
         for (uint64_t rh = r0 >> k; rh < r1 >> k; ++rh) {
-            bucket_order.clear();
-            buckets.walk(rh, [&](uint64_t b) { bucket_order.push_back(b); });
+            uint64_t walked = 0;
+            buckets.walk(rh, [&](uint64_t b) { bucket_order[walked++] = static_cast<uint32_t>(b); });
             for (uint64_t rl = 0; rl < (uint64_t{1} << k); ++rl) {
                 const uint64_t r = (rh << k) | rl;
                 const uint32_t* slots = order.table.data() + rl * g_count;
-                for (uint64_t b : bucket_order) {
+                for (uint64_t b : std::span(bucket_order, n_buckets)) {
                     for (uint64_t j = order.bucket_beg[b], e = order.bucket_beg[b + 1]; j < e; ++j) {
                         const uint64_t g = slots[j];
                         const uint64_t col = r ^ gt.x[g];

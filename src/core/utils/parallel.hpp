@@ -46,9 +46,16 @@ inline unsigned threads_for(uint64_t work, uint64_t per_thread, unsigned cap) {
 // Calls f(c) once for every chunk c in [0, n_chunks), on `threads` threads:
 // the calling thread and threads - 1 started here, all joined before the
 // return. Chunks are handed out in ascending order to whichever thread is
-// free. A thread that cannot be started leaves its share to the others. The
-// first exception thrown by f stops the handing out and is rethrown here once
-// every thread has stopped.
+// free. A thread that cannot be started (no memory for its stack) leaves its
+// share to the others.
+//
+// f must neither allocate nor throw: the caller allocates its scratch before
+// the call, so that a shortage of memory is refused on the calling thread.
+// On a thread started here the first exception makes the C++ runtime allocate
+// that thread's data, and when that allocation fails (an address-space limit)
+// the C library aborts the process. An exception that f throws all the same
+// (an internal failure) stops the handing out and is rethrown here once every
+// thread has stopped.
 template <class F>
 void for_each_chunk(unsigned threads, uint64_t n_chunks, F&& f) {
     if (threads <= 1 || n_chunks <= 1) {

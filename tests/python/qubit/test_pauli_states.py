@@ -135,7 +135,8 @@ def test_large_projections_match_dense(v, kind):
     oc = [complex(c.real, 0.0) for c in oc] if kind == "hermitian" else oc
     op, a = (paulis(v, n, strings), vec(v, oc, complex_)), op_matrix(strings, oc, n)
     every = [tuple((k >> q) & 1 for q in range(n)) for k in range(2**n)]
-    sub, vectors = rng.sample(every, 320), [rng.sample(every, 4) for _ in range(90)]
+    # Above 2^17 matrix elements (d(d+1)/2 of them for real coefficients), where threads start.
+    sub, vectors = rng.sample(every, 512), [rng.sample(every, 4) for _ in range(130)]
     coeffs = [random_coeffs(rng, 4, complex_) for _ in vectors]
     arrays, maps = [states(v, n, rows) for rows in vectors], [v.Map() for _ in vectors]
     for s_, m in zip(arrays, maps):
