@@ -36,10 +36,15 @@ def nonortho(seed, complex_, which):
     return f(*operator(seed, complex_), arrays, maps, coeffs)[which]
 
 
+def ortho(seed, complex_):
+    f = Q.lincomb_project_into_ortho_subspace_complex if complex_ else Q.lincomb_project_into_ortho_subspace_real
+    return f(*operator(seed, complex_), subspace(seed))
+
+
 # Each makes a new adopted array; the seed varies the contents.
 PRODUCERS = {
-    "ortho projection (real)": lambda s: Q.lincomb_project_into_ortho_subspace_real(*operator(s, False), subspace(s)),
-    "ortho projection (complex)": lambda s: Q.lincomb_project_into_ortho_subspace_complex(*operator(s, True), subspace(s)),
+    "ortho projection (real)": lambda s: ortho(s, False),
+    "ortho projection (complex)": lambda s: ortho(s, True),
     "nonortho projection h": lambda s: nonortho(s, True, 0),
     "nonortho projection s": lambda s: nonortho(s, False, 1),
     "compatibility matrix": lambda s: operator(s, False)[0].compatibility_matrix(),
@@ -80,15 +85,20 @@ CHANGES = {
 }
 
 
-@pytest.mark.parametrize("change", CHANGES.values(), ids=CHANGES.keys())
 @pytest.mark.parametrize("make", PRODUCERS.values(), ids=PRODUCERS.keys())
-def test_base_cannot_be_changed_and_the_array_stays_valid(make, change):
+def test_base_cannot_be_changed_and_the_array_stays_valid(make):
     arr = make(1)
     assert arr.size > 0 and arr.flags.writeable
     kept, b = arr.copy(), holder(arr)
     assert np.shares_memory(np.asarray(b), arr)
-    with pytest.raises((AttributeError, TypeError)):
-        change(b)
+    allowed = []
+    for name, change in CHANGES.items():
+        try:
+            change(b)
+            allowed.append(name)
+        except (AttributeError, TypeError):
+            pass
+    assert allowed == []
     del b
     # Memory freed here would be reused by the next results: fill them, then compare.
     others = [make(2 + k) for k in range(3)]
