@@ -3,6 +3,9 @@
 #include <optional>
 
 #include "core/base/checked.hpp"
+#include "python/frame/bind.hpp"
+
+VEMO_PY_CLASS(vemo::py::AdoptedBuffer, "_AdoptedBuffer");
 
 namespace vemo::py {
 
@@ -47,16 +50,27 @@ bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries) {
     return product == n_entries;
 }
 
-Obj array_over(Obj owner, const void* data, std::span<const Py_ssize_t> shape, const char* typestr) {
-    Obj dims = check(PyTuple_New(static_cast<Py_ssize_t>(shape.size())));
-    for (size_t k = 0; k < shape.size(); ++k)
-        PyTuple_SetItem(dims.get(), static_cast<Py_ssize_t>(k), check(PyLong_FromSsize_t(shape[k])).release());
-    Obj iface = check(Py_BuildValue("{s:O,s:s,s:(K,O),s:i}", "shape", dims.get(), "typestr", typestr, "data",
-                                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(data)), Py_False,
-                                    "version", 3));
-    Obj kwargs = check(Py_BuildValue("{s:O,s:O}", "__array_interface__", iface.get(), "owner", owner.get()));
-    Obj no_args = check(PyTuple_New(0));
-    Obj holder = check(PyObject_Call(cached_attr("types", "SimpleNamespace"), no_args.get(), kwargs.get()));
+namespace {
+
+// NumPy reads this (once per array made over the buffer) and keeps the object as the array's base.
+Obj array_interface(const AdoptedBuffer& b) {
+    Obj dims = check(PyTuple_New(static_cast<Py_ssize_t>(b.shape.size())));
+    for (size_t k = 0; k < b.shape.size(); ++k)
+        PyTuple_SetItem(dims.get(), static_cast<Py_ssize_t>(k), check(PyLong_FromSsize_t(b.shape[k])).release());
+    return check(Py_BuildValue("{s:O,s:s,s:(K,O),s:i}", "shape", dims.get(), "typestr", b.typestr, "data",
+                               static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(b.data)), Py_False,
+                               "version", 3));
+}
+
+}  // namespace
+
+VEMO_CLASS(AdoptedBuffer) {
+    c.doc("The memory of NumPy arrays that vemo computed: freed with the last of them.");
+    c.prop<&array_interface>("__array_interface__", "The array over the memory, as NumPy reads it.");
+}
+
+Obj array_over(AdoptedBuffer&& buffer) {
+    Obj holder = new_instance<AdoptedBuffer>(std::move(buffer));
     return check(PyObject_CallFunctionObjArgs(cached_attr("numpy", "asarray"), holder.get(), nullptr));
 }
 

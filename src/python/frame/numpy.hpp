@@ -5,6 +5,7 @@
 #include <complex>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -95,9 +96,20 @@ Obj make_array_1d(std::span<const T> data) {
     return make_array<T>(shape, data);
 }
 
-// A NumPy array over `data` (C order, `shape`), whose base keeps `owner` (a
-// capsule that frees the buffer) alive.
-Obj array_over(Obj owner, const void* data, std::span<const Py_ssize_t> shape, const char* typestr);
+// A buffer taken over from C++, the function that frees it, and the array it
+// holds. It is the base of the NumPy arrays made over it: an object of a frame
+// class (`_AdoptedBuffer`, not in the module) with no attribute that Python can
+// set or delete, so the buffer lives exactly as long as the arrays that use it.
+struct AdoptedBuffer {
+    std::unique_ptr<void, void (*)(void*)> owner;
+    const void* data;
+    std::vector<Py_ssize_t> shape;  // C order
+    const char* typestr;            // of the array interface
+};
+
+// The one adopting conversion: a writable NumPy array over the buffer, whose
+// base holds it. The buffer is freed when the conversion fails.
+Obj array_over(AdoptedBuffer&& buffer);
 
 // A C-ordered array that adopts the vector's buffer (no copy): the array's
 // base owns it and frees it with the array. The vector must fill the shape.
@@ -106,16 +118,13 @@ Obj adopt_array(std::vector<T, A>&& v, std::span<const Py_ssize_t> shape) {
     if (!shape_holds(shape, v.size()))
         internal_failure("adopt_array: " + std::to_string(v.size()) + " entries do not fill the shape");
     if (v.empty()) return make_array<T>(shape, std::span<const T>());
-    static constexpr const char* owner_name = "vemo.array_owner";
-    auto* owner = new std::vector<T, A>(std::move(v));
-    PyObject* cap = PyCapsule_New(owner, owner_name, [](PyObject* c) {
-        delete static_cast<std::vector<T, A>*>(PyCapsule_GetPointer(c, owner_name));
-    });
-    if (!cap) {
-        delete owner;
-        throw ErrorAlreadySet{};
-    }
-    return array_over(Obj::steal(cap), owner->data(), shape, typestr_of<T>());
+    using Vec = std::vector<T, A>;
+    auto* held = new Vec(std::move(v));
+    AdoptedBuffer buffer{{held, [](void* p) { delete static_cast<Vec*>(p); }},
+                         held->data(),
+                         {shape.begin(), shape.end()},
+                         typestr_of<T>()};
+    return array_over(std::move(buffer));
 }
 
 // An array as a method's result: the body fills it under its borrows, and
