@@ -139,6 +139,24 @@ uint64_t term_append(T& cmpnts, Map& map, C& coeffs, uint64_t h, const BasicWord
     return n;
 }
 
+// Appends a term to a list and coefficients that are in step and a map that
+// registers every element, repeats included: push_row appends one row (or,
+// failing, none), which the map registers under its hash, with coefficient
+// c. All three or none, as term_append.
+template <WordIters T, NumReprVec C, class PushRow>
+void push_registered(T& cmpnts, Map& map, C& coeffs, PushRow&& push_row, const typename C::Scalar& c) {
+    const uint64_t n = cmpnts.size();
+    coeffs.push(c);
+    try {
+        push_row();
+        map.insert(hash_at_index(cmpnts, n), n);
+    } catch (...) {
+        cmpnts.resize(n);
+        coeffs.resize(n);
+        throw;
+    }
+}
+
 }  // namespace detail
 
 template <WordIters T, NumReprVec C>
