@@ -291,14 +291,10 @@ public:
                 auto& l = it->second;
                 auto pos = std::find(l.begin(), l.end(), from);
                 if (pos == l.end()) return false;
-                // The new pair comes last in registration order; a pair stored already is not repeated.
+                // A pair stored already is not repeated; a new one comes last in registration order.
+                if (to != from && std::find(l.begin(), l.end(), to) != l.end()) return remove(key, from);
                 std::rotate(pos, pos + 1, l.end());
-                if (std::find(l.begin(), l.end() - 1, to) == l.end() - 1) {
-                    l.back() = to;
-                } else {
-                    l.pop_back();
-                    --count_;
-                }
+                l.back() = to;
                 return true;
             }
         }
