@@ -96,27 +96,30 @@ std::expected<std::vector<typename C::Scalar>, DenseError> to_dense(const TermsV
 // Rebuilds the term set (list, map, coefficients) from the source entries
 // that are not exactly zero (-0.0 is zero, NaN is not), one state each, in
 // increasing dense index; entries at 2^n and beyond are ignored. A list that
-// refuses wide dense vectors is refused before anything is cleared; on one
+// refuses wide dense vectors is refused before anything changes; on one
 // that accepts them, every source index names a state (big-endian: index bit
 // b is position n-1-b, in whichever word that falls). The map describes the
-// list afterwards.
+// list afterwards. The terms are built aside and swapped in at the end, so a
+// refused size (AllocRefused) or memory that runs out part way leaves out's
+// list, map and coefficients as they were.
 template <DenseStates L, FieldVec C>
 std::expected<void, OutOfBounds> assign_from_dense(const TermSetMutView<L, C>& out,
                                                    std::span<const typename C::Scalar> source, bool big_endian) {
     const auto dim = dense_dim(out.cmpnts);
     if (!dim && !L::from_dense_any_width) return std::unexpected(dim.error());
     const uint64_t n = out.cmpnts.bits().n_bits();
-    out.cmpnts.resize(0);
-    out.coeffs.resize(0);
-    out.map.clear();
     const auto src = dim ? source.first(static_cast<size_t>(std::min<uint64_t>(*dim, source.size()))) : source;
 
     uint64_t nonzero = 0;
     for (const auto& x : src) nonzero += !is_exact_zero(x);
-    out.cmpnts.reserve(nonzero);
-    out.coeffs.reserve(nonzero);
+    L cmpnts = out.cmpnts.empty_clone();
+    Map map;
+    C coeffs;
+    cmpnts.reserve(nonzero);
+    coeffs.reserve(nonzero);
+    const TermSetMutView<L, C> built{cmpnts, map, coeffs};
 
-    std::vector<uint64_t> row(out.cmpnts.bits().words_per_row(), 0);
+    std::vector<uint64_t> row(cmpnts.bits().words_per_row(), 0);
     for (uint64_t k = 0; k < src.size(); ++k) {
         if (is_exact_zero(src[k])) continue;
         if (row.empty()) {
@@ -130,8 +133,11 @@ std::expected<void, OutOfBounds> assign_from_dense(const TermSetMutView<L, C>& o
                 row[p / 64] |= uint64_t{1} << (p % 64);
             });
         }
-        scaled_iadd_u64it(out, std::span<const uint64_t>(row), src[k]);
+        scaled_iadd_u64it(built, std::span<const uint64_t>(row), src[k]);
     }
+    std::swap(out.cmpnts, cmpnts);
+    std::swap(out.map, map);
+    std::swap(out.coeffs, coeffs);
     return {};
 }
 

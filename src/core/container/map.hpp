@@ -245,22 +245,31 @@ public:
         return MapLookup::none();
     }
 
-    // True when the pair was removed; false when it was not stored.
-    bool remove(uint64_t key, uint64_t idx) {
+    // True when the pair was removed; false when it was not stored. Never
+    // fails: a key left with one index moves back to the single table when
+    // memory allows, else it stays in the multi table with that one index.
+    bool remove(uint64_t key, uint64_t idx) noexcept {
         if (!multi_.empty()) {
             if (auto it = multi_.find(key); it != multi_.end()) {
                 auto& l = it->second;
                 auto pos = std::find(l.begin(), l.end(), idx);
                 if (pos == l.end()) return false;
-                if (l.size() >= 3) {
-                    l.erase(pos);
-                } else {
-                    const uint64_t other = l[0] == idx ? l[1] : l[0];
-                    multi_.erase(it);
-                    single_.insert_or_assign(key, other);
-                    erased_ = true;
-                }
                 --count_;
+                if (l.size() == 2) {
+                    const uint64_t other = l[0] == idx ? l[1] : l[0];
+                    try {
+                        single_.insert_or_assign(key, other);
+                        multi_.erase(it);
+                        erased_ = true;
+                        return true;
+                    } catch (...) {
+                    }
+                }
+                if (l.size() == 1) {
+                    multi_.erase(it);
+                } else {
+                    l.erase(pos);
+                }
                 return true;
             }
         }
@@ -268,6 +277,29 @@ public:
             single_.erase(it);
             erased_ = true;
             --count_;
+            return true;
+        }
+        return false;
+    }
+
+    // Registers (key, from) as (key, to) instead, as remove(key, from) then
+    // insert(key, to) would, without allocating: false, and nothing changes,
+    // when (key, from) is not stored.
+    bool reindex(uint64_t key, uint64_t from, uint64_t to) noexcept {
+        if (!multi_.empty()) {
+            if (auto it = multi_.find(key); it != multi_.end()) {
+                auto& l = it->second;
+                auto pos = std::find(l.begin(), l.end(), from);
+                if (pos == l.end()) return false;
+                // A pair stored already is not repeated; a new one comes last in registration order.
+                if (to != from && std::find(l.begin(), l.end(), to) != l.end()) return remove(key, from);
+                std::rotate(pos, pos + 1, l.end());
+                l.back() = to;
+                return true;
+            }
+        }
+        if (auto it = single_.find(key); it != single_.end() && it->second == from) {
+            it->second = to;
             return true;
         }
         return false;

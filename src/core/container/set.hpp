@@ -42,20 +42,28 @@ std::optional<uint64_t> set_find(const L& list, const Map& map, uint64_t h, cons
 }
 
 // Appends `w` as element n = the list's length (whatever the map holds) and
-// registers (h, n). Callers have looked `w` up under h first, which checked
-// every index registered there against the list, so (h, n) cannot be stored
-// already; a refusal means a bug.
+// registers (h, n): both or, should memory run out, neither (the list is cut
+// back to n rows and the exception propagates; the map's insertion changes
+// nothing when it fails). Callers have looked `w` up under h first, which
+// checked every index registered there against the list, so (h, n) cannot be
+// stored already; a refusal means a bug.
 template <WordIters L, class W>
 uint64_t set_append(L& list, Map& map, uint64_t h, const BasicWords<W>& w) {
     const uint64_t n = list.size();
     push_u64it(list, w);
-    if (!map.insert(h, n)) internal_failure("Set insert: the map registers the new element already");
+    try {
+        if (!map.insert(h, n)) internal_failure("Set insert: the map registers the new element already");
+    } catch (...) {
+        list.resize(n);
+        throw;
+    }
     return n;
 }
 
 // Swap-removal of element i, h being its hash: true when it was removed;
 // false (and nothing changes) when i is not registered under h or lies
-// beyond the list.
+// beyond the list. With a map that describes the list nothing is allocated,
+// so a removal cannot fail part way.
 template <WordIters L>
 bool set_drop(L& list, Map& map, uint64_t i, uint64_t h) {
     const uint64_t n = list.size();
@@ -63,10 +71,9 @@ bool set_drop(L& list, Map& map, uint64_t i, uint64_t h) {
     const uint64_t last = n - 1;
     if (i != last) {
         const uint64_t h2 = hash_at_index(list, last);
-        // With a map that does not describe the list the removal may find
-        // nothing; the moved element is registered at its new slot anyway.
-        map.remove(h2, last);
-        map.insert(h2, i);
+        // With a map that does not describe the list the moved element may be
+        // registered nowhere; it is registered at its new slot anyway.
+        if (!map.reindex(h2, last, i)) map.insert(h2, i);
     }
     list.pop_and_swap(i);
     return true;

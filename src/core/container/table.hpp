@@ -124,7 +124,7 @@ public:
         for (uint64_t k = 0; k < *len; ++k) {
             auto w = d.read_u64();
             if (!w) return std::unexpected(w.error());
-            data.push_back(*w);
+            bincode::push_arriving(data, *w, "a table of 64-bit words", *len);
         }
         auto wpr = d.read_u64();
         if (!wpr) return std::unexpected(wpr.error());

@@ -7,6 +7,11 @@
 // when absent and has its coefficient added when present; a coefficient that
 // becomes exactly zero (0.0 or -0.0, never NaN; complex: both parts) removes
 // its component by swap-removal from list, map and coefficients alike.
+//
+// Memory: a row is appended to list, map and coefficients all together or not
+// at all (std::bad_alloc propagates with the three as they were), and removals
+// allocate nothing, so a kernel that runs out of memory part way leaves the
+// terms added so far, in step and usable by the next call.
 #pragma once
 
 #include <algorithm>
@@ -60,23 +65,33 @@ struct TermsMutView {
     uint64_t size() const { return cmpnts.size(); }
     TermsView<T, C> as_view() const { return {cmpnts, coeffs}; }
 
-    // Appends a copy of another list's element with coefficient c. `e` must not
-    // point into this list (appending may move its storage).
+    // Appends a copy of another list's element with coefficient c, both or
+    // neither. `e` must not point into this list (appending may move its storage).
     template <WordIters U>
     void push_elem_coeff(const ElemRef<U>& e, const typename C::Scalar& c) const {
+        const uint64_t n = cmpnts.size();
         push_u64it(cmpnts, e.words());
-        coeffs.push_default();
-        coeffs.set(coeffs.size() - 1, c);
+        try {
+            coeffs.push(c);
+        } catch (...) {
+            cmpnts.resize(n);
+            throw;
+        }
     }
 
     // The n terms appended once more, in order: the list holds them twice.
+    // Each term is appended to list and coefficients both or neither.
     void self_append() const {
         const uint64_t n = cmpnts.size();
         for (uint64_t j = 0; j < n; ++j) {
             push_clear(cmpnts);
             copy_elem(cmpnts, n + j, j);
-            coeffs.push_default();
-            coeffs.set(n + j, coeffs.get(j));
+            try {
+                coeffs.push(coeffs.get(j));
+            } catch (...) {
+                cmpnts.resize(n + j);
+                throw;
+            }
         }
     }
 };
@@ -97,6 +112,52 @@ struct Terms {
 };
 
 // ---- TermSet: distinct components, a map that describes the list, one coefficient each ----
+
+namespace detail {
+
+// Appends component w (hash h, absent from the map) with coefficient c as
+// element n = the list's length: to list, map and coefficients alike or, when
+// memory runs out, to none of them. The coefficient goes first and the map
+// last, so that undoing a failure only shrinks. Coefficients not one per
+// element before the call follow the list: the new element's is c.
+template <WordIters T, NumReprVec C, class W>
+uint64_t term_append(T& cmpnts, Map& map, C& coeffs, uint64_t h, const BasicWords<W>& w,
+                     const typename C::Scalar& c) {
+    const uint64_t n = cmpnts.size(), before = coeffs.size();
+    if (before == n) [[likely]] {
+        coeffs.push(c);
+    } else {
+        coeffs.resize(one_more_row(n));
+        coeffs.set(n, c);
+    }
+    try {
+        set_append(cmpnts, map, h, w);
+    } catch (...) {
+        coeffs.resize(std::min(before, n));
+        throw;
+    }
+    return n;
+}
+
+// Appends a term to a list and coefficients that are in step and a map that
+// registers every element, repeats included: push_row appends one row (or,
+// failing, none), which the map registers under its hash, with coefficient
+// c. All three or none, as term_append.
+template <WordIters T, NumReprVec C, class PushRow>
+void push_registered(T& cmpnts, Map& map, C& coeffs, PushRow&& push_row, const typename C::Scalar& c) {
+    const uint64_t n = cmpnts.size();
+    coeffs.push(c);
+    try {
+        push_row();
+        map.insert(hash_at_index(cmpnts, n), n);
+    } catch (...) {
+        cmpnts.resize(n);
+        coeffs.resize(n);
+        throw;
+    }
+}
+
+}  // namespace detail
 
 template <WordIters T, NumReprVec C>
 struct TermSetView {
@@ -134,15 +195,13 @@ struct TermSetMutView {
         return check_one_coeff_exactly(coeffs.size(), cmpnts.size());
     }
 
-    // (index, inserted): an equal element keeps its coefficient; a new one gets c.
+    // (index, inserted): an equal element keeps its coefficient; a new one gets
+    // c, appended to list, map and coefficients all or none (memory).
     template <class W>
     std::pair<uint64_t, bool> insert_u64it_or_get_index(const BasicWords<W>& w, const typename C::Scalar& c) const {
         const uint64_t h = hash_u64it(w);
         if (auto i = detail::set_find(cmpnts, map, h, w)) return {*i, false};
-        const uint64_t j = detail::set_append(cmpnts, map, h, w);
-        coeffs.resize(cmpnts.size());
-        coeffs.set(j, c);
-        return {j, true};
+        return {detail::term_append(cmpnts, map, coeffs, h, w, c), true};
     }
     std::pair<uint64_t, bool> insert_u64it_or_get_index(std::span<const uint64_t> w,
                                                         const typename C::Scalar& c) const {
@@ -177,9 +236,8 @@ public:
         const uint64_t n = terms.cmpnts.size();
         for (uint64_t i = 0; i < n; ++i) {
             const auto c = terms.coeffs.get(i);
-            auto [j, inserted] = out.set_.insert_u64it_or_get_index(Words(terms.cmpnts.elem_u64it(i)));
-            if (inserted) out.coeffs_.resize(out.set_.size());
-            out.coeffs_.set(j, c);
+            auto [j, inserted] = out.insert_u64it_or_get_index(Words(terms.cmpnts.elem_u64it(i)), c);
+            if (!inserted) out.coeffs_.set(j, c);
         }
         return out;
     }
@@ -231,7 +289,8 @@ inline constexpr uint64_t no_hint = ~uint64_t{0};
 // verified: an element with equal words at the hinted index is the component
 // (elements are distinct), and "nowhere" stays true while nothing has been
 // inserted since (`hint_fresh`). Anything else falls back to a full look-up.
-// Returns whether the component was appended.
+// Returns whether the component was appended. All or nothing: should memory
+// run out, lhs is as it was (see term_append; a removal allocates nothing).
 template <WordIters T, FieldVec C, class W>
 bool scaled_iadd_hashed(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w, uint64_t h,
                         const typename C::Scalar& c, uint64_t hint, bool hint_fresh) {
@@ -240,25 +299,17 @@ bool scaled_iadd_hashed(const TermSetMutView<T, C>& lhs, const BasicWords<W>& w,
         found = hint;
     else if (hint != no_hint || !hint_fresh)
         found = set_find(lhs.cmpnts, lhs.map, h, w);
-    uint64_t j;
-    typename C::Scalar sum;
-    if (found) {
-        j = *found;
-        auto& entry = lhs.coeffs.at_mut(j);
-        entry = c + entry;
-        sum = entry;
-    } else {
-        j = set_append(lhs.cmpnts, lhs.map, h, w);
-        if (lhs.coeffs.size() == j) {
-            lhs.coeffs.push(c);
-        } else {
-            lhs.coeffs.resize(lhs.cmpnts.size());
-            lhs.coeffs.set(j, c);
-        }
-        sum = c;
+    if (!found) {
+        // Appended and at once removed again when c is exactly zero: nothing changes.
+        if (is_exact_zero(c)) return false;
+        term_append(lhs.cmpnts, lhs.map, lhs.coeffs, h, w, c);
+        return true;
     }
-    if (is_exact_zero(sum) && set_drop(lhs.cmpnts, lhs.map, j, h)) lhs.coeffs.pop_and_swap(j);
-    return !found;
+    const uint64_t j = *found;
+    auto& entry = lhs.coeffs.at_mut(j);
+    entry = c + entry;
+    if (is_exact_zero(entry) && set_drop(lhs.cmpnts, lhs.map, j, h)) lhs.coeffs.pop_and_swap(j);
+    return false;
 }
 
 }  // namespace detail

@@ -148,8 +148,15 @@ public:
         }
         // Appended and at once removed again when c is exactly zero.
         if (is_exact_zero(c)) return;
+        // Both or neither, should memory run out.
+        const uint64_t n = list_.size();
         list_.push_rows(w.parts[0], w.parts[1]);
-        coeffs_.push(c);
+        try {
+            coeffs_.push(c);
+        } catch (...) {
+            list_.resize(n);
+            throw;
+        }
     }
 
 private:

@@ -55,10 +55,9 @@ std::expected<ProductTerms<C>, DifferentSpaces> rmul(const CmpntList& lhs, const
     for (uint64_t i = 0; i < p; ++i) {
         const auto ci = lhs_coeffs.get(i);
         for (uint64_t j = 0; j < q; ++j) {
-            out.cmpnts.push_concat_elems(lhs, i, rhs, j);
-            const uint64_t k = out.cmpnts.size() - 1;
-            out.map.insert(hash_at_index(out.cmpnts, k), k);
-            out.coeffs.push(num_mul(ci, rhs_coeffs.get(j)));
+            ::vemo::detail::push_registered(out.cmpnts, out.map, out.coeffs,
+                                            [&] { out.cmpnts.push_concat_elems(lhs, i, rhs, j); },
+                                            num_mul(ci, rhs_coeffs.get(j)));
         }
     }
     return out;

@@ -244,10 +244,8 @@ TermSet<general::CmpntList, C> to_general(const TermsView<normal::CmpntList, C>&
         ops.clear();
         for (const auto& [row, cre] : {std::pair{l.cre_row(i), true}, std::pair{l.ann_row(i), false}})
             for_each_set_position(row, [&](uint64_t k) { ops.push_back({k, cre}); });
-        v.cmpnts.push_ops(ops);
-        const uint64_t k = v.cmpnts.size() - 1;
-        v.map.insert(hash_at_index(v.cmpnts, k), k);
-        v.coeffs.push(terms.coeffs.get(i));
+        ::vemo::detail::push_registered(v.cmpnts, v.map, v.coeffs, [&] { v.cmpnts.push_ops(ops); },
+                                        terms.coeffs.get(i));
     }
     return out;
 }

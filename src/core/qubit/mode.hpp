@@ -245,7 +245,7 @@ public:
                 for (uint64_t k = 0; k < *len; ++k) {
                     auto i = d.read_u64();
                     if (!i) return std::unexpected(i.error());
-                    v.push_back(*i);
+                    bincode::push_arriving(v, *i, "a qubit register", *len);
                 }
                 return Qubits(Inds{std::move(v)});
             }

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/utils/io_error.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -64,6 +65,17 @@ inline std::expected<Fd, std::error_code> open_fd(const std::string& path, int f
 
 inline constexpr size_t file_buffer_size = size_t{1} << 16;
 
+// The buffer of a file reader or writer; memory that refuses it is an
+// AllocRefused that says so.
+inline std::vector<uint8_t> file_buffer() {
+    try {
+        return std::vector<uint8_t>(file_buffer_size);
+    } catch (const std::bad_alloc&) {
+        throw AllocRefused("Cannot allocate a file buffer of " + std::to_string(file_buffer_size) +
+                           " bytes: out of memory.");
+    }
+}
+
 }  // namespace detail
 
 class BinFileReader {
@@ -104,7 +116,7 @@ public:
     }
 
 private:
-    explicit BinFileReader(detail::Fd fd) : fd_(std::move(fd)), buf_(detail::file_buffer_size) {}
+    explicit BinFileReader(detail::Fd fd) : fd_(std::move(fd)), buf_(detail::file_buffer()) {}
 
     // One read into the empty buffer; false at the end of the file or on error.
     bool refill() {
@@ -180,7 +192,7 @@ public:
     }
 
 private:
-    explicit BinFileWriter(detail::Fd fd) : fd_(std::move(fd)), buf_(detail::file_buffer_size) {}
+    explicit BinFileWriter(detail::Fd fd) : fd_(std::move(fd)), buf_(detail::file_buffer()) {}
 
     std::expected<void, IoError> write_all(std::span<const uint8_t> bytes) {
         if (failed_) return std::unexpected(IoError{IoError::Write});

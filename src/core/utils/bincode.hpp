@@ -7,6 +7,7 @@
 // fits the field's width, a longer one than needed included.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <concepts>
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "core/utils/io_error.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo::bincode {
 
@@ -220,6 +222,36 @@ private:
     }
     Source* source_;
 };
+
+namespace detail {
+
+template <class V>
+[[gnu::cold, gnu::noinline]] void grow_arriving(V& v, const char* what, uint64_t stored_len) {
+    const uint64_t cap = v.capacity();
+    const uint64_t want = std::min<uint64_t>(stored_len, std::max<uint64_t>(16, cap > UINT64_MAX / 2 ? UINT64_MAX : 2 * cap));
+    try {
+        v.reserve(want);
+    } catch (const std::bad_alloc&) {
+        throw AllocRefused("Cannot allocate " + std::string(what) + " of " + std::to_string(want) + " entries (" +
+                           AllocationRefused::decimal(AllocationCount{want} * sizeof(typename V::value_type)) +
+                           " bytes) while reading the " + std::to_string(stored_len) +
+                           " entries the input states: out of memory.");
+    }
+}
+
+}  // namespace detail
+
+// Appends x to a vector of `stored_len` entries read from the input. The
+// vector grows as entries arrive, never sized by the stored length alone (a
+// length that the input does not back ends in a read error); a growth that
+// memory refuses is an AllocRefused naming the buffer, the entries asked for
+// and the stored length.
+template <class V>
+void push_arriving(V& v, typename V::value_type x, const char* what, uint64_t stored_len) {
+    if (v.size() == v.capacity()) [[unlikely]]
+        detail::grow_arriving(v, what, stored_len);
+    v.push_back(x);
+}
 
 // Shorthands for whole values in memory.
 template <class T>

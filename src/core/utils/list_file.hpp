@@ -6,6 +6,7 @@
 #pragma once
 
 #include <expected>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "core/utils/bin_file.hpp"
 #include "core/utils/bincode.hpp"
 #include "core/utils/io_error.hpp"
+#include "core/utils/memory.hpp"
 
 namespace vemo {
 
@@ -54,18 +56,26 @@ std::expected<void, FileError> save_to_file(const T& t, const std::string& path)
 }
 
 // Decodes a T from the start of the file at `path`; bytes after its last field
-// are not read. A file that ends early is a read error.
+// are not read. A file that ends early is a read error. Memory that runs out
+// is an AllocRefused: the buffers that grow with the file name themselves
+// and their size; any other allocation names the file.
 template <class T>
 std::expected<T, FileError> load_from_file(const std::string& path) {
-    auto r = BinFileReader::open(path);
-    if (!r) return std::unexpected(FileOpenError{r.error(), path});
-    bincode::Decoder dec(*r);
-    auto t = T::decode(dec);
-    if (!t) {
-        if (t.error().kind == bincode::DecodeError::Io) return std::unexpected(t.error().io);
-        return std::unexpected(std::move(t.error()));
+    try {
+        auto r = BinFileReader::open(path);
+        if (!r) return std::unexpected(FileOpenError{r.error(), path});
+        bincode::Decoder dec(*r);
+        auto t = T::decode(dec);
+        if (!t) {
+            if (t.error().kind == bincode::DecodeError::Io) return std::unexpected(t.error().io);
+            return std::unexpected(std::move(t.error()));
+        }
+        return std::move(*t);
+    } catch (const AllocRefused&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw AllocRefused("Cannot load '" + path + "': out of memory.");
     }
-    return std::move(*t);
 }
 
 }  // namespace vemo

@@ -1,11 +1,11 @@
 // The hash multimap against a model multimap under random operations (the
-// single-probe lookup-or-insert and the prefetch hints included, on tables
-// small and large enough for the hints to be computed, across copies, moves,
-// clears, growth and erasures), and component sets over a (list, map) pair
-// where words decide and maps do not describe their list; and the model of
-// Boost's table layout behind the hints. Sets against a model are checked from
-// Python. The suite runs twice: as built, and with the portable path forced
-// (VEMO_MAP_PORTABLE, test_map_portable).
+// single-probe lookup-or-insert, the reindexing and the prefetch hints
+// included, on tables small and large enough for the hints to be computed,
+// across copies, moves, clears, growth and erasures), and component sets over
+// a (list, map) pair where words decide and maps do not describe their list;
+// and the model of Boost's table layout behind the hints. Sets against a
+// model are checked from Python. The suite runs twice: as built, and with the
+// portable path forced (VEMO_MAP_PORTABLE, test_map_portable).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,7 +51,7 @@ void churn(Map& m, Model& model, std::mt19937_64& rng, int steps, uint64_t key_r
         }
         V& v = model[k];
         const auto pos = std::find(v.begin(), v.end(), idx);
-        switch (rng() % 4) {
+        switch (rng() % 5) {
             case 0: {
                 const MapLookup r = m.lookup_or_insert(k, idx);  // held already: unchanged
                 ASSERT_EQ(indices(r), v);
@@ -64,9 +64,18 @@ void churn(Map& m, Model& model, std::mt19937_64& rng, int steps, uint64_t key_r
                 ASSERT_EQ(m.insert(k, idx), pos == v.end());
                 if (pos == v.end()) v.push_back(idx);
                 break;
-            default:
+            case 3:
                 ASSERT_EQ(m.remove(k, idx), pos != v.end());
                 if (pos != v.end()) v.erase(pos);
+                break;
+            default: {
+                // As remove(k, idx) then insert(k, to), when (k, idx) is stored.
+                const uint64_t to = rng() % 6;
+                ASSERT_EQ(m.reindex(k, idx, to), pos != v.end());
+                if (pos == v.end()) break;
+                v.erase(pos);
+                if (std::find(v.begin(), v.end(), to) == v.end()) v.push_back(to);
+            }
         }
         if (v.empty()) model.erase(k);
     }
