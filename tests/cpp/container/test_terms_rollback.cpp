@@ -8,14 +8,11 @@
 // terms.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <fstream>
 #include <new>
 #include <vector>
 
+#include "../common/address_limit.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/bit_rows_dense.hpp"
 #include "core/container/huge_alloc.hpp"
@@ -27,37 +24,7 @@ using namespace vemo;
 
 namespace {
 
-// The sanitizers' shadow memory needs the address space.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define VEMO_TEST_SANITIZED
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define VEMO_TEST_SANITIZED
-#endif
-#endif
-
 constexpr uint64_t kib = uint64_t{1} << 10, mib = uint64_t{1} << 20;
-
-// Runs f with the address space limited to what the process maps now plus
-// `margin` bytes: true when f ran out of memory.
-template <class F>
-bool out_of_memory_under(uint64_t margin, F&& f) {
-    BlockCache::instance().release();  // kept blocks would serve the growth
-    uint64_t pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    rlimit old{};
-    getrlimit(RLIMIT_AS, &old);
-    const rlimit tight{pages * static_cast<uint64_t>(sysconf(_SC_PAGE_SIZE)) + margin, old.rlim_max};
-    setrlimit(RLIMIT_AS, &tight);
-    bool failed = false;
-    try {
-        f();
-    } catch (const std::bad_alloc&) {
-        failed = true;
-    }
-    setrlimit(RLIMIT_AS, &old);
-    return failed;
-}
 
 std::vector<uint64_t> margins() {
     std::vector<uint64_t> out;

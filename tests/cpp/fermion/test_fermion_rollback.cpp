@@ -5,29 +5,16 @@
 // upwards, so that each allocation in turn is the first one to fail.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <cstdint>
-#include <fstream>
-#include <new>
 #include <vector>
 
-#include "core/container/huge_alloc.hpp"
+#include "../common/address_limit.hpp"
 #include "core/fermion/general.hpp"
 #include "core/fermion/normal.hpp"
 
 using namespace vemo::fermion;
 
 namespace {
-
-// The sanitizers' shadow memory needs the address space.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define VEMO_TEST_SANITIZED
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define VEMO_TEST_SANITIZED
-#endif
-#endif
 
 constexpr uint64_t mib = uint64_t{1} << 20;
 
@@ -37,22 +24,7 @@ template <class Push, class Check>
 uint64_t failures_before_push(Push&& push, Check&& check) {
     uint64_t failures = 0;
     for (uint64_t budget = 0; budget <= 256 * mib; budget += mib / 2, ++failures) {
-        vemo::BlockCache::instance().release();  // kept blocks would serve the growth
-        uint64_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        rlimit old{};
-        getrlimit(RLIMIT_AS, &old);
-        const rlimit tight{pages * static_cast<uint64_t>(sysconf(_SC_PAGE_SIZE)) + budget, old.rlim_max};
-        setrlimit(RLIMIT_AS, &tight);
-        bool failed = false;
-        try {
-            push();
-        } catch (const std::bad_alloc&) {
-            failed = true;
-        } catch (const std::length_error&) {
-            failed = true;
-        }
-        setrlimit(RLIMIT_AS, &old);
+        const bool failed = out_of_memory_under(budget, push);
         check(failed);
         if (!failed) break;
     }
