@@ -4,30 +4,23 @@ its size and the limit; SciPy matrices are built after the operands' borrows are
 released, so other threads can use the operands meanwhile."""
 
 import concurrent.futures
-import os
 import re
-import subprocess
-import sys
 import threading
 
 import pytest
+from address_limit import run_child, sanitized
 from reference import paulis, states, vec
 
 v = pytest.importorskip("vemo._vemo")
 Q = v.QubitPauliArray
 
 
-# The limits a refusal can name; which applies depends on where the tests run.
-LIMIT = (
-    r"\d+ bytes (of memory this machine has|this process may use \((cgroup|address-space|data-size) limit\))\.$"
-)
-
-
 def refused(what, count, item_bytes):
     """The MemoryError text for count entries of item_bytes each."""
     entries = "entry" if count == 1 else "entries"
-    size = f"{count} {entries} ({count * item_bytes} bytes)"
-    return re.escape(f"Cannot allocate {what} of {size}: more than the ") + LIMIT
+    return re.escape(f"Cannot allocate {what} of {count} {entries} ({count * item_bytes} bytes): more than the ") + (
+        r"\d+ bytes (of memory this machine has|this process may use \((cgroup|address-space|data-size) limit\))\.$"
+    )
 
 
 def strings(count):
@@ -67,20 +60,22 @@ def test_refused_resize_changes_nothing():
     assert c.to_array() == [1.0, 2.0]
 
 
-@pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="the sanitizer's shadow needs the address space")
+@sanitized
 def test_an_address_space_limit_set_before_import_is_named():
-    import resource
-
-    hard = resource.getrlimit(resource.RLIMIT_AS)[1]
-    limit = 2**30 if hard == resource.RLIM_INFINITY else min(2**30, hard)
-    code = (f"import resource, sys\nresource.setrlimit(resource.RLIMIT_AS, ({limit}, {hard}))\n"
-            f"sys.path[:0] = {sys.path!r}\n"
-            "import vemo._vemo as v\ntry:\n    v.SignVec(2**40)\nexcept MemoryError as e:\n    print(e)")
-    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=True).stdout
-    assert re.fullmatch(refused("a packed vector of 64-bit words", 2**34, 8), out.strip())
-    size, says = re.search(r"more than the (\d+) bytes (.*)\.$", out.strip()).groups()
+    [limit, message] = run_child("""
+        hard = resource.getrlimit(resource.RLIMIT_AS)[1]
+        limit = min(2**30, hard % 2**64)
+        resource.setrlimit(resource.RLIMIT_AS, (limit, hard))
+        import vemo._vemo as v
+        try:
+            v.SignVec(2**40)
+        except MemoryError as e:
+            print(limit, e, sep="\\n")
+    """)
+    assert re.fullmatch(refused("a packed vector of 64-bit words", 2**34, 8), message)
+    size, says = re.search(r"more than the (\d+) bytes (.*)\.$", message).groups()
     # Another limit that applies here can only be smaller.
-    assert int(size) < limit or (int(size), says) == (limit, "this process may use (address-space limit)")
+    assert int(size) < int(limit) or (size, says) == (limit, "this process may use (address-space limit)")
 
 
 def test_sparse_matrices_release_the_operands_before_scipy_runs():
