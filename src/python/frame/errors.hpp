@@ -2,6 +2,8 @@
 // type, with the error's own message as the text.
 #pragma once
 
+#include <cxxabi.h>
+
 #include <expected>
 #include <new>
 #include <string>
@@ -103,8 +105,19 @@ inline std::expected<std::vector<uint64_t>, PyIndexError> try_py_indices(std::ve
 void set_panic(const char* what);
 void set_error(const PyError& e);
 
+// The C++ runtime keeps a thread's exception state in memory it allocates
+// the first time the thread throws; if that allocation fails (a call that
+// has just used up the memory throws its bad_alloc), the process aborts
+// instead of raising MemoryError. Every call takes that memory on entry,
+// while there is memory to take; after a thread's first call it is a lookup.
+inline void ready_thread_for_exceptions() noexcept {
+    __cxxabiv1::__cxa_eh_globals* volatile state = __cxxabiv1::__cxa_get_globals();
+    (void)state;
+}
+
 template <class R, class F>
 R guarded(R fail, F&& f) noexcept {
+    ready_thread_for_exceptions();
     try {
         return f();
     } catch (const PyError& e) {

@@ -98,3 +98,34 @@ def test_sparse_matrices_release_the_operands_before_scipy_runs():
         stop.wait(1.0)
         stop.set()
     assert min(run.result() for run in runs) > 0  # a thread's exception raised here
+
+
+@sanitized
+def test_a_call_that_uses_up_the_memory_raises_memory_error():
+    # The C++ runtime allocates a thread's exception state at its first throw;
+    # here the allocator has nothing left when the refusal is thrown.
+    lines = run_child("""
+        import ctypes
+        import numpy as np
+        import vemo._vemo as v
+
+        libc = ctypes.CDLL(None)
+        libc.malloc.restype, libc.free.argtypes = ctypes.c_void_p, [ctypes.c_void_p]
+        held = np.zeros(1 << 22, dtype=np.uint64)
+        big = v.QubitPauliArray(v.Qubits.from_count(40), v.PauliSprings("X0 X39"))
+        ones = v.RealVec.from_array(np.ones(1))
+
+        def with_the_allocator_used_up():
+            k = 0
+            for size in (1 << 20, 1 << 16, 4096, 1024, 256, 128, 112, 96, 80, 64, 48, 32, 16, 1):
+                while k < len(held) and (p := libc.malloc(size)):
+                    held[k], k = p, k + 1
+            try:
+                v.QubitPauliArray.lincomb_to_sparse_real(big, ones, False)
+            finally:
+                for i in range(k):
+                    libc.free(int(held[i]))
+
+        print(limited(0, with_the_allocator_used_up))
+    """)
+    assert lines[0].startswith("MemoryError"), lines
