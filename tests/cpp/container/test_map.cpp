@@ -1,11 +1,11 @@
 // The hash multimap against a model multimap under random operations (the
-// single-probe lookup-or-insert, the reindexing and the prefetch hints
-// included, on tables small and large enough for the hints to be computed,
-// across copies, moves, clears, growth and erasures), and component sets over
-// a (list, map) pair where words decide and maps do not describe their list;
-// and the model of Boost's table layout behind the hints. Sets against a
-// model are checked from Python. The suite runs twice: as built, and with the
-// portable path forced (VEMO_MAP_PORTABLE, test_map_portable).
+// single-probe lookup-or-insert, reindexing and the prefetch hints included, on tables
+// small and large enough for the hints to be computed, across copies, moves,
+// clears, growth and erasures), and component sets over a (list, map) pair
+// where words decide and maps do not describe their list; and the model of
+// Boost's table layout behind the hints. Sets against a model are checked from
+// Python. The suite runs twice: as built, and with the portable path forced
+// (VEMO_MAP_PORTABLE, test_map_portable).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,8 +68,7 @@ void churn(Map& m, Model& model, std::mt19937_64& rng, int steps, uint64_t key_r
                 ASSERT_EQ(m.remove(k, idx), pos != v.end());
                 if (pos != v.end()) v.erase(pos);
                 break;
-            default: {
-                // As remove(k, idx) then insert(k, to), when (k, idx) is stored.
+            default: {  // as remove(k, idx) then insert(k, to) when (k, idx) is stored
                 const uint64_t to = rng() % 6;
                 ASSERT_EQ(m.reindex(k, idx, to), pos != v.end());
                 if (pos == v.end()) break;

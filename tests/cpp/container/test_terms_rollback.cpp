@@ -1,21 +1,15 @@
-// Term sets that run out of memory while they grow: each appended row is all
-// or nothing across list, map and coefficients, so the three keep one length,
-// the map describes the list, and the next call works. Memory runs out for
-// real: the address space is limited to what the process maps now plus a
-// margin, for many margins, so that the list, the map and the coefficients
-// each in turn are the one that cannot grow. A set's own insertion changes
-// nothing when refused, and a rebuild from a dense vector keeps the caller's
-// terms.
+// Term sets that run out of memory for real, at many margins so that list, map
+// and coefficients each in turn cannot grow: each row is all or nothing, the
+// three stay in step and the next call works; a refused insertion and a failed
+// rebuild from a dense vector leave the caller's elements as they were.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <new>
 #include <vector>
 
 #include "../common/address_limit.hpp"
 #include "core/container/bit_matrix.hpp"
 #include "core/container/bit_rows_dense.hpp"
-#include "core/container/huge_alloc.hpp"
 #include "core/container/list_ops.hpp"
 #include "core/container/terms.hpp"
 #include "core/qubit/state.hpp"
@@ -26,64 +20,41 @@ namespace {
 
 constexpr uint64_t kib = uint64_t{1} << 10, mib = uint64_t{1} << 20;
 
-std::vector<uint64_t> margins() {
-    std::vector<uint64_t> out;
-    for (uint64_t m = 0; m <= 5 * mib / 2; m += 96 * kib) out.push_back(m);
-    return out;
+// The map registers every element of the list at its index, and nothing else.
+template <class L>
+bool map_describes(const L& list, const Map& map) {
+    bool ok = map.size() == list.size();
+    for (uint64_t i = 0; ok && i < list.size(); ++i) ok = SetView<L>(list, map).lookup(list.row(i)) == std::optional(i);
+    return ok;
 }
 
-// One-word components k = 1, 2, ... added with coefficient k.
-template <class V>
-struct Growing {
-    BitMatrix list{0, 64};
-    Map map;
-    V coeffs;
-    uint64_t next = 1;
-
-    TermSetMutView<BitMatrix, V> view() { return {list, map, coeffs}; }
-    // One term at a time, or through the batched kernel.
-    void add_one() {
-        const uint64_t k = next++;
-        scaled_iadd_u64it(view(), std::span<const uint64_t>(&k, 1), typename V::Scalar(static_cast<double>(k)));
-    }
-    void add_batch(uint64_t m) {
-        BitMatrix rhs(m, 64);
-        for (uint64_t i = 0; i < m; ++i) rhs.row_mut(i)[0] = next + i;
-        next += m;
-        scaled_iadd_each(view(), rhs, m, [&](uint64_t i) {
-            return std::optional(typename V::Scalar(static_cast<double>(rhs.row(i)[0])));
-        });
-    }
-    // Same length, every component registered at its index, its own coefficient.
-    void expect_in_step() const {
-        ASSERT_EQ(coeffs.size(), list.size());
-        ASSERT_EQ(map.size(), list.size());
-        uint64_t wrong = 0;
-        for (uint64_t i = 0; i < list.size(); ++i) {
-            const uint64_t k = list.row(i)[0];
-            wrong += coeffs.get(i) != typename V::Scalar(static_cast<double>(k)) ||
-                     SetView<BitMatrix>(list, map).lookup(list.row(i)) != std::optional<uint64_t>(i);
-        }
-        ASSERT_EQ(wrong, 0u);
-    }
-};
-
+// Components k = 1, 2, ... of one word with coefficient k, added to an empty
+// set one at a time or 64 at a time, until memory runs out.
 template <class V>
 void check_scaled_add_rolls_back() {
-    Growing<V> g;
+    using S = typename V::Scalar;
     uint64_t failures = 0;
-    for (uint64_t margin : margins()) {
-        const bool one = margin % (192 * kib) == 0;
-        failures += out_of_memory_under(margin, [&] {
-            for (int k = 0; k < 1 << 16; k += one ? 1 : 64) one ? g.add_one() : g.add_batch(64);
-        });
-        g.expect_in_step();
-        const uint64_t n = g.list.size();
-        g.add_one();  // the next call works
-        ASSERT_EQ(g.list.size(), n + 1);
-    }
-    EXPECT_GT(failures, margins().size() / 4);
-    g.expect_in_step();
+    for (uint64_t margin = 0; margin <= 5 * mib / 2; margin += 96 * kib)
+        for (const uint64_t batch : {1, 64}) {
+            BitMatrix list{0, 64}, rhs{batch, 64};
+            Map map;
+            V coeffs;
+            const TermSetMutView<BitMatrix, V> terms{list, map, coeffs};
+            uint64_t next = 1;
+            const auto add = [&] {
+                for (uint64_t i = 0; i < batch; ++i) rhs.row_mut(i)[0] = next++;
+                const auto coeff = [&](uint64_t i) { return S(1.0 * rhs.row(i)[0]); };
+                if (batch == 1) scaled_iadd_u64it(terms, rhs.row(0), coeff(0));
+                if (batch > 1) scaled_iadd_each(terms, rhs, batch, [&](uint64_t i) { return std::optional(coeff(i)); });
+            };
+            failures += out_of_memory_under(margin, [&] { while (next < 1 << 16) add(); });
+            ASSERT_TRUE(coeffs.size() == list.size() && map_describes(list, map));
+            for (uint64_t i = 0; i < list.size(); ++i) ASSERT_EQ(coeffs.get(i), S(1.0 * list.row(i)[0]));
+            const uint64_t n = list.size();
+            add();  // the next call works
+            ASSERT_EQ(list.size(), n + batch);
+        }
+    EXPECT_GT(failures, 20u);
 }
 
 }  // namespace
@@ -102,25 +73,29 @@ TEST(TermSetRollback, RefusedInsertionChangesNothing) {
 #endif
     BitMatrix list(0, 64), other(1, 64);
     Map map;
-    uint64_t failures = 0, next = 1, last = 0;
-    for (uint64_t margin : margins()) {
-        uint64_t inserted = list.size();
+    uint64_t failures = 0, inserted = 0;
+    for (uint64_t margin = 0; margin <= 5 * mib / 2; margin += 96 * kib) {
         failures += out_of_memory_under(margin, [&] {
-            for (int k = 0; k < 1 << 15; ++k) {
-                other.row_mut(0)[0] = next++;
+            for (int k = 0; k < 1 << 15; ++k, ++inserted) {
+                other.row_mut(0)[0] = inserted + 1;
                 ASSERT_EQ(mapped_insert(SetMutView<BitMatrix>(list, map), other, 0), inserted);
-                ++inserted;
-                last = next - 1;
             }
         });
-        // The refused element is nowhere: the list ends with the one before it.
-        ASSERT_EQ(list.size(), inserted);
-        ASSERT_EQ(map.size(), inserted);
-        ASSERT_EQ(list.row(inserted - 1)[0], last);
+        ASSERT_TRUE(list.size() == inserted && map_describes(list, map));
     }
     EXPECT_GT(failures, 0u);
-    for (uint64_t i = 0; i < list.size(); ++i)
-        ASSERT_EQ(SetView<BitMatrix>(list, map).lookup(list.row(i)), std::optional<uint64_t>(i));
+
+    // With a coefficient, where list and map have room: the coefficients' growth to 4 MiB (a fresh mapping) fails.
+    BitMatrix list2(0, 64);
+    Map map2;
+    ComplexVec coeffs;
+    list2.reserve(1 << 18);
+    map2.reserve(1 << 18);
+    uint64_t k = 0;
+    const auto insert = [&] { TermSetMutView{list2, map2, coeffs}.insert_u64it_or_get_index(std::span(&k, 1), 1.0); };
+    for (; k < 1 << 17; ++k) insert();
+    ASSERT_TRUE(out_of_memory_under(mib, insert));
+    ASSERT_TRUE(coeffs.size() == list2.size() && map_describes(list2, map2));
 }
 
 TEST(TermSetRollback, FailedRebuildFromDenseKeepsTheCallersTerms) {
@@ -128,35 +103,20 @@ TEST(TermSetRollback, FailedRebuildFromDenseKeepsTheCallersTerms) {
     GTEST_SKIP() << "sanitizer build";
 #endif
     using States = qubit::state::CmpntList;
-    const uint64_t n = 20;
-    States list(qubit::Qubits::from_count(n));
+    States list(qubit::Qubits::from_count(20));
     Map map;
     RealVec coeffs;
-    for (uint64_t k = 0; k < 1000; ++k) {
-        const uint64_t row = 3 * k;
-        scaled_iadd_u64it(TermSetMutView<States, RealVec>{list, map, coeffs}, std::span<const uint64_t>(&row, 1), 0.5);
-    }
+    const TermSetMutView<States, RealVec> terms{list, map, coeffs};
+    for (uint64_t row = 0; row < 3000; row += 3) scaled_iadd_u64it(terms, std::span<const uint64_t>(&row, 1), 0.5);
     const States list0 = list;
     const RealVec coeffs0 = coeffs;
-    const std::vector<double> source(uint64_t{1} << n, 1.0);
+    const std::vector<double> source(uint64_t{1} << 20, 1.0);
+    const auto rebuild = [&] { ASSERT_TRUE(bit_rows::assign_from_dense(terms, std::span(source), false)); };
     uint64_t failures = 0;
-    bool done = false;
-    for (uint64_t margin = 0; !done && margin <= 64 * mib; margin += 2 * mib) {
-        const bool failed = out_of_memory_under(margin, [&] {
-            ASSERT_TRUE(bit_rows::assign_from_dense(TermSetMutView<States, RealVec>{list, map, coeffs},
-                                                    std::span<const double>(source), false));
-        });
-        failures += failed;
-        done = !failed;
-        if (failed) {
-            ASSERT_TRUE(list == list0 && coeffs == coeffs0);
-            ASSERT_EQ(map.size(), list.size());
-            ASSERT_EQ(SetView<States>(list, map).lookup(list.row(999)), std::optional<uint64_t>(999));
-        }
+    for (uint64_t margin = 0; margin < 1024 * mib && out_of_memory_under(margin, rebuild); margin = 2 * margin + mib) {
+        ++failures;
+        ASSERT_TRUE(list == list0 && coeffs == coeffs0 && map_describes(list, map));
     }
     EXPECT_GT(failures, 0u);
-    ASSERT_TRUE(done);
-    ASSERT_EQ(list.size(), source.size());
-    ASSERT_EQ(map.size(), source.size());
-    ASSERT_EQ(coeffs.size(), source.size());
+    ASSERT_TRUE(coeffs.size() == source.size() && map_describes(list, map));
 }

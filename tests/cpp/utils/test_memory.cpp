@@ -55,95 +55,13 @@ TEST(AllocationGuard, ThrownRefusalIsBadAllocCarryingTheSize) {
 }
 
 TEST(AllocationGuard, MessageNamesTheLimitThatRefused) {
-    const std::string head = "Cannot allocate a of 5 entries (40 bytes): more than the 4294967296 bytes ";
     for (const auto& [kind, says] : std::vector<std::pair<MemoryLimit::Kind, std::string>>{
-             {MemoryLimit::physical, "of memory this machine has."},
-             {MemoryLimit::cgroup, "this process may use (cgroup limit)."},
-             {MemoryLimit::address_space, "this process may use (address-space limit)."},
-             {MemoryLimit::data_size, "this process may use (data-size limit)."}})
-        EXPECT_EQ(AllocationRefused({"a", 5, 8}).message({uint64_t{1} << 32, kind}), head + says);
-}
-
-namespace {
-
-namespace fs = std::filesystem;
-
-// A tree of files (path below the root: text) in a fresh directory.
-struct Tree {
-    fs::path root = fs::temp_directory_path() / ("vemo_cgroups_" + std::to_string(::getpid()));
-    explicit Tree(const std::map<std::string, std::string>& files) {
-        fs::remove_all(root);
-        for (const auto& [path, text] : files) {
-            fs::create_directories((root / path).parent_path());
-            std::ofstream(root / path) << text;
-        }
-    }
-    ~Tree() { fs::remove_all(root); }
-};
-
-const std::string v2_mount = "30 23 0:26 / /sys/fs/cgroup rw,nosuid shared:4 - cgroup2 cgroup2 rw\n";
-const std::string v1_mount = "35 31 0:32 / /sys/fs/cgroup/memory rw,relatime - cgroup cgroup rw,memory\n"
-                             "32 31 0:29 / /sys/fs/cgroup/cpu rw,relatime - cgroup cgroup rw,cpu\n";
-const std::string unified_mount = "41 31 0:38 / /sys/fs/cgroup/unified rw - cgroup2 cgroup2 rw\n";
-// v2 mounted from a cgroup below the hierarchy's top.
-std::string v2_mount_of(const std::string& root, const std::string& at) {
-    return "1 0 0:26 " + root + " " + at + " rw - cgroup2 cgroup2 rw\n";
-}
-const uint64_t none = UINT64_MAX;
-
-}  // namespace
-
-TEST(CgroupMemoryLimit, ReadsTheProcessCgroupAndItsAncestors) {
-    using Files = std::map<std::string, std::string>;
-    const std::string cgroup = "proc/self/cgroup", mounts = "proc/self/mountinfo";
-    const std::string v2 = "sys/fs/cgroup/", v1 = "sys/fs/cgroup/memory/";
-    for (const auto& [name, files, limit] : std::vector<std::tuple<const char*, Files, uint64_t>>{
-             {"v2 number", {{cgroup, "0::/job\n"}, {mounts, v2_mount}, {v2 + "job/memory.max", "4294967296\n"}},
-              4294967296},
-             {"v2 max", {{cgroup, "0::/job\n"}, {mounts, v2_mount}, {v2 + "job/memory.max", "max\n"}}, none},
-             {"v2 smaller parent",
-              {{cgroup, "0::/a/b/c\n"}, {mounts, v2_mount}, {v2 + "a/b/c/memory.max", "8000000000\n"},
-               {v2 + "a/b/memory.max", "max\n"}, {v2 + "a/memory.max", "2000000000\n"}},
-              2000000000},
-             // A container's own cgroup mounted as its /sys/fs/cgroup: the process's cgroup is the mount's top.
-             {"v2 container",
-              {{cgroup, "0::/pods/p1\n"}, {mounts, v2_mount_of("/pods/p1", "/sys/fs/cgroup")},
-               {v2 + "memory.max", "1073741824\n"}},
-              1073741824},
-             {"v2 mount root stripped",
-              {{cgroup, "0::/pods/p1/c\n"}, {mounts, v2_mount_of("/pods/p1/", "/mnt/cg")},
-               {"mnt/cg/c/memory.max", "max\n"}, {"mnt/cg/memory.max", "1073741824\n"}},
-              1073741824},
-             {"v2 outside the mount root",
-              {{cgroup, "0::/pods/p10\n"}, {mounts, v2_mount_of("/pods/p1", "/mnt/cg")},
-               {"mnt/cg/memory.max", "1073741824\n"}},
-              none},
-             {"v1 number",
-              {{cgroup, "4:memory:/job\n3:cpu:/job\n0::/\n"}, {mounts, v1_mount},
-               {v1 + "job/memory.limit_in_bytes", "536870912\n"}, {v2 + "cpu/job/memory.limit_in_bytes", "1\n"}},
-              536870912},
-             {"v1 none",
-              {{cgroup, "4:blkio,memory:/job\n"}, {mounts, v1_mount},
-               {v1 + "job/memory.limit_in_bytes", "9223372036854771712\n"},
-               {v1 + "memory.limit_in_bytes", "9223372036854771712\n"}},
-              none},
-             {"hybrid",
-              {{cgroup, "4:memory:/job\n0::/job\n"}, {mounts, v1_mount + unified_mount},
-               {v1 + "job/memory.limit_in_bytes", "8589934592\n"}, {v2 + "unified/job/memory.max", "3221225472\n"}},
-              3221225472},
-             {"hybrid, v1 only",
-              {{cgroup, "4:memory:/job\n0::/job\n"}, {mounts, v1_mount + unified_mount},
-               {v1 + "job/memory.limit_in_bytes", "8589934592\n"}},
-              8589934592},
-             {"no files", {}, none},
-             {"garbage",
-              {{cgroup, "nonsense\n::\n0::\n7\n"}, {mounts, "1 2 3\n - \n1 2 3 4 5 6 - cgroup2\n" + v2_mount},
-               {v2 + "memory.max", "12abc\n"}},
-              none},
-         }) {
-        Tree tree(files);
-        EXPECT_EQ(cgroup_memory_limit(tree.root), limit) << name;
-    }
+             {MemoryLimit::physical, "of memory this machine has"},
+             {MemoryLimit::cgroup, "this process may use (cgroup limit)"},
+             {MemoryLimit::address_space, "this process may use (address-space limit)"},
+             {MemoryLimit::data_size, "this process may use (data-size limit)"}})
+        EXPECT_EQ(AllocationRefused({"a", 5, 8}).message({uint64_t{1} << 32, kind}),
+                  "Cannot allocate a of 5 entries (40 bytes): more than the 4294967296 bytes " + says + ".");
 }
 
 TEST(AllocationGuard, LimitIsTheSmallestOfThoseThatApply) {
@@ -151,4 +69,48 @@ TEST(AllocationGuard, LimitIsTheSmallestOfThoseThatApply) {
     EXPECT_EQ(max_allocation_bytes(), limit.bytes);
     EXPECT_EQ(limit.bytes, std::min({physical_memory_bytes(), cgroup_memory_limit("/"), rlimit_bytes(RLIMIT_AS),
                                      rlimit_bytes(RLIMIT_DATA), uint64_t{PTRDIFF_MAX}}));
+}
+
+// Made-up trees: the process's cgroup, the mounts and the files below the root.
+TEST(CgroupMemoryLimit, ReadsTheProcessCgroupAndItsAncestors) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("vemo_cgroups_" + std::to_string(::getpid()));
+    const auto mount = [](const std::string& from, const std::string& at, const char* type = "cgroup2 cgroup2 rw") {
+        return "1 0 0:26 " + from + " " + at + " rw shared:4 - " + type + "\n";
+    };
+    const std::string v2 = "sys/fs/cgroup/", v1 = v2 + "memory/",
+                      v1_mounts = mount("/", "/sys/fs/cgroup/memory", "cgroup cgroup rw,memory") +
+                                  mount("/", "/sys/fs/cgroup/cpu", "cgroup cgroup rw,cpu"),
+                      hybrid = v1_mounts + mount("/", "/sys/fs/cgroup/unified");
+    const uint64_t none = UINT64_MAX;
+    struct Case {
+        const char* name;
+        std::string cgroup, mounts;
+        std::map<std::string, std::string> files;
+        uint64_t limit;
+    };
+    for (const auto& [name, cgroup, mounts, files, limit] : std::vector<Case>{
+             {"v2 container", "0::/pods/p1", mount("/pods/p1", "/sys/fs/cgroup"), {{v2 + "memory.max", "5000"}}, 5000},
+             {"v2 below the mount root, \"max\" below a limit", "0::/pods/p1/c", mount("/pods", "/mnt/cg"),
+              {{"mnt/cg/p1/c/memory.max", "max"}, {"mnt/cg/p1/memory.max", "5000"}}, 5000},
+             {"v2 outside the mount", "0::/pods/p10", mount("/pods/p1", "/mnt/cg"), {{"mnt/cg/memory.max", "1"}}, none},
+             {"v1", "4:memory:/job\n3:cpu:/job", v1_mounts,
+              {{v1 + "job/memory.limit_in_bytes", "5000"}, {v2 + "cpu/job/memory.limit_in_bytes", "1"}}, 5000},
+             {"v1 and v2", "4:memory:/job\n0::/job", hybrid,
+              {{v1 + "job/memory.limit_in_bytes", "8000"}, {v2 + "unified/job/memory.max", "5000"}}, 5000},
+             {"v1 none (2^63 less a page), v2 max", "4:blkio,memory:/job\n0::/job", hybrid,
+              {{v1 + "job/memory.limit_in_bytes", "9223372036854771712"}, {v2 + "unified/job/memory.max", "max"}},
+              none},
+             {"garbage", "nonsense\n::\n0::\n7", "1 2 3\n - \n1 2 3 4 5 6 - cgroup2\n" + mount("/", "/sys/fs/cgroup"),
+              {{v2 + "memory.max", "12abc"}}, none}}) {
+        fs::remove_all(root);
+        auto all = files;
+        all.insert({{"proc/self/cgroup", cgroup}, {"proc/self/mountinfo", mounts}});
+        for (const auto& [path, text] : all) {
+            fs::create_directories((root / path).parent_path());
+            std::ofstream(root / path) << text << "\n";
+        }
+        EXPECT_EQ(cgroup_memory_limit(root), limit) << name;
+    }
+    fs::remove_all(root);
 }
