@@ -38,6 +38,25 @@ concept FieldVec = std::same_as<C, RealVec> || std::same_as<C, ComplexVec>;
 template <WordIters T, NumReprVec C>
 struct Terms;
 
+namespace detail {
+
+// Appends a term: push_row appends one row to the list (or, failing, none)
+// and the coefficient c goes to the end of coeffs, both or neither. The
+// coefficient goes first, so undoing a failure only shrinks.
+template <NumReprVec C, class PushRow>
+void push_term(C& coeffs, PushRow&& push_row, const typename C::Scalar& c) {
+    const uint64_t n = coeffs.size();
+    coeffs.push(c);
+    try {
+        push_row();
+    } catch (...) {
+        coeffs.resize(n);
+        throw;
+    }
+}
+
+}  // namespace detail
+
 // ---- Terms: components may repeat ----
 
 template <WordIters T, NumReprVec C>
@@ -69,14 +88,7 @@ struct TermsMutView {
     // neither. `e` must not point into this list (appending may move its storage).
     template <WordIters U>
     void push_elem_coeff(const ElemRef<U>& e, const typename C::Scalar& c) const {
-        const uint64_t n = cmpnts.size();
-        push_u64it(cmpnts, e.words());
-        try {
-            coeffs.push(c);
-        } catch (...) {
-            cmpnts.resize(n);
-            throw;
-        }
+        detail::push_term(coeffs, [&] { push_u64it(cmpnts, e.words()); }, c);
     }
 
     // The n terms appended once more, in order: the list holds them twice.
@@ -84,14 +96,11 @@ struct TermsMutView {
     void self_append() const {
         const uint64_t n = cmpnts.size();
         for (uint64_t j = 0; j < n; ++j) {
-            push_clear(cmpnts);
-            copy_elem(cmpnts, n + j, j);
-            try {
-                coeffs.push(coeffs.get(j));
-            } catch (...) {
-                cmpnts.resize(n + j);
-                throw;
-            }
+            const typename C::Scalar c = coeffs.get(j);
+            detail::push_term(coeffs, [&] {
+                push_clear(cmpnts);
+                copy_elem(cmpnts, n + j, j);
+            }, c);
         }
     }
 };
@@ -145,16 +154,16 @@ uint64_t term_append(T& cmpnts, Map& map, C& coeffs, uint64_t h, const BasicWord
 // c. All three or none, as term_append.
 template <WordIters T, NumReprVec C, class PushRow>
 void push_registered(T& cmpnts, Map& map, C& coeffs, PushRow&& push_row, const typename C::Scalar& c) {
-    const uint64_t n = cmpnts.size();
-    coeffs.push(c);
-    try {
+    push_term(coeffs, [&] {
+        const uint64_t n = cmpnts.size();
         push_row();
-        map.insert(hash_at_index(cmpnts, n), n);
-    } catch (...) {
-        cmpnts.resize(n);
-        coeffs.resize(n);
-        throw;
-    }
+        try {
+            map.insert(hash_at_index(cmpnts, n), n);
+        } catch (...) {
+            cmpnts.resize(n);
+            throw;
+        }
+    }, c);
 }
 
 }  // namespace detail

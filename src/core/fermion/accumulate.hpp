@@ -148,15 +148,7 @@ public:
         }
         // Appended and at once removed again when c is exactly zero.
         if (is_exact_zero(c)) return;
-        // Both or neither, should memory run out.
-        const uint64_t n = list_.size();
-        list_.push_rows(w.parts[0], w.parts[1]);
-        try {
-            coeffs_.push(c);
-        } catch (...) {
-            list_.resize(n);
-            throw;
-        }
+        ::vemo::detail::push_term(coeffs_, [&] { list_.push_rows(w.parts[0], w.parts[1]); }, c);
     }
 
 private:
