@@ -29,16 +29,25 @@ namespace detail {
 }
 
 // The index of the element equal to `w` among those the map registers under
-// hash `h`, first in registration order.
-template <WordIters L, class W>
-std::optional<uint64_t> set_find(const L& list, const Map& map, uint64_t h, const BasicWords<W>& w) {
+// hash `h`, first in registration order. A registered index beyond the list
+// goes to beyond(i, n) (n the list's length), which throws, or returns and
+// the index is passed over.
+template <WordIters L, class W, class Beyond>
+std::optional<uint64_t> set_find(const L& list, const Map& map, uint64_t h, const BasicWords<W>& w, Beyond&& beyond) {
     const uint64_t n = list.size();
     const MapLookup r = map.lookup(h);
     for (uint64_t i : r.indices()) {
-        if (i >= n) map_index_beyond_list(i, n);
+        if (i >= n) {
+            beyond(i, n);
+            continue;
+        }
         if (words_equal(Words(list.elem_u64it(i)), w)) return i;
     }
     return std::nullopt;
+}
+template <WordIters L, class W>
+std::optional<uint64_t> set_find(const L& list, const Map& map, uint64_t h, const BasicWords<W>& w) {
+    return set_find(list, map, h, w, map_index_beyond_list);
 }
 
 // Appends `w` as element n = the list's length (whatever the map holds) and

@@ -109,19 +109,12 @@ class StaleMapRecord {
 public:
     template <class W>
     std::optional<uint64_t> lookup(const SetView<state::CmpntList>& set, const BasicWords<W>& w) noexcept {
-        const uint64_t n = set.size();
-        const MapLookup r = set.map().lookup(hash_u64it(w));
-        for (uint64_t i : r.indices()) {
-            if (i >= n) {
-                if (!seen_.exchange(true)) {
-                    index_ = i;
-                    length_ = n;
-                }
-                continue;
+        return vemo::detail::set_find(set.list(), set.map(), hash_u64it(w), w, [&](uint64_t i, uint64_t n) {
+            if (!seen_.exchange(true)) {
+                index_ = i;
+                length_ = n;
             }
-            if (words_equal(Words(set.list().elem_u64it(i)), w)) return i;
-        }
-        return std::nullopt;
+        });
     }
 
     void raise_if_seen() const {
