@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cxxabi.h>
+#include <pthread.h>
 
+#include <concepts>
 #include <expected>
 #include <new>
 #include <string>
@@ -18,8 +20,24 @@
 namespace vemo::py {
 
 // Specialise with `static PyObject* type(const E&)`; the message is e.message().
+// An exception that carries more than its message (OSError's errno, strerror
+// and filename) is made by `static bool set(const E&)` besides, which sets the
+// interpreter's error itself and returns true, or returns false for the
+// type and message.
 template <class E>
 struct ErrorToException;
+
+template <class E>
+concept SetsOwnException = requires(const E& e) {
+    { ErrorToException<E>::set(e) } -> std::same_as<bool>;
+};
+
+// Sets the exception of an error that makes its own; false for the others.
+template <class E>
+bool set_own_exception(const E& e) {
+    if constexpr (SetsOwnException<E>) return ErrorToException<E>::set(e);
+    else return false;
+}
 
 template <>
 struct ErrorToException<OutOfBounds> {
@@ -43,10 +61,14 @@ struct ErrorToException<AnyError<Es...>> {
     static PyObject* type(const AnyError<Es...>& e) {
         return std::visit([](const auto& x) { return ErrorToException<std::decay_t<decltype(x)>>::type(x); }, e.v);
     }
+    static bool set(const AnyError<Es...>& e) {
+        return std::visit([](const auto& x) { return set_own_exception(x); }, e.v);
+    }
 };
 
 template <class E>
 [[noreturn]] void raise_error(const E& e) {
+    if (set_own_exception(e)) throw ErrorAlreadySet{};
     throw PyError{ErrorToException<E>::type(e), e.message()};
 }
 
@@ -105,19 +127,39 @@ inline std::expected<std::vector<uint64_t>, PyIndexError> try_py_indices(std::ve
 void set_panic(const char* what);
 void set_error(const PyError& e);
 
-// The C++ runtime keeps a thread's exception state in memory it allocates
-// the first time the thread throws; if that allocation fails (a call that
-// has just used up the memory throws its bad_alloc), the process aborts
-// instead of raising MemoryError. Every call takes that memory on entry,
-// while there is memory to take; after a thread's first call it is a lookup.
-inline void ready_thread_for_exceptions() noexcept {
-    __cxxabiv1::__cxa_eh_globals* volatile state = __cxxabiv1::__cxa_get_globals();
-    (void)state;
+// The C++ runtime keeps a thread's exception state in thread-local memory
+// that the C library allocates at the thread's first use of it, and ends the
+// process ("cannot allocate memory for thread-local data") when that
+// allocation fails. A thread's first throw, when memory may have run out, is
+// such a use. So every call first makes sure its thread's state exists: a
+// thread marked ready has it; on any other thread the state is allocated
+// only after a block larger than it (and than the table of such blocks, when
+// that must grow) has just been allocated and freed on this thread, which
+// leaves it that room. When no such block can be had, MemoryError is set and
+// the call runs nothing. The mark is a pthread key's value, whose setting
+// never fails for lack of memory on a key below 32; on a later key it can,
+// and the thread then stays unmarked and is checked again at its next call.
+namespace detail {
+struct ReadyThreads {
+    pthread_key_t key{};
+    bool have_key = false;
+};
+extern const ReadyThreads ready_threads;
+[[gnu::cold, gnu::noinline]] bool ready_new_thread() noexcept;
+}  // namespace detail
+
+// Whether the calling thread may throw; false with MemoryError set when it
+// cannot be made ready.
+inline bool ready_thread_for_exceptions() noexcept {
+    if (detail::ready_threads.have_key && pthread_getspecific(detail::ready_threads.key)) [[likely]]
+        return true;
+    return detail::ready_new_thread();
 }
 
 template <class R, class F>
 R guarded(R fail, F&& f) noexcept {
-    ready_thread_for_exceptions();
+    if (!ready_thread_for_exceptions()) [[unlikely]]
+        return fail;
     try {
         return f();
     } catch (const PyError& e) {

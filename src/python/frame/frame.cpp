@@ -1,4 +1,5 @@
 // The shared, non-template part of the binding frame.
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,7 +48,35 @@ void set_error(const PyError& e) {
 
 namespace {
 PyObject* panic_type = nullptr;
+
+// Room for the thread-local block of the C++ runtime (a few dozen bytes)
+// and for a new table of the thread's blocks (16 bytes per library that has
+// thread-local data) when that table must grow.
+constexpr size_t new_thread_room = 16 * 1024;
+char ready_mark;
+}  // namespace
+
+namespace detail {
+const ReadyThreads ready_threads = [] {
+    ReadyThreads r;
+    r.have_key = pthread_key_create(&r.key, nullptr) == 0;
+    return r;
+}();
+
+bool ready_new_thread() noexcept {
+    void* room = std::malloc(new_thread_room);
+    if (!room) {
+        PyErr_NoMemory();
+        return false;
+    }
+    std::free(room);
+    __cxxabiv1::__cxa_eh_globals* volatile state = __cxxabiv1::__cxa_get_globals();
+    (void)state;
+    // Unmarked on failure (no memory for the key's second-level block): checked again next time.
+    if (ready_threads.have_key) (void)pthread_setspecific(ready_threads.key, &ready_mark);
+    return true;
 }
+}  // namespace detail
 
 void set_panic(const char* what) {
     if (!panic_type) {

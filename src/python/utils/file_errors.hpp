@@ -1,6 +1,7 @@
 // The exceptions of saving and loading files: a file that cannot be opened
-// raises the OSError subclass of its system error ("[Errno 2] No such file or
-// directory: 'path'"), a failed read or write (a file that ends early
+// raises what the interpreter's own open() would, the OSError subclass of its
+// system error with errno, strerror and filename set ("[Errno 2] No such file
+// or directory: 'path'"); a failed read or write (a file that ends early
 // included) OSError "IO read error." / "IO write error.", and content that
 // does not decode ValueError with the decoder's text.
 #pragma once
@@ -17,18 +18,17 @@ namespace vemo::py {
 template <>
 struct ErrorToException<FileError> {
     static PyObject* type(const FileError& e) {
-        if (auto* o = std::get_if<FileOpenError>(&e.v)) {
-            switch (o->code.value()) {
-                case ENOENT: return PyExc_FileNotFoundError;
-                case EACCES:
-                case EPERM: return PyExc_PermissionError;
-                case EISDIR: return PyExc_IsADirectoryError;
-                case ENOTDIR: return PyExc_NotADirectoryError;
-                default: return PyExc_OSError;
-            }
-        }
-        if (std::holds_alternative<IoError>(e.v)) return PyExc_OSError;
-        return PyExc_ValueError;
+        return std::holds_alternative<bincode::DecodeError>(e.v) ? PyExc_ValueError : PyExc_OSError;
+    }
+
+    static bool set(const FileError& e) {
+        const auto* o = std::get_if<FileOpenError>(&e.v);
+        if (!o) return false;
+        Obj path = check(PyUnicode_DecodeUTF8(o->path.data(), static_cast<Py_ssize_t>(o->path.size()),
+                                              "surrogateescape"));
+        errno = o->code.value();
+        PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path.get());
+        return true;
     }
 };
 
