@@ -28,6 +28,26 @@ def limited(margin, f):
         return f"{type(e).__name__}: {e}"
     finally:
         resource.setrlimit(resource.RLIMIT_AS, old)
+
+# used_up(call) calls call with the allocator used up first (every block malloc still gives, largest
+# first) and frees the blocks after; meant to run under limited().
+def used_up(call):
+    import ctypes
+    libc = ctypes.CDLL(None)
+    libc.malloc.restype, libc.free.argtypes = ctypes.c_void_p, [ctypes.c_void_p]
+    held = (ctypes.c_void_p * (1 << 22))()
+
+    def f():
+        k = 0
+        for size in (1 << 20, 1 << 16, 4096, 1024, 256, 128, 112, 96, 80, 64, 48, 32, 16, 1):
+            while k < len(held) and (p := libc.malloc(size)):
+                held[k], k = p, k + 1
+        try:
+            call()
+        finally:
+            for i in range(k):
+                libc.free(held[i])
+    return f
 """
 
 

@@ -61,16 +61,17 @@ public:
 
     // Truncates (clearing the dropped entries' bits) or appends zero entries.
     void resize(uint64_t n) {
-        words_.resize(checked_words(n), 0);
+        words_.resize(checked_words(n, words_.capacity()), 0);
         n_ = n;
         if (const uint64_t used = (n % per_word) * Bits; used != 0) words_.back() &= (uint64_t{1} << used) - 1;
     }
     void reserve(uint64_t n) {
-        words_.reserve(checked_words(n));
+        words_.reserve(checked_words(n, words_.capacity()));
     }
-    // The words of n entries, refused (AllocationRefusedError) when they do not fit in memory.
-    static uint64_t checked_words(uint64_t n) {
-        guard_allocation("a packed vector of 64-bit words", words_for(n, per_word), sizeof(uint64_t));
+    // The words of n entries, refused (AllocationRefusedError) when they do not fit in memory;
+    // within the `held` words of a buffer's capacity, admitted at once.
+    static uint64_t checked_words(uint64_t n, uint64_t held = 0) {
+        guard_allocation("a packed vector of 64-bit words", words_for(n, per_word), sizeof(uint64_t), held);
         if (n > max_entries()) throw std::bad_alloc();
         return words_for(n, per_word);
     }

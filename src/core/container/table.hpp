@@ -20,9 +20,10 @@ namespace vemo {
 
 class Table {
 public:
-    // a * b words, refused (AllocationRefusedError, a std::bad_alloc) when they do not fit in memory.
-    static uint64_t checked_words(uint64_t a, uint64_t b) {
-        return guard_allocation("a table of 64-bit words", count_product(a, b), sizeof(uint64_t));
+    // a * b words, refused (AllocationRefusedError, a std::bad_alloc) when they do not fit in memory;
+    // within the `held` words of a buffer's capacity, admitted at once.
+    static uint64_t checked_words(uint64_t a, uint64_t b, uint64_t held = 0) {
+        return guard_allocation("a table of 64-bit words", count_product(a, b), sizeof(uint64_t), held);
     }
 
     Table() = default;
@@ -63,10 +64,10 @@ public:
 
     // Row count becomes m: rows beyond m are dropped, new rows are zero.
     void resize(uint64_t m) {
-        data_.resize(checked_words(words_per_row_, m), 0);
+        data_.resize(checked_words(words_per_row_, m, data_.capacity()), 0);
         n_rows_ = m;
     }
-    void reserve(uint64_t m) { data_.reserve(checked_words(words_per_row_, m)); }
+    void reserve(uint64_t m) { data_.reserve(checked_words(words_per_row_, m, data_.capacity())); }
     void push_zero_row() { resize(one_more_row(n_rows_)); }
 
     // The last row moves into row i; the table shrinks by one row. An index at or

@@ -10,6 +10,7 @@
 #include <expected>
 #include <ranges>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -54,7 +55,8 @@ public:
         : modes_(modes),
           accs_{Accum(modes), Accum(modes)},
           n_words_(normal::CmpntList(modes).words_per_row()),
-          max_k_(most_doublings(bytes_per_term())) {}
+          max_k_small_(most_doublings(bytes_per_term(),
+                                      std::min(small_request_bytes, fixed_allocation_limit().bytes))) {}
 
     const Modes& modes() const { return modes_; }
 
@@ -101,18 +103,17 @@ public:
     // before a creator; the form of every prefix has at most as many. Two
     // accumulators and the caller's copy hold the terms.
     template <class Op>
-    void check_expansion(uint64_t n, const Op& op) const {
+    void check_expansion(uint64_t n, const Op& op) {
         // Each counted mode has a creator and an annihilator: this bound
         // settles every short product at once.
-        if (std::min(n / 2, modes_.len()) <= max_k_) [[likely]]
+        if (std::min(n / 2, modes_.len()) <= max_k_small_) [[likely]]
             return;
         check_expansion_counted(n, Op(op));  // a copy: op itself stays unescaped
     }
 
 private:
-    // The largest k (below 64) for which 2^k terms fit in memory.
-    static uint64_t most_doublings(uint64_t per_term) {
-        const uint64_t memory = max_allocation_bytes();
+    // The largest k (below 64) for which 2^k terms fit in `memory` bytes.
+    static uint64_t most_doublings(uint64_t per_term, uint64_t memory) {
         const uint64_t term = saturating_mul(3, saturating_add(per_term, 16));
         uint64_t k = 0;
         for (; k < 63; ++k) {
@@ -121,11 +122,17 @@ private:
         }
         return k;
     }
-    bool fits(uint64_t k) const { return k <= max_k_; }
+    // Within the small bound at once; beyond it, against the limit in force,
+    // read once per orderer (so once per call).
+    bool fits(uint64_t k) {
+        if (k <= max_k_small_) return true;
+        if (!max_k_) max_k_ = most_doublings(bytes_per_term(), max_allocation_bytes());
+        return k <= *max_k_;
+    }
     uint64_t bytes_per_term() const { return 16 * n_words_ + sizeof(typename C::Scalar); }
 
     template <class Op>
-    [[gnu::noinline, gnu::cold]] void check_expansion_counted(uint64_t n, Op op) const {
+    [[gnu::noinline]] void check_expansion_counted(uint64_t n, Op op) {
         uint64_t n_cre = 0;
         for (uint64_t t = 0; t < n; ++t) n_cre += op(t).is_creation;
         if (fits(std::min({n_cre, n - n_cre, modes_.len()}))) return;
@@ -154,7 +161,8 @@ private:
     Accum accs_[2];  // the accumulator and the next one, alternating
     int cur_ = 0;
     uint64_t n_words_;
-    uint64_t max_k_;  // 2^max_k_ terms fit in memory
+    uint64_t max_k_small_;             // 2^max_k_small_ terms take less than a small request
+    std::optional<uint64_t> max_k_;  // 2^max_k_ terms fit in memory, once read
     normal::detail::MulScratch scratch_;
     std::vector<uint64_t> op_row_;    // the row of the current operator's mode
     std::vector<uint64_t> zero_row_;  // an empty row

@@ -4,9 +4,10 @@
 // first written, which stops the process instead of returning an error.
 //
 // The limit is the smallest of the machine's physical memory, the memory limit
-// of the process's cgroup (v1 or v2, with those of its ancestors) and the
-// address-space and data-size rlimits, read once at the first use. A limit
-// caps one request; memory already in use is not counted.
+// of the process's cgroup (v1 or v2, with those of its ancestors), both read
+// once at the first use, and the address-space and data-size rlimits, read at
+// each request of 1 MiB or more (a program may lower them at any time). A
+// limit caps one request; memory already in use is not counted.
 #pragma once
 
 #include <sys/resource.h>
@@ -144,6 +145,8 @@ struct MemoryLimit {
     uint64_t bytes = UINT64_MAX;
     Kind kind = physical;
 
+    bool operator==(const MemoryLimit&) const = default;
+
     // What a refusal says of it: "the N bytes ...".
     std::string text() const {
         static constexpr const char* says[] = {" bytes of memory this machine has",
@@ -154,20 +157,35 @@ struct MemoryLimit {
     }
 };
 
-// The smallest of the limits (the first named on a tie), never more than a
-// pointer difference can span. Read once.
-inline const MemoryLimit& allocation_limit() {
+// The limits read once, at the first use: physical memory and the cgroup's
+// (the smaller; physical memory on a tie), never more than a pointer
+// difference can span.
+inline const MemoryLimit& fixed_allocation_limit() {
     static const MemoryLimit limit = [] {
         MemoryLimit least{physical_memory_bytes(), MemoryLimit::physical};
-        for (const MemoryLimit l : {MemoryLimit{cgroup_memory_limit("/"), MemoryLimit::cgroup},
-                                    MemoryLimit{rlimit_bytes(RLIMIT_AS), MemoryLimit::address_space},
-                                    MemoryLimit{rlimit_bytes(RLIMIT_DATA), MemoryLimit::data_size}})
-            if (l.bytes < least.bytes) least = l;
+        if (const uint64_t cgroup = cgroup_memory_limit("/"); cgroup < least.bytes)
+            least = {cgroup, MemoryLimit::cgroup};
         least.bytes = std::min(least.bytes, static_cast<uint64_t>(PTRDIFF_MAX));
         return least;
     }();
     return limit;
 }
+
+// The limit in force now: the smallest of the fixed limits and the
+// address-space and data-size rlimits (read here, one system call each; the
+// first named on a tie).
+inline MemoryLimit allocation_limit() {
+    MemoryLimit least = fixed_allocation_limit();
+    for (const MemoryLimit l : {MemoryLimit{rlimit_bytes(RLIMIT_AS), MemoryLimit::address_space},
+                                MemoryLimit{rlimit_bytes(RLIMIT_DATA), MemoryLimit::data_size}})
+        if (l.bytes < least.bytes) least = l;
+    return least;
+}
+
+// Requests smaller than this are checked against the fixed limits alone: no
+// address-space or data-size limit under which a Python process runs is as
+// small, and reading them would slow every small call.
+inline constexpr uint64_t small_request_bytes = uint64_t{1} << 20;
 
 // A refused allocation that says what could not be allocated and how large
 // it was. A std::bad_alloc, so code that rolls back on one rolls back on it;
@@ -196,16 +214,18 @@ inline uint64_t one_more_row(uint64_t n) {
 
 using AllocationCount = unsigned __int128;  // a product of two 64-bit sizes never overflows it
 
-// A buffer refused before anything was allocated: what it was for and its
-// size, count items of item_bytes each.
+// A buffer refused before anything was allocated: what it was for, its size
+// (count items of item_bytes each) and the limit that refused it.
 struct AllocationRefused {
     std::string what;
     AllocationCount count = 0;
     uint64_t item_bytes = 0;
+    MemoryLimit limit;
 
     bool operator==(const AllocationRefused&) const = default;
 
-    std::string message(const MemoryLimit& limit = allocation_limit()) const {
+    std::string message() const { return message(limit); }
+    std::string message(const MemoryLimit& limit) const {
         const bool wraps = item_bytes != 0 && count > ~AllocationCount{0} / item_bytes;
         const std::string size = wraps ? "over 2^128" : decimal(count * item_bytes);
         return "Cannot allocate " + what + " of " + decimal(count) + (count == 1 ? " entry (" : " entries (") + size +
@@ -230,21 +250,29 @@ struct AllocationRefusedError : AllocRefused {
     explicit AllocationRefusedError(AllocationRefused r) : AllocRefused(r.message()), refused(std::move(r)) {}
 };
 
-// The most bytes one allocation may ask for.
+// The most bytes one allocation may ask for now.
 inline uint64_t max_allocation_bytes() { return allocation_limit().bytes; }
 
 // Whether count items of item_bytes each fit in memory.
 [[nodiscard]] inline std::expected<void, AllocationRefused> check_allocation(const char* what, AllocationCount count,
                                                                              uint64_t item_bytes) {
-    const uint64_t limit = max_allocation_bytes();
     // count <= limit < 2^63 keeps the product within 128 bits.
-    if (count <= limit && count * item_bytes <= limit) return {};
-    return std::unexpected(AllocationRefused{what, count, item_bytes});
+    const auto within = [&](uint64_t limit) { return count <= limit && count * item_bytes <= limit; };
+    if (count < small_request_bytes && count * item_bytes < small_request_bytes &&
+        within(fixed_allocation_limit().bytes)) [[likely]]
+        return {};
+    const MemoryLimit now = allocation_limit();
+    if (within(now.bytes)) return {};
+    return std::unexpected(AllocationRefused{what, count, item_bytes, now});
 }
 
 // The same check, throwing AllocationRefusedError on refusal; returns the
-// count admitted (below 2^63, so it fits a size).
-inline uint64_t guard_allocation(const char* what, AllocationCount count, uint64_t item_bytes) {
+// count admitted (below 2^63, so it fits a size). A buffer that holds `held`
+// items already (its capacity) passes a count within them at once: that
+// request allocates nothing, as the growing of a list by one row mostly does.
+inline uint64_t guard_allocation(const char* what, AllocationCount count, uint64_t item_bytes, uint64_t held = 0) {
+    if (count <= held) [[likely]]
+        return static_cast<uint64_t>(count);
     if (auto r = check_allocation(what, count, item_bytes); !r) throw AllocationRefusedError(std::move(r.error()));
     return static_cast<uint64_t>(count);
 }

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "../common/address_limit.hpp"
 #include "core/utils/memory.hpp"
 
 using namespace vemo;
@@ -32,14 +33,15 @@ TEST(AllocationGuard, PassesWhatFitsRefusesWhatDoesNot) {
 }
 
 TEST(AllocationGuard, MessageNamesTheBufferAndItsSize) {
-    const std::string tail = " bytes): more than " + allocation_limit().text() + ".";
-    EXPECT_EQ(AllocationRefused({"one", 1, UINT64_MAX}).message(),
+    const MemoryLimit limit{uint64_t{1} << 32, MemoryLimit::physical};
+    const std::string tail = " bytes): more than " + limit.text() + ".";
+    EXPECT_EQ(AllocationRefused({"one", 1, UINT64_MAX, limit}).message(),
               "Cannot allocate one of 1 entry (18446744073709551615" + tail);
     // 2^126 entries of 3 bytes stay below 2^128 bytes; of 4 bytes they reach it.
     const std::string n126 = "Cannot allocate a of 85070591730234615865843651857942052864 entries (";
-    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 3}).message(),
+    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 3, limit}).message(),
               n126 + "255211775190703847597530955573826158592" + tail);
-    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 4}).message(), n126 + "over 2^128" + tail);
+    EXPECT_EQ(AllocationRefused({"a", AllocationCount{1} << 126, 4, limit}).message(), n126 + "over 2^128" + tail);
 }
 
 TEST(AllocationGuard, ThrownRefusalIsBadAllocCarryingTheSize) {
@@ -50,7 +52,7 @@ TEST(AllocationGuard, ThrownRefusalIsBadAllocCarryingTheSize) {
     } catch (const std::bad_alloc& e) {
         const auto* r = dynamic_cast<const AllocationRefusedError*>(&e);
         ASSERT_NE(r, nullptr);
-        EXPECT_EQ(r->refused, (AllocationRefused{"a sparse matrix", AllocationCount{1} << 62, 24}));
+        EXPECT_EQ(r->refused, (AllocationRefused{"a sparse matrix", AllocationCount{1} << 62, 24, allocation_limit()}));
     }
 }
 
@@ -65,10 +67,12 @@ TEST(AllocationGuard, MessageNamesTheLimitThatRefused) {
 }
 
 TEST(AllocationGuard, LimitIsTheSmallestOfThoseThatApply) {
-    const MemoryLimit& limit = allocation_limit();
+    const MemoryLimit limit = allocation_limit();
     EXPECT_EQ(max_allocation_bytes(), limit.bytes);
     EXPECT_EQ(limit.bytes, std::min({physical_memory_bytes(), cgroup_memory_limit("/"), rlimit_bytes(RLIMIT_AS),
                                      rlimit_bytes(RLIMIT_DATA), uint64_t{PTRDIFF_MAX}}));
+    EXPECT_EQ(fixed_allocation_limit().bytes,
+              std::min({physical_memory_bytes(), cgroup_memory_limit("/"), uint64_t{PTRDIFF_MAX}}));
 }
 
 // Made-up trees: the process's cgroup, the mounts and the files below the root.
@@ -113,4 +117,29 @@ TEST(CgroupMemoryLimit, ReadsTheProcessCgroupAndItsAncestors) {
         EXPECT_EQ(cgroup_memory_limit(root), limit) << name;
     }
     fs::remove_all(root);
+}
+
+// The rlimits are read at each request that could meet them; a count within
+// what a buffer holds already allocates nothing and passes.
+TEST(AllocationGuard, RlimitsLoweredAtRunTimeApply) {
+#ifdef VEMO_TEST_SANITIZED
+    GTEST_SKIP() << "the sanitizers' shadow memory counts as data";
+#endif
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_DATA, &old), 0);
+    const uint64_t lowered = uint64_t{1} << 40;
+    if (old.rlim_max != RLIM_INFINITY && old.rlim_max < lowered) GTEST_SKIP() << "hard data-size limit below 1 TiB";
+    rlimit low = old;
+    low.rlim_cur = lowered;
+    ASSERT_EQ(setrlimit(RLIMIT_DATA, &low), 0);
+    const auto refused = check_allocation("x", lowered + 1, 1);
+    const uint64_t in_force = allocation_limit().bytes;
+    const uint64_t held = guard_allocation("x", lowered + 1, 1, lowered + 1);
+    ASSERT_EQ(setrlimit(RLIMIT_DATA, &old), 0);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(in_force, std::min(lowered, fixed_allocation_limit().bytes));
+    if (in_force == lowered) {
+        EXPECT_EQ(refused.error().limit, (MemoryLimit{lowered, MemoryLimit::data_size}));
+    }
+    EXPECT_EQ(held, lowered + 1);
 }

@@ -114,7 +114,7 @@ public:
     bool operator==(const FloatVec&) const = default;
 
 private:
-    void check_len(uint64_t n) const { guard_allocation("a coefficient vector", n, sizeof(T)); }
+    void check_len(uint64_t n) const { guard_allocation("a coefficient vector", n, sizeof(T), data_.capacity()); }
     LargeVec<T> data_;
 };
 
