@@ -10,7 +10,6 @@
 #include <expected>
 #include <ranges>
 #include <limits>
-#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -55,8 +54,7 @@ public:
         : modes_(modes),
           accs_{Accum(modes), Accum(modes)},
           n_words_(normal::CmpntList(modes).words_per_row()),
-          max_k_small_(most_doublings(bytes_per_term(),
-                                      std::min(small_request_bytes, fixed_allocation_limit().bytes))) {}
+          max_k_(most_doublings(bytes_per_term(), std::min(small_request_bytes, fixed_allocation_limit().bytes))) {}
 
     const Modes& modes() const { return modes_; }
 
@@ -105,9 +103,16 @@ public:
     template <class Op>
     void check_expansion(uint64_t n, const Op& op) {
         // Each counted mode has a creator and an annihilator: this bound
-        // settles every short product at once.
-        if (std::min(n / 2, modes_.len()) <= max_k_small_) [[likely]]
+        // settles every short product at once. Until a product outgrows a
+        // small request, the limits in force are not read.
+        const uint64_t bound = std::min(n / 2, modes_.len());
+        if (bound <= max_k_) [[likely]]
             return;
+        if (!limit_read_) {
+            max_k_ = std::max(max_k_, most_doublings(bytes_per_term(), max_allocation_bytes()));
+            limit_read_ = true;
+            if (bound <= max_k_) return;
+        }
         check_expansion_counted(n, Op(op));  // a copy: op itself stays unescaped
     }
 
@@ -122,17 +127,11 @@ private:
         }
         return k;
     }
-    // Within the small bound at once; beyond it, against the limit in force,
-    // read once per orderer (so once per call).
-    bool fits(uint64_t k) {
-        if (k <= max_k_small_) return true;
-        if (!max_k_) max_k_ = most_doublings(bytes_per_term(), max_allocation_bytes());
-        return k <= *max_k_;
-    }
+    bool fits(uint64_t k) const { return k <= max_k_; }
     uint64_t bytes_per_term() const { return 16 * n_words_ + sizeof(typename C::Scalar); }
 
     template <class Op>
-    [[gnu::noinline]] void check_expansion_counted(uint64_t n, Op op) {
+    [[gnu::noinline, gnu::cold]] void check_expansion_counted(uint64_t n, Op op) const {
         uint64_t n_cre = 0;
         for (uint64_t t = 0; t < n; ++t) n_cre += op(t).is_creation;
         if (fits(std::min({n_cre, n - n_cre, modes_.len()}))) return;
@@ -161,8 +160,8 @@ private:
     Accum accs_[2];  // the accumulator and the next one, alternating
     int cur_ = 0;
     uint64_t n_words_;
-    uint64_t max_k_small_;             // 2^max_k_small_ terms take less than a small request
-    std::optional<uint64_t> max_k_;  // 2^max_k_ terms fit in memory, once read
+    uint64_t max_k_;           // 2^max_k_ terms fit: in a small request, then in the limit read
+    bool limit_read_ = false;  // the limit in force is read once per orderer (so once per call)
     normal::detail::MulScratch scratch_;
     std::vector<uint64_t> op_row_;    // the row of the current operator's mode
     std::vector<uint64_t> zero_row_;  // an empty row
