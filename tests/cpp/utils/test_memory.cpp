@@ -14,7 +14,6 @@
 #include <tuple>
 #include <vector>
 
-#include "../common/address_limit.hpp"
 #include "core/utils/memory.hpp"
 
 using namespace vemo;
@@ -117,29 +116,4 @@ TEST(CgroupMemoryLimit, ReadsTheProcessCgroupAndItsAncestors) {
         EXPECT_EQ(cgroup_memory_limit(root), limit) << name;
     }
     fs::remove_all(root);
-}
-
-// The rlimits are read at each request that could meet them; a count within
-// what a buffer holds already allocates nothing and passes.
-TEST(AllocationGuard, RlimitsLoweredAtRunTimeApply) {
-#ifdef VEMO_TEST_SANITIZED
-    GTEST_SKIP() << "the sanitizers' shadow memory counts as data";
-#endif
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_DATA, &old), 0);
-    const uint64_t lowered = uint64_t{1} << 40;
-    if (old.rlim_max != RLIM_INFINITY && old.rlim_max < lowered) GTEST_SKIP() << "hard data-size limit below 1 TiB";
-    rlimit low = old;
-    low.rlim_cur = lowered;
-    ASSERT_EQ(setrlimit(RLIMIT_DATA, &low), 0);
-    const auto refused = check_allocation("x", lowered + 1, 1);
-    const uint64_t in_force = allocation_limit().bytes;
-    const uint64_t held = guard_allocation("x", lowered + 1, 1, lowered + 1);
-    ASSERT_EQ(setrlimit(RLIMIT_DATA, &old), 0);
-    ASSERT_FALSE(refused.has_value());
-    EXPECT_EQ(in_force, std::min(lowered, fixed_allocation_limit().bytes));
-    if (in_force == lowered) {
-        EXPECT_EQ(refused.error().limit, (MemoryLimit{lowered, MemoryLimit::data_size}));
-    }
-    EXPECT_EQ(held, lowered + 1);
 }
