@@ -224,8 +224,7 @@ struct AllocationRefused {
 
     bool operator==(const AllocationRefused&) const = default;
 
-    std::string message() const { return message(limit); }
-    std::string message(const MemoryLimit& limit) const {
+    std::string message() const {
         const bool wraps = item_bytes != 0 && count > ~AllocationCount{0} / item_bytes;
         const std::string size = wraps ? "over 2^128" : decimal(count * item_bytes);
         return "Cannot allocate " + what + " of " + decimal(count) + (count == 1 ? " entry (" : " entries (") + size +

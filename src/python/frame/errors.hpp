@@ -2,7 +2,6 @@
 // type, with the error's own message as the text.
 #pragma once
 
-#include <cxxabi.h>
 #include <pthread.h>
 
 #include <concepts>

@@ -1,4 +1,6 @@
 // The shared, non-template part of the binding frame.
+#include <cxxabi.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>

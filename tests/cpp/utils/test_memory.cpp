@@ -61,7 +61,7 @@ TEST(AllocationGuard, MessageNamesTheLimitThatRefused) {
              {MemoryLimit::cgroup, "this process may use (cgroup limit)"},
              {MemoryLimit::address_space, "this process may use (address-space limit)"},
              {MemoryLimit::data_size, "this process may use (data-size limit)"}})
-        EXPECT_EQ(AllocationRefused({"a", 5, 8}).message({uint64_t{1} << 32, kind}),
+        EXPECT_EQ(AllocationRefused({"a", 5, 8, {uint64_t{1} << 32, kind}}).message(),
                   "Cannot allocate a of 5 entries (40 bytes): more than the 4294967296 bytes " + says + ".");
 }
 
