@@ -119,7 +119,7 @@ inline std::expected<bool, OutOfBounds> conj_clifford_vec(CmpntList& l, uint64_t
 // the index bits. Position p is index bit p, or bit n-1-p with big_endian.
 // Refuses 64 or more qubits (kind Element, length 64); std::bad_alloc when
 // 2^n entries cannot be allocated.
-inline std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const CmpntList& l, uint64_t i, bool big_endian) {
+inline std::expected<AnyCsrMatrix, OutOfBounds> to_sparse_matrix(const CmpntList& l, uint64_t i, bool big_endian) {
     const uint64_t n = l.n_qubit();
     if (n >= 64) return std::unexpected(OutOfBounds{n, 64, OutOfBoundsKind::Element});
     const uint64_t dim = uint64_t{1} << n;
@@ -134,29 +134,31 @@ inline std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const CmpntList& l
         m |= xb << k;
         y += xb & zb;
     }
-    CsrMatrix out;
-    out.n_rows = out.n_cols = dim;
-    // One entry per row: a column index and a value beside the row start.
-    guard_allocation("a sparse matrix", dim, 2 * sizeof(uint64_t) + sizeof(std::complex<double>));
-    out.indptr.resize(dim + 1);
-    out.indices.resize(dim);
-    out.data.resize(dim);
-    for (uint64_t r = 0; r <= dim; ++r) out.indptr[r] = r;
+    return with_csr_index(dim, dim, [&]<class I>(std::type_identity<I>) {
+        CsrMatrix<I> out;
+        out.n_rows = out.n_cols = dim;
+        // One entry per row: a column index and a value beside the row start.
+        guard_allocation("a sparse matrix", dim, 2 * sizeof(I) + sizeof(std::complex<double>));
+        out.indptr.resize(dim + 1);
+        out.indices.resize(dim);
+        out.data.resize(dim);
+        for (uint64_t r = 0; r <= dim; ++r) out.indptr[r] = static_cast<I>(r);
 
-    // (-i)^y: the Y factors' entries on the all-zero row.
-    static constexpr std::complex<double> minus_i_pow[4] = {{1, 0}, {0, -1}, {-1, 0}, {0, 1}};
-    out.indices[0] = m;
-    out.data[0] = minus_i_pow[y & 3];
-    for (uint64_t k = 0; k < n; ++k) {
-        const uint64_t p = big_endian ? n - 1 - k : k;
-        const uint64_t half = uint64_t{1} << k;
-        const bool flips_col = bit_of(w.x, p), negates = bit_of(w.z, p);
-        for (uint64_t r = 0; r < half; ++r) {
-            out.indices[half + r] = flips_col ? out.indices[r] - half : out.indices[r] + half;
-            out.data[half + r] = negates ? -out.data[r] : out.data[r];
+        // (-i)^y: the Y factors' entries on the all-zero row.
+        static constexpr std::complex<double> minus_i_pow[4] = {{1, 0}, {0, -1}, {-1, 0}, {0, 1}};
+        out.indices[0] = static_cast<I>(m);
+        out.data[0] = minus_i_pow[y & 3];
+        for (uint64_t k = 0; k < n; ++k) {
+            const uint64_t p = big_endian ? n - 1 - k : k;
+            const auto half = static_cast<I>(uint64_t{1} << k);
+            const bool flips_col = bit_of(w.x, p), negates = bit_of(w.z, p);
+            for (I r = 0; r < half; ++r) {
+                out.indices[half + r] = flips_col ? out.indices[r] - half : out.indices[r] + half;
+                out.data[half + r] = negates ? -out.data[r] : out.data[r];
+            }
         }
-    }
-    return out;
+        return out;
+    });
 }
 
 }  // namespace vemo::qubit::pauli

@@ -23,7 +23,8 @@
 // tolerance (when the operator commutes within atol with the number operator
 // of all positions, or of the odd ones, contributions that change that number
 // are dropped). A register of 0 qubits gives the 1 x 1 sum of the
-// coefficients by the same rule; big_endian is ignored there.
+// coefficients by the same rule; big_endian is ignored there. The index
+// arrays are 32-bit where the dimension and the room allow (sparse.hpp).
 #pragma once
 
 #include <algorithm>
@@ -277,15 +278,15 @@ uint64_t count_entries(const GroupedTerms<C>& gt, const ConservationFilter& filt
 // threads start (see for_each_chunk). A chunk writes from the number of
 // entries before it on: rows * groups when every group stores an entry on
 // every row, else counted first (also on the threads).
-template <bool Filtered, FieldVec C>
-CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, unsigned threads) {
+template <class I, bool Filtered, FieldVec C>
+CsrMatrix<I> fill_full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, unsigned threads) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
-    const uint64_t room = guard_allocation("a sparse matrix", count_product(dim, g_count),
-                                           sizeof(uint64_t) + sizeof(std::complex<double>));
-    CsrMatrix m;
+    const uint64_t room =
+        guard_allocation("a sparse matrix", count_product(dim, g_count), sizeof(I) + sizeof(std::complex<double>));
+    CsrMatrix<I> m;
     m.n_rows = m.n_cols = dim;
-    const size_t n_ptr = guard_allocation("a sparse matrix", dim + 1, sizeof(uint64_t));
+    const size_t n_ptr = guard_allocation("a sparse matrix", dim + 1, sizeof(I));
     if (g_count > UINT32_MAX) throw std::bad_alloc();
     if (threads == 0) threads = auto_threads(room);
     m.indptr.resize(n_ptr);
@@ -315,8 +316,8 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
         for (uint64_t c = 0; c <= n_chunks; ++c) start[c] = std::min(c * per_chunk, n_blocks) * (g_count << k);
     }
 
-    uint64_t* const ptr = m.indptr.data();
-    uint64_t* const idx = m.indices.data();
+    I* const ptr = m.indptr.data();
+    I* const idx = m.indices.data();
     std::complex<double>* const val = m.data.data();
     ptr[0] = 0;
     std::vector<uint64_t> filled(n_chunks);
@@ -341,12 +342,12 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
                         if (Filtered && !filter.keeps(col, gt.x[g])) continue;
                         Complex v;
                         if (!gt.value(g, col, v)) continue;
-                        idx[at] = col;
+                        idx[at] = static_cast<I>(col);
                         val[at] = v;
                         ++at;
                     }
                 }
-                ptr[r + 1] = at;
+                ptr[r + 1] = static_cast<I>(at);
             }
         }
         filled[c] = at;
@@ -359,7 +360,7 @@ CsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filte
 }
 
 template <FieldVec C>
-CsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, bool big_endian,
+AnyCsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, bool big_endian,
                        std::vector<uint64_t> basis) {
     const uint64_t dim = basis.size();
     boost::unordered_flat_map<uint64_t, uint64_t> row_of;
@@ -383,20 +384,31 @@ CsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filt
         }
     }
     // Rows by counting; columns stay ascending within a row.
-    CsrMatrix m;
-    m.n_rows = m.n_cols = dim;
-    m.indptr.assign(guard_allocation("a sparse matrix", dim + 1, sizeof(uint64_t)), 0);
-    for (const Entry& e : entries) ++m.indptr[e.row + 1];
-    for (uint64_t r = 0; r < dim; ++r) m.indptr[r + 1] += m.indptr[r];
-    m.indices.resize(entries.size());
-    m.data.resize(entries.size());
-    std::vector<uint64_t> next(m.indptr.begin(), m.indptr.end() - 1);
-    for (const Entry& e : entries) {
-        const uint64_t at = next[e.row]++;
-        m.indices[at] = e.col;
-        m.data[at] = e.v;
-    }
-    return m;
+    return with_csr_index(dim, entries.size(), [&]<class I>(std::type_identity<I>) {
+        CsrMatrix<I> m;
+        m.n_rows = m.n_cols = dim;
+        m.indptr.assign(guard_allocation("a sparse matrix", dim + 1, sizeof(I)), 0);
+        for (const Entry& e : entries) ++m.indptr[e.row + 1];
+        for (uint64_t r = 0; r < dim; ++r) m.indptr[r + 1] += m.indptr[r];
+        m.indices.resize(entries.size());
+        m.data.resize(entries.size());
+        std::vector<uint64_t> next(m.indptr.begin(), m.indptr.end() - 1);
+        for (const Entry& e : entries) {
+            const uint64_t at = next[e.row]++;
+            m.indices[at] = static_cast<I>(e.col);
+            m.data[at] = e.v;
+        }
+        return m;
+    });
+}
+
+// The matrix over all 2^n states, in the index type of its room.
+template <bool Filtered, FieldVec C>
+AnyCsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, unsigned threads) {
+    const uint64_t dim = uint64_t{1} << n;
+    return with_csr_index(dim, count_product(dim, gt.n_groups()), [&]<class I>(std::type_identity<I>) {
+        return fill_full_matrix<I, Filtered>(gt, filter, n, threads);
+    });
 }
 
 }  // namespace sparse_detail
@@ -410,7 +422,7 @@ CsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filt
 // small matrices on the calling thread alone); the result is the same for
 // every thread count.
 template <FieldVec C>
-std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op,
+std::expected<AnyCsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op,
                                                        std::optional<std::vector<uint64_t>> basis,
                                                        std::optional<double> atol, bool big_endian,
                                                        unsigned threads = 0) {
@@ -424,7 +436,7 @@ std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op,
 }
 
 template <FieldVec C>
-std::expected<CsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op, bool big_endian) {
+std::expected<AnyCsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op, bool big_endian) {
     return to_sparse_matrix(op, std::nullopt, std::nullopt, big_endian);
 }
 

@@ -54,6 +54,8 @@ constexpr const char* typestr_of() {
     else if constexpr (std::is_same_v<T, std::complex<double>>) return "<c16";
     else if constexpr (std::is_same_v<T, uint8_t>) return "|u1";
     else if constexpr (std::is_same_v<T, uint64_t>) return "<u8";
+    else if constexpr (std::is_same_v<T, int32_t>) return "<i4";
+    else if constexpr (std::is_same_v<T, int64_t>) return "<i8";
     else static_assert(sizeof(T) == 0, "no array-interface type for this type");
 }
 
@@ -64,6 +66,7 @@ constexpr const char* dtype_name() {
     else if constexpr (std::is_same_v<T, bool>) return "bool";
     else if constexpr (std::is_same_v<T, uint8_t>) return "uint8";
     else if constexpr (std::is_same_v<T, uint64_t>) return "uint64";
+    else if constexpr (std::is_same_v<T, int32_t>) return "int32";
     else if constexpr (std::is_same_v<T, int64_t>) return "int64";
     else static_assert(sizeof(T) == 0, "no NumPy dtype for this type");
 }

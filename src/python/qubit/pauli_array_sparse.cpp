@@ -8,7 +8,7 @@
 namespace vemo::py::pauli_array {
 namespace {
 
-using SparseMatrix = SciPyCsr<qubit::CsrMatrix>;
+using SparseMatrix = SciPyCsr<qubit::AnyCsrMatrix>;
 
 template <class C>
 SparseMatrix lincomb_to_sparse(const CmpntList& cmpnts, const C& coeffs, bool big_endian) {

@@ -6,7 +6,8 @@
 
 namespace vemo::py {
 
-Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
+template <class Index>
+Obj to_scipy_sparse(std::span<const Index> indptr, std::span<const Index> indices,
                     std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols) {
     if (indptr.empty() || indptr.front() != 0)
         internal_failure("to_scipy_sparse: the index pointers must start with 0 (" + std::to_string(indptr.size()) +
@@ -14,8 +15,8 @@ Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> 
     // Arrays first: their failure is an internal one; SciPy's errors propagate as they are.
     Obj a_indptr, a_indices, a_data;
     try {
-        a_indptr = make_array_1d<uint64_t>(indptr);
-        a_indices = make_array_1d<uint64_t>(indices);
+        a_indptr = make_array_1d<Index>(indptr);
+        a_indices = make_array_1d<Index>(indices);
         a_data = make_array_1d<std::complex<double>>(data);
     } catch (const ErrorAlreadySet&) {
         PyErr_Clear();
@@ -23,6 +24,11 @@ Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> 
     }
     return to_scipy_sparse(std::move(a_indptr), std::move(a_indices), std::move(a_data), n_rows, n_cols);
 }
+
+template Obj to_scipy_sparse<int32_t>(std::span<const int32_t>, std::span<const int32_t>,
+                                      std::span<const std::complex<double>>, uint64_t, uint64_t);
+template Obj to_scipy_sparse<int64_t>(std::span<const int64_t>, std::span<const int64_t>,
+                                      std::span<const std::complex<double>>, uint64_t, uint64_t);
 
 Obj to_scipy_sparse(Obj a_indptr, Obj a_indices, Obj a_data, uint64_t n_rows, uint64_t n_cols) {
     PyObject* csr = cached_attr("scipy.sparse", "csr_matrix");

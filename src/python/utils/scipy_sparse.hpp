@@ -1,12 +1,16 @@
 // Hand-over of a compressed-sparse-row matrix to SciPy as a csr_matrix with
-// uint64 index arrays and complex128 data.
+// int32 or int64 index arrays and complex128 data. SciPy keeps index arrays
+// of those types as they are when their type is the one it would choose (the
+// core fills them so), so the arrays handed over become the matrix's own.
 #pragma once
 
 #include <complex>
 #include <concepts>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "python/frame/bind.hpp"
@@ -17,7 +21,9 @@ namespace vemo::py {
 // scipy.sparse.csr_matrix((data, indices, indptr), (n_rows, n_cols)), the arrays
 // copied into new NumPy arrays. indptr must be non-empty and start at 0.
 // A failure of SciPy (an ImportError when it is missing) propagates as it is.
-Obj to_scipy_sparse(std::span<const uint64_t> indptr, std::span<const uint64_t> indices,
+// Index is int32_t or int64_t.
+template <class Index>
+Obj to_scipy_sparse(std::span<const Index> indptr, std::span<const Index> indices,
                     std::span<const std::complex<double>> data, uint64_t n_rows, uint64_t n_cols);
 
 // A NumPy array that adopts the vector's buffer (no copy): the array's base
@@ -33,10 +39,10 @@ Obj to_scipy_sparse(Obj indptr, Obj indices, Obj data, uint64_t n_rows, uint64_t
 
 // Any CSR holder with those five fields; it is consumed: arrays held in
 // vectors are adopted, others copied and freed.
-template <class M>
+template <class M, class Index = typename std::remove_cvref_t<decltype(std::declval<M&>().indptr)>::value_type>
     requires requires(M& m) {
-        { std::span<const uint64_t>(m.indptr) };
-        { std::span<const uint64_t>(m.indices) };
+        { std::span<const Index>(m.indptr) };
+        { std::span<const Index>(m.indices) };
         { std::span<const std::complex<double>>(m.data) };
         { m.n_rows } -> std::convertible_to<uint64_t>;
         { m.n_cols } -> std::convertible_to<uint64_t>;
@@ -48,14 +54,20 @@ Obj to_scipy_sparse(M&& m) {
                       { adopt_array_1d(std::move(owned.data)) };
                   }) {
         if (owned.indptr.empty() || owned.indptr.front() != 0)
-            return to_scipy_sparse(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
+            return to_scipy_sparse<Index>(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
         Obj indptr = adopt_array_1d(std::move(owned.indptr));
         Obj indices = adopt_array_1d(std::move(owned.indices));
         Obj data = adopt_array_1d(std::move(owned.data));
         return to_scipy_sparse(std::move(indptr), std::move(indices), std::move(data), owned.n_rows, owned.n_cols);
     } else {
-        return to_scipy_sparse(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
+        return to_scipy_sparse<Index>(owned.indptr, owned.indices, owned.data, owned.n_rows, owned.n_cols);
     }
+}
+
+// A matrix whose index type was chosen at run time.
+template <class... Ms>
+Obj to_scipy_sparse(std::variant<Ms...>&& m) {
+    return std::visit([](auto&& held) { return to_scipy_sparse(std::move(held)); }, std::move(m));
 }
 
 // A CSR matrix as a method's result: computed under the method's borrows,

@@ -22,8 +22,8 @@ Obj call0(const Obj& o, const char* method) { return check(PyObject_CallMethod(o
 }  // namespace
 
 TEST(ScipyExport, EmptyOneByOne) {
-    const uint64_t indptr[] = {0, 0};
-    Obj m = to_scipy_sparse(indptr, {}, {}, 1, 1);
+    const int32_t indptr[] = {0, 0};
+    Obj m = to_scipy_sparse<int32_t>(indptr, {}, {}, 1, 1);
     Obj csr = Obj::borrow(cached_attr("scipy.sparse", "csr_matrix"));
     EXPECT_EQ(PyObject_IsInstance(m.get(), csr.get()), 1);
     EXPECT_EQ(text(attr(m, "shape")), "(1, 1)");
@@ -33,13 +33,14 @@ TEST(ScipyExport, EmptyOneByOne) {
 
 TEST(ScipyExport, ValuesAndOwnership) {
     // [[0, 2i], [3, 0]]
-    std::vector<uint64_t> indptr{0, 1, 2}, indices{1, 0};
+    std::vector<int64_t> indptr{0, 1, 2}, indices{1, 0};
     std::vector<std::complex<double>> data{{0, 2}, {3, 0}};
-    Obj m = to_scipy_sparse(indptr, indices, data, 2, 2);
+    Obj m = to_scipy_sparse<int64_t>(indptr, indices, data, 2, 2);
     data[0] = 99.0;  // the matrix holds copies
     EXPECT_EQ(text(call0(call0(m, "toarray"), "tolist")), "[[0j, 2j], [(3+0j), 0j]]");
     // SciPy stores the index arrays in its own index type; the values must survive that.
     EXPECT_EQ(text(call0(attr(m, "indices"), "tolist")), "[1, 0]");
+    EXPECT_EQ(text(attr(attr(attr(m, "indices"), "dtype"), "name")), "int32");
 }
 
 TEST(NumpyArrays, DataMustFillTheShapeExactly) {
@@ -57,7 +58,7 @@ TEST(NumpyArrays, DataMustFillTheShapeExactly) {
 }
 
 TEST(ScipyExport, BadIndexPointersAreInternalFailures) {
-    const uint64_t bad[] = {1, 1};
-    EXPECT_THROW(to_scipy_sparse(bad, {}, {}, 1, 1), vemo::InternalError);
-    EXPECT_THROW(to_scipy_sparse(std::span<const uint64_t>{}, {}, {}, 0, 0), vemo::InternalError);
+    const int32_t bad[] = {1, 1};
+    EXPECT_THROW(to_scipy_sparse<int32_t>(bad, {}, {}, 1, 1), vemo::InternalError);
+    EXPECT_THROW(to_scipy_sparse(std::span<const int64_t>{}, {}, {}, 0, 0), vemo::InternalError);
 }

@@ -107,11 +107,16 @@ Dense dense_lincomb_of(const pauli::CmpntList& l, const C& c) {
 
 // The stored entries of a CSR matrix as (row, column, value) in storage order.
 using Entries = std::vector<std::tuple<uint64_t, uint64_t, cplx>>;
-inline Entries entries(const CsrMatrix& m) {
+template <class I>
+Entries entries(const CsrMatrix<I>& m) {
     Entries out;
     for (uint64_t r = 0; r < m.n_rows; ++r)
-        for (uint64_t k = m.indptr[r]; k < m.indptr[r + 1]; ++k) out.emplace_back(r, m.indices[k], m.data[k]);
+        for (auto k = static_cast<uint64_t>(m.indptr[r]); k < static_cast<uint64_t>(m.indptr[r + 1]); ++k)
+            out.emplace_back(r, static_cast<uint64_t>(m.indices[k]), m.data[k]);
     return out;
+}
+inline Entries entries(const AnyCsrMatrix& m) {
+    return std::visit([](const auto& held) { return entries(held); }, m);
 }
 
 }  // namespace vemo::qubit::testing

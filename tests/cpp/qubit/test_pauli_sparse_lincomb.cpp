@@ -7,6 +7,8 @@
 #include <cstring>
 #include <optional>
 #include <random>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "core/qubit/num_ops.hpp"
@@ -56,7 +58,28 @@ TEST(PauliSparseLincomb, BasisRestriction) {
     const auto m = *to_sparse_matrix(LincombView<RealVec>{z0, one}, std::vector<uint64_t>{1, 0, 1}, std::nullopt,
                                      false);
     EXPECT_EQ(entries(m), (E{{0, 0, -1}, {0, 2, -1}, {1, 1, 1}}));
-    EXPECT_EQ(m.n_rows, 3u);
+    EXPECT_EQ(std::get<CsrMatrix<int32_t>>(m).n_rows, 3u);
+}
+
+// The index type is the one SciPy keeps without a copy: 32-bit only while the
+// dimension and the room both fit in int32.
+TEST(PauliSparseLincomb, IndexTypeAtTheInt32Boundary) {
+    constexpr uint64_t max = INT32_MAX;
+    auto is_32bit = [](uint64_t dim, AllocationCount room) {
+        const AnyCsrMatrix m = with_csr_index(dim, room, [&]<class I>(std::type_identity<I>) {
+            CsrMatrix<I> out;
+            out.n_rows = dim;
+            return out;
+        });
+        EXPECT_EQ(std::visit([](const auto& held) { return held.n_rows; }, m), dim);
+        return std::holds_alternative<CsrMatrix<int32_t>>(m);
+    };
+    EXPECT_TRUE(is_32bit(max, max));
+    EXPECT_TRUE(is_32bit(1, 0));
+    EXPECT_FALSE(is_32bit(max + 1, 1));   // the dimension
+    EXPECT_FALSE(is_32bit(1, max + 1));   // the room
+    EXPECT_FALSE(is_32bit(max, count_product(max, max)));
+    EXPECT_FALSE(is_32bit(uint64_t{1} << 63, count_product(uint64_t{1} << 63, UINT64_MAX)));
 }
 
 TEST(PauliSparseLincomb, ConservationFilterDropsNearlyConservedChanges) {
@@ -114,9 +137,11 @@ void expect_threads_same(uint64_t n, uint64_t n_x, uint64_t seed) {
     const auto [l, c] = cancelling_op<C>(n, n_x, rng);
     for (bool be : {false, true})
         for (std::optional<double> atol : {std::optional<double>{}, std::optional<double>{1e9}}) {
-            const CsrMatrix one = *to_sparse_matrix(LincombView<C>{l, c}, std::nullopt, atol, be, 1);
+            const auto one = std::get<CsrMatrix<int32_t>>(
+                *to_sparse_matrix(LincombView<C>{l, c}, std::nullopt, atol, be, 1));
             for (unsigned t : {2u, 3u, 8u}) {
-                const CsrMatrix m = *to_sparse_matrix(LincombView<C>{l, c}, std::nullopt, atol, be, t);
+                const auto m = std::get<CsrMatrix<int32_t>>(
+                    *to_sparse_matrix(LincombView<C>{l, c}, std::nullopt, atol, be, t));
                 EXPECT_TRUE(m.n_rows == one.n_rows && m.indptr == one.indptr && m.indices == one.indices &&
                             m.data.size() == one.data.size() &&
                             std::memcmp(m.data.data(), one.data.data(), m.data.size() * sizeof(cplx)) == 0)

@@ -1,5 +1,5 @@
 """NumPy results that take over vemo's memory (projections, compatibility
-matrices, the data of sparse matrices): the array's base holds the memory, reads
+matrices, the arrays of sparse matrices): the array's base holds the memory, reads
 as the array and cannot be changed from Python, so nothing frees the memory
 under a live array."""
 
@@ -20,6 +20,8 @@ PRODUCERS = {
     "projection": lambda: Q.lincomb_project_into_ortho_subspace_complex(OP, COEFFS, SUBSPACE),
     "compatibility matrix": OP.compatibility_matrix,
     "sparse matrix data": lambda: Q.lincomb_to_sparse_complex(OP, COEFFS, False).data,
+    "sparse matrix indices": lambda: Q.lincomb_to_sparse_complex(OP, COEFFS, False).indices,
+    "sparse matrix row starts": lambda: Q.lincomb_to_sparse_complex(OP, COEFFS, False).indptr,
     "string's sparse matrix data": lambda: OP.cmpnt_to_sparse_matrix(0, True).data,
 }
 

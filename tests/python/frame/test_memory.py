@@ -172,6 +172,6 @@ def test_a_limit_lowered_after_the_first_call_is_named(resource_name, says):
         except MemoryError as e:
             print(e)
     """)
-    assert re.fullmatch(refused("a sparse matrix", 2**28, 24), message)
+    assert re.fullmatch(refused("a sparse matrix", 2**28, 20), message)
     size, kind = re.search(r"more than the (\d+) bytes .*\((.*) limit\)\.$", message).groups()
     assert int(size) < 2**31 or (size, kind) == (str(2**31), says)

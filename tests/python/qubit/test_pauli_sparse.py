@@ -1,7 +1,8 @@
 """Sparse matrices of Pauli strings and linear combinations: Kronecker-product
 references in both bit orders, a column-by-column model of the accumulation
 (explicit zeros kept, exact cancellations removed), products, the register
-boundaries, and large matrices (filled on several threads)."""
+boundaries, large matrices (filled on several threads), and the hand-over to
+SciPy (the arrays it keeps are the ones vemo filled)."""
 
 import random
 
@@ -93,3 +94,20 @@ def test_large_lincomb_is_sum_of_its_strings(v, complex_):
         ref = sum(c * a.cmpnt_to_sparse_matrix(i, be) for i, c in enumerate(coeffs[60:340], 60))
         # The sums are exact (halves and units), so SciPy's sum stores the same nonzero entries.
         assert m.has_canonical_format and m.nnz == ref.nnz and abs(m - ref).max() == 0
+
+
+@pytest.mark.parametrize("n, terms", [(3, 4), (12, 340)])  # filled on one thread, on several
+def test_scipy_keeps_the_filled_arrays(v, n, terms):
+    a = paulis(v, n, random_strings(random.Random(n), n, terms))
+    ones = [1.0] * terms
+    for m in (Q.lincomb_to_sparse_real(a, vec(v, ones, False), False),
+              Q.lincomb_to_sparse_complex(a, vec(v, ones, True), True),
+              a.cmpnt_to_sparse_matrix(terms - 1, False)):
+        # SciPy's own index type for this size, taken without a copy: each array
+        # still rests on the memory vemo filled.
+        assert m.indices.dtype == m.indptr.dtype == np.int32 and m.nnz > 0
+        for arr in (m.data, m.indices, m.indptr):
+            base = arr
+            while isinstance(base, np.ndarray):
+                base = base.base
+            assert type(base).__name__ == "_AdoptedBuffer"
