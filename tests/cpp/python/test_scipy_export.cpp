@@ -1,5 +1,6 @@
-// The SciPy hand-over of CSR matrices, run in an embedded interpreter: no
-// Python method of this build returns a sparse matrix yet.
+// The SciPy hand-over of CSR matrices, run in an embedded interpreter: the
+// copying path, and the 64-bit indices that Python reaches only past 2^31
+// entries.
 #include <gtest/gtest.h>
 
 #include "embedded.hpp"
@@ -7,6 +8,7 @@
 #include <complex>
 #include <vector>
 
+#include "core/qubit/sparse.hpp"
 #include "python/frame/numpy.hpp"
 #include "python/utils/scipy_sparse.hpp"
 
@@ -41,6 +43,36 @@ TEST(ScipyExport, ValuesAndOwnership) {
     // SciPy stores the index arrays in its own index type; the values must survive that.
     EXPECT_EQ(text(call0(attr(m, "indices"), "tolist")), "[1, 0]");
     EXPECT_EQ(text(attr(attr(attr(m, "indices"), "dtype"), "name")), "int32");
+}
+
+// SciPy keeps each index type where it would choose it: the arrays it holds are
+// the ones handed over (their base the adopting holder), for 32-bit indices on a
+// small matrix and 64-bit ones on a matrix wider than 2^31 - 1 columns.
+TEST(ScipyExport, AdoptedIndexArraysAreKept) {
+    auto kept = [](auto&& m) {
+        Obj csr = to_scipy_sparse(std::move(m));
+        bool all = true;
+        for (const char* name : {"data", "indices", "indptr"}) {
+            Obj base = attr(csr, name);
+            while (is_ndarray(base.get())) base = attr(base, "base");
+            all = all && text(attr(Obj::borrow(reinterpret_cast<PyObject*>(Py_TYPE(base.get()))), "__name__")) ==
+                             "_AdoptedBuffer";
+        }
+        return std::pair{all, text(attr(attr(csr, "indices"), "dtype"))};
+    };
+    vemo::qubit::CsrMatrix<int32_t> small;
+    small.indptr = {0, 1, 2};
+    small.indices = {1, 0};
+    small.data = {{0, 2}, {3, 0}};
+    small.n_rows = small.n_cols = 2;
+    EXPECT_EQ(kept(std::move(small)), std::pair(true, std::string("int32")));
+    vemo::qubit::CsrMatrix<int64_t> wide;
+    wide.indptr = {0, 1};
+    wide.indices = {int64_t{1} << 32};
+    wide.data = {{1, 0}};
+    wide.n_rows = 1;
+    wide.n_cols = uint64_t{1} << 33;
+    EXPECT_EQ(kept(vemo::qubit::AnyCsrMatrix(std::move(wide))), std::pair(true, std::string("int64")));
 }
 
 TEST(NumpyArrays, DataMustFillTheShapeExactly) {

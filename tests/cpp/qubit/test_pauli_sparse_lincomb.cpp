@@ -61,26 +61,6 @@ TEST(PauliSparseLincomb, BasisRestriction) {
     EXPECT_EQ(std::get<CsrMatrix<int32_t>>(m).n_rows, 3u);
 }
 
-// The index type is the one SciPy keeps without a copy: 32-bit only while the
-// dimension and the room both fit in int32.
-TEST(PauliSparseLincomb, IndexTypeAtTheInt32Boundary) {
-    constexpr uint64_t max = INT32_MAX;
-    auto is_32bit = [](uint64_t dim, AllocationCount room) {
-        const AnyCsrMatrix m = with_csr_index(dim, room, [&]<class I>(std::type_identity<I>) {
-            CsrMatrix<I> out;
-            out.n_rows = dim;
-            return out;
-        });
-        EXPECT_EQ(std::visit([](const auto& held) { return held.n_rows; }, m), dim);
-        return std::holds_alternative<CsrMatrix<int32_t>>(m);
-    };
-    EXPECT_TRUE(is_32bit(max, max));
-    EXPECT_TRUE(is_32bit(1, 0));
-    EXPECT_FALSE(is_32bit(max + 1, 1));   // the dimension
-    EXPECT_FALSE(is_32bit(1, max + 1));   // the room
-    EXPECT_FALSE(is_32bit(max, count_product(max, max)));
-    EXPECT_FALSE(is_32bit(uint64_t{1} << 63, count_product(uint64_t{1} << 63, UINT64_MAX)));
-}
 
 TEST(PauliSparseLincomb, ConservationFilterDropsNearlyConservedChanges) {
     const CmpntList l = list_of(1, {{P::Z}, {P::X}});
@@ -160,4 +140,33 @@ TEST(PauliSparseLincomb, ThreadsGiveTheSameBits) {
     // Few rows a thread, many groups; and a single string on fewer rows than a block.
     expect_threads_same<ComplexVec>(9, 300, 4);
     expect_threads_same<RealVec>(5, 1, 5);
+}
+
+// The index type is the one SciPy keeps without a copy: 32-bit only while the
+// dimension and the room both fit in int32.
+TEST(PauliSparseLincomb, IndexTypeAtTheInt32Boundary) {
+    constexpr uint64_t max = INT32_MAX;
+    auto is_32bit = [](uint64_t dim, AllocationCount room) {
+        const AnyCsrMatrix m = with_csr_index(dim, room, [&]<class I>(std::type_identity<I>) {
+            CsrMatrix<I> out;
+            out.n_rows = dim;
+            return out;
+        });
+        EXPECT_EQ(std::visit([](const auto& held) { return held.n_rows; }, m), dim);
+        return std::holds_alternative<CsrMatrix<int32_t>>(m);
+    };
+    EXPECT_TRUE(is_32bit(max, max));
+    EXPECT_TRUE(is_32bit(1, 0));
+    EXPECT_FALSE(is_32bit(max + 1, 1));   // the dimension
+    EXPECT_FALSE(is_32bit(1, max + 1));   // the room
+    EXPECT_FALSE(is_32bit(max, count_product(max, max)));
+    EXPECT_FALSE(is_32bit(uint64_t{1} << 63, count_product(uint64_t{1} << 63, UINT64_MAX)));
+    // The 64-bit fill, used only past 2^31 entries, stores what the 32-bit one does.
+    std::mt19937_64 rng(6);
+    const auto [l, c] = cancelling_op<ComplexVec>(8, 30, rng);
+    const sparse_detail::GroupedTerms<ComplexVec> gt(LincombView<ComplexVec>{l, c}, 8, false);
+    const sparse_detail::ConservationFilter keep_all;
+    for (unsigned threads : {1u, 3u})
+        EXPECT_EQ(entries(sparse_detail::fill_full_matrix<int64_t, false>(gt, keep_all, 8, threads)),
+                  entries(sparse_detail::fill_full_matrix<int32_t, false>(gt, keep_all, 8, threads)));
 }
