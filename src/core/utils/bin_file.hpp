@@ -3,10 +3,12 @@
 // served in full: the reader loops until the request is filled and reports a
 // file that ends early as a read error; the writer loops over short writes.
 // The operating system's error is reported only by the open; later failures
-// are the fixed IoError texts.
+// are the fixed IoError texts. A directory is refused at the open (EISDIR),
+// as the interpreter's open() refuses it, though the system opens it for reading.
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -60,7 +62,11 @@ inline std::expected<Fd, std::error_code> open_fd(const std::string& path, int f
     do fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return std::unexpected(std::error_code(errno, std::system_category()));
-    return Fd(fd);
+    Fd owned(fd);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return std::unexpected(std::error_code(errno, std::system_category()));
+    if (S_ISDIR(st.st_mode)) return std::unexpected(std::error_code(EISDIR, std::system_category()));
+    return owned;
 }
 
 inline constexpr size_t file_buffer_size = size_t{1} << 16;

@@ -1,7 +1,8 @@
 // The out-of-line part of the argument conversions: special-method lookup on
-// types and the general path of complex arguments.
+// types, the general path of complex arguments, and file paths.
 #include <array>
 #include <complex>
+#include <cstring>
 
 #include "python/frame/convert.hpp"
 
@@ -76,6 +77,18 @@ std::complex<double> complex_from_number(PyObject* o) {
         return {PyComplex_RealAsDouble(c.get()), PyComplex_ImagAsDouble(c.get())};
     }
     return {FromPy<double>::convert(o), 0.0};
+}
+
+FsPath FromPy<FsPath>::convert(PyObject* o) {
+    if (!PyUnicode_Check(o)) raise_not_str(o);
+    // As PyUnicode_FSConverter: encoded first (a surrogate that does not stand for a byte is
+    // UnicodeEncodeError), then the NUL check.
+    Obj encoded = check(PyUnicode_EncodeFSDefault(o));
+    char* s = nullptr;
+    Py_ssize_t n = 0;
+    if (PyBytes_AsStringAndSize(encoded.get(), &s, &n) < 0) throw ErrorAlreadySet{};
+    if (std::memchr(s, '\0', static_cast<size_t>(n))) raise(PyExc_ValueError, "embedded null byte");
+    return {std::string(s, static_cast<size_t>(n)), Obj::borrow(o)};
 }
 
 }  // namespace vemo::py

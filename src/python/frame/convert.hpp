@@ -98,15 +98,35 @@ struct FromPy<std::complex<double>> {
     }
 };
 
+[[noreturn]] inline void raise_not_str(PyObject* o) {
+    raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyString'");
+}
+
 template <>
 struct FromPy<std::string> {
     static std::string convert(PyObject* o) {
-        if (!PyUnicode_Check(o)) raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'PyString'");
+        if (!PyUnicode_Check(o)) raise_not_str(o);
         Py_ssize_t n = 0;
         const char* s = PyUnicode_AsUTF8AndSize(o, &n);
         if (!s) throw ErrorAlreadySet{};
         return std::string(s, static_cast<size_t>(n));
     }
+};
+
+// A file's path, taken as open() takes a str: encoded with the file-system
+// encoding (os.fsencode), so that a name that is not UTF-8, which os.fsdecode
+// gives as lone surrogates, names its file. `given` is the str itself, which
+// the errors about the file name as open()'s errors do.
+struct FsPath {
+    std::string bytes;
+    Obj given;
+};
+
+// A str only, refused as a std::string parameter refuses other objects; a
+// NUL in the name is open()'s ValueError, raised before any system call.
+template <>
+struct FromPy<FsPath> {
+    static FsPath convert(PyObject* o);
 };
 
 // An object of a bound class taken by value: a copy, made under a shared

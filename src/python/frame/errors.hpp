@@ -8,6 +8,7 @@
 #include <expected>
 #include <new>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -125,6 +126,7 @@ inline std::expected<std::vector<uint64_t>, PyIndexError> try_py_indices(std::ve
 // Returns f's result, or `fail` after setting the error.
 void set_panic(const char* what);
 void set_error(const PyError& e);
+void set_error(PyObject* type, std::string_view message);  // allocates no C++ memory
 
 // The C++ runtime keeps a thread's exception state in thread-local memory
 // that the C library allocates at the thread's first use of it, and ends the
@@ -166,7 +168,7 @@ R guarded(R fail, F&& f) noexcept {
     } catch (const ErrorAlreadySet&) {
         if (!PyErr_Occurred()) set_panic("error indicator lost");
     } catch (const AllocRefused& e) {  // a refused size, with its text
-        PyErr_SetString(PyExc_MemoryError, e.what());
+        set_error(PyExc_MemoryError, e.what());
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
     } catch (const std::length_error&) {

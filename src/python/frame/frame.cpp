@@ -40,13 +40,16 @@ Obj to_py_str(std::string_view s) {
     return check(PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size())));
 }
 
-void set_error(const PyError& e) {
-    // The whole message, NUL characters included (they can come from user text).
-    PyObject* msg = PyUnicode_DecodeUTF8(e.message.data(), static_cast<Py_ssize_t>(e.message.size()), "replace");
+void set_error(PyObject* type, std::string_view message) {
+    // The whole message, NUL characters included (they can come from user text); bytes that
+    // are not UTF-8 (a file name's) shown as \xNN escapes.
+    PyObject* msg = PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "backslashreplace");
     if (!msg) return;
-    PyErr_SetObject(e.type, msg);
+    PyErr_SetObject(type, msg);
     Py_DECREF(msg);
 }
+
+void set_error(const PyError& e) { set_error(e.type, e.message); }
 
 namespace {
 PyObject* panic_type = nullptr;

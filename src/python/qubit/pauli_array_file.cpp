@@ -50,8 +50,8 @@ void define_dict_form(Def& c) {
 }
 
 void define_binary_file(Def& c) {
-    c.def<&vemo::save_to_file<CmpntList>>("save_to_file($self, path)\n--\n\nSave in binary format");
-    c.def_static<&vemo::load_from_file<CmpntList>>("load_from_file(path)\n--\n\nLoad from binary format file");
+    c.def<&py::save_to_file<CmpntList>>("save_to_file($self, path)\n--\n\nSave in binary format");
+    c.def_static<&py::load_from_file<CmpntList>>("load_from_file(path)\n--\n\nLoad from binary format file");
 }
 
 }  // namespace vemo::py::pauli_array

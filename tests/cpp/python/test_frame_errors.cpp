@@ -68,6 +68,12 @@ TEST(FrameErrors, KindsOfFailure) {
     auto [type, msg] = boundary([]() -> PyObject* { raise(PyExc_ValueError, std::string("a\0b", 3)); });
     EXPECT_EQ(type.get(), PyExc_ValueError);
     EXPECT_EQ(msg, std::string("a\0b", 3));  // the whole message, NUL included
+    // A file name that is not UTF-8 in a text: its bytes escaped, whichever way the text is thrown.
+    auto [mtype, mmsg] =
+        boundary([]() -> PyObject* { throw vemo::AllocRefused("Cannot load 'caf\xe9': out of memory."); });
+    EXPECT_EQ(mtype.get(), PyExc_MemoryError);
+    EXPECT_EQ(mmsg, "Cannot load 'caf\\xe9': out of memory.");
+    EXPECT_EQ(boundary([]() -> PyObject* { raise(PyExc_ValueError, "'caf\xe9'"); }).second, "'caf\\xe9'");
     auto [itype, imsg] = boundary([]() -> PyObject* {
         to_py_result(try_py_index(-4, 3));
         return nullptr;

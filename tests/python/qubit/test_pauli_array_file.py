@@ -1,7 +1,11 @@
 """QubitPauliArray leaving and re-entering the process: the dict form and the
-binary file, whose bytes are checked against an encoder written here."""
+binary file, whose bytes are checked against an encoder written here; the
+paths the file methods take and the errors they raise, against open()'s."""
 
+import os
+import pathlib
 import random
+import re
 import struct
 
 import pytest
@@ -121,24 +125,43 @@ def test_truncated_and_inconsistent_files_are_refused(v, tmp_path, content, mess
 def raised(f):
     try:
         f()
-    except OSError as e:
+    except Exception as e:
         return e
 
 
 def test_file_errors_and_registers_kept_as_stored(v, tmp_path):
     path = tmp_path / "f"
-    # As open() raises them: the same subclass, text, errno, strerror and filename.
-    for ours, theirs in [
-        (lambda: v.QubitPauliArray.load_from_file(str(tmp_path / "it's absent")),
-         lambda: open(str(tmp_path / "it's absent"), "rb")),
-        (lambda: v.QubitPauliArray().save_to_file(str(tmp_path)), lambda: open(str(tmp_path), "wb")),
-        (lambda: v.QubitPauliArray().save_to_file(str(tmp_path / "no" / "f")),
-         lambda: open(str(tmp_path / "no" / "f"), "wb")),
-    ]:
-        e, expected = raised(ours), raised(theirs)
-        assert (type(e), str(e), e.errno, e.strerror, e.filename) == (
-            type(expected), str(expected), expected.errno, expected.strerror, expected.filename)
+    a = v.QubitPauliArray(v.Qubits.from_count(3), v.PauliSprings("X0 Z2"))
+    # Names that are not UTF-8, as os.fsdecode gives them; the two bytes of `pair` would decode as "é".
+    latin, pair = os.fsdecode(b"caf\xe9.bin"), "\udcc3\udca9"
+    absent, dirless = tmp_path / "it's absent", tmp_path / "no" / "f"
+    fails = [str(tmp_path), str(dirless), str(dirless.parent / latin), str(dirless.parent / pair),
+             str(tmp_path / "a\0b"), "\0\ud800", "\ud800"]  # encoded before the NUL check
+    fds = len(os.listdir("/proc/self/fd"))
+    # As open() raises them: the same class, text and arguments, errno, strerror and filename (the str given).
+    load, save = v.QubitPauliArray.load_from_file, a.save_to_file
+    for ours, mode, p in [(load, "rb", p) for p in fails + [str(absent), str(tmp_path / latin), str(tmp_path / pair)]
+                          ] + [(save, "wb", p) for p in fails]:
+        e, expected = raised(lambda: ours(p)), raised(lambda: open(p, mode))
+        assert expected is not None and (type(e), str(e), e.args) == (type(expected), str(expected), expected.args)
+        if isinstance(expected, OSError):
+            assert (e.errno, e.strerror, e.filename) == (expected.errno, expected.strerror, expected.filename)
+            assert e.filename is p
+    assert len(os.listdir("/proc/self/fd")) == fds  # a directory opened for reading is closed again
+    # A name that is not UTF-8 names its file; one that could decode otherwise stays as given.
+    for name, raw in [(latin, b"caf\xe9.bin"), (pair, b"\xc3\xa9")]:
+        a.save_to_file(str(tmp_path / name))
+        assert raw in os.listdir(bytes(tmp_path)) and v.QubitPauliArray.load_from_file(str(tmp_path / name)) == a
     # A valid register that is not in canonical form loads as stored.
     path.write_bytes(file_of([], [], 2, register(1, 0, 2)))
     a = v.QubitPauliArray.load_from_file(str(path))
     assert a.to_dict()["qubits"] == [0, 1] and a != v.QubitPauliArray(v.Qubits.from_count(2))
+
+
+@pytest.mark.parametrize("path", [b"f", pathlib.Path("f"), 3, None])
+def test_a_path_is_a_str(v, path):
+    message = f"argument 'path': '{type(path).__name__}' object cannot be converted to 'PyString'"
+    with pytest.raises(TypeError, match=re.escape(message)):
+        v.QubitPauliArray.load_from_file(path)
+    with pytest.raises(TypeError, match=re.escape(message)):
+        v.QubitPauliArray().save_to_file(path)
