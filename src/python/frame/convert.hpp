@@ -153,9 +153,20 @@ inline bool has_length(PyObject* o) {
     return PyType_GetSlot(tp, Py_sq_length) || PyType_GetSlot(tp, Py_mp_length);
 }
 
+// The items of a sequence that offers a one-dimensional buffer of exactly T in
+// native byte order (a float64 or complex128 array, any strides; a memoryview
+// of 'd'), read from the buffer: the values its iterator would give, without
+// a conversion per item. Nullopt for any other object, which is then read as
+// any sequence is; a failed buffer request only means that.
+template <class T>
+concept BufferScalar = std::same_as<T, double> || std::same_as<T, std::complex<double>>;
+template <BufferScalar T>
+std::optional<std::vector<T>> vector_from_buffer(PyObject* o);
+
 // Any sequence but a str. Lists and tuples are read by index (a list's length
 // read again at each step, as its iterator does: a conversion may run Python
-// code that changes it); other sequences through their iterator.
+// code that changes it); other sequences through their iterator, or their
+// buffer (above) for floats and complex numbers.
 template <class T>
 struct FromPy<std::vector<T>> {
     static std::vector<T> convert(PyObject* o) {
@@ -177,6 +188,8 @@ struct FromPy<std::vector<T>> {
         if (PyUnicode_Check(o)) raise(PyExc_TypeError, "Can't extract `str` to `Vec`");
         if (!PySequence_Check(o))
             raise(PyExc_TypeError, "'" + type_name(o) + "' object cannot be converted to 'Sequence'");
+        if constexpr (BufferScalar<T>)
+            if (auto read = vector_from_buffer<T>(o)) return std::move(*read);
         if (has_length(o)) {
             // Only a hint: a failing __len__ leaves the iterator to decide.
             const Py_ssize_t n = PySequence_Size(o);

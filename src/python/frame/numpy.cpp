@@ -1,8 +1,10 @@
 #include "python/frame/numpy.hpp"
 
+#include <bit>
 #include <optional>
 
 #include "core/base/checked.hpp"
+#include "core/utils/memory.hpp"
 #include "python/frame/bind.hpp"
 
 VEMO_PY_CLASS(vemo::py::AdoptedBuffer, "_AdoptedBuffer");
@@ -39,6 +41,41 @@ std::string Buffer::format() const {
     if (!f.empty() && (f[0] == '@' || f[0] == '=')) f.erase(0, 1);
     return f;
 }
+
+std::string Buffer::native_format() const {
+    std::string f = format();
+    constexpr bool little = std::endian::native == std::endian::little;
+    if (!f.empty() && (little ? f[0] == '<' : f[0] == '>' || f[0] == '!')) f.erase(0, 1);
+    return f;
+}
+
+bool Buffer::holds(const char* format, size_t itemsize) const {
+    return view_.itemsize == static_cast<Py_ssize_t>(itemsize) && native_format() == format;
+}
+
+template <BufferScalar T>
+std::optional<std::vector<T>> vector_from_buffer(PyObject* o) {
+    if (!PyObject_CheckBuffer(o)) return std::nullopt;
+    std::optional<Buffer> held;
+    try {
+        held.emplace(o);
+    } catch (const ErrorAlreadySet&) {
+        PyErr_Clear();  // e.g. an array of Python objects: its iterator decides
+        return std::nullopt;
+    }
+    const Buffer& buf = *held;
+    constexpr bool real = std::is_same_v<T, double>;
+    if (buf.ndim() != 1 || !buf.holds(real ? "d" : "Zd", sizeof(T))) return std::nullopt;
+    // A view with stride 0 may be far longer than the memory behind it.
+    const uint64_t n = guard_allocation(real ? "a list of floats" : "a list of complex numbers",
+                                        static_cast<uint64_t>(buf.shape(0)), sizeof(T));
+    std::vector<T> out;
+    out.reserve(n);
+    buf.append_to(out);
+    return out;
+}
+template std::optional<std::vector<double>> vector_from_buffer(PyObject*);
+template std::optional<std::vector<std::complex<double>>> vector_from_buffer(PyObject*);
 
 bool shape_holds(std::span<const Py_ssize_t> shape, uint64_t n_entries) {
     uint64_t product = 1;

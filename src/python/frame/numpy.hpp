@@ -34,6 +34,12 @@ public:
     Py_ssize_t itemsize() const { return view_.itemsize; }
     // The struct-module format, without a native-order prefix ('@' or '=').
     std::string format() const;
+    // The format without any prefix that names the platform's byte order ('<'
+    // on a little-endian machine as well).
+    std::string native_format() const;
+    // Whether the items are `format` in native byte order, of `itemsize` bytes
+    // each: what a C array of the matching type holds.
+    bool holds(const char* format, size_t itemsize) const;
     // Element k of a one-dimensional buffer, for any stride.
     template <class T>
     T get(Py_ssize_t k) const {
@@ -42,6 +48,19 @@ public:
         return v;
     }
     void* data() const { return view_.buf; }
+    // The items of a one-dimensional buffer of T, in order (one copy when
+    // contiguous and aligned; a buffer need not be either).
+    template <class T>
+    void append_to(std::vector<T>& out) const {
+        const Py_ssize_t n = view_.shape[0];
+        if (view_.strides[0] == static_cast<Py_ssize_t>(sizeof(T)) &&
+            reinterpret_cast<uintptr_t>(view_.buf) % alignof(T) == 0) {
+            const T* first = static_cast<const T*>(view_.buf);
+            out.insert(out.end(), first, first + n);
+        } else {
+            for (Py_ssize_t k = 0; k < n; ++k) out.push_back(get<T>(k));
+        }
+    }
 
 private:
     Py_buffer view_{};

@@ -2,7 +2,6 @@
 // once over the core vector type V.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -141,13 +140,11 @@ V vec_from_numpy(PyObject* source, const char* format, const char* dtype, Conv c
     if (buf.ndim() != 1)
         fail("expected a one-dimensional array of dtype " + std::string(dtype) + ", got " +
              std::to_string(buf.ndim()) + " dimensions");
-    std::string f = buf.format();
-    if constexpr (std::endian::native == std::endian::little)
-        if (!f.empty() && f[0] == '<') f.erase(0, 1);
-    if (f != format || buf.itemsize() != static_cast<Py_ssize_t>(sizeof(E))) {
+    if (!buf.holds(format, sizeof(E))) {
         Obj dt = Obj::steal(PyObject_GetAttrString(source, "dtype"));
         if (!dt) PyErr_Clear();
-        fail("expected an array of dtype " + std::string(dtype) + ", got " + (dt ? str_of(dt.get()) : f));
+        fail("expected an array of dtype " + std::string(dtype) + ", got " +
+             (dt ? str_of(dt.get()) : buf.native_format()));
     }
     const Py_ssize_t n = buf.shape(0);
     V v = V::new_with_len(static_cast<uint64_t>(n));
