@@ -157,7 +157,8 @@ inline bool has_length(PyObject* o) {
 // native byte order (a float64 or complex128 array, any strides; a memoryview
 // of 'd'), read from the buffer: the values its iterator would give, without
 // a conversion per item. Nullopt for any other object, which is then read as
-// any sequence is; a failed buffer request only means that.
+// any sequence is; a failed buffer request only means that, and so does a
+// class written in Python that redefines how its items are read.
 template <class T>
 concept BufferScalar = std::same_as<T, double> || std::same_as<T, std::complex<double>>;
 template <BufferScalar T>

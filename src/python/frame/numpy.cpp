@@ -53,9 +53,28 @@ bool Buffer::holds(const char* format, size_t itemsize) const {
     return view_.itemsize == static_cast<Py_ssize_t>(itemsize) && native_format() == format;
 }
 
+namespace {
+
+// Whether o's items are read by the code of its nearest built-in type: a class
+// written in Python that redefines __iter__ or __getitem__ (a masked array)
+// gives values of its own, which its buffer does not hold.
+bool reads_items_as_its_builtin_type(PyObject* o) {
+    PyTypeObject* const tp = Py_TYPE(o);
+    PyTypeObject* builtin = tp;
+    while (builtin && (PyType_GetFlags(builtin) & Py_TPFLAGS_HEAPTYPE))
+        builtin = static_cast<PyTypeObject*>(PyType_GetSlot(builtin, Py_tp_base));
+    if (builtin == tp) return true;
+    if (!builtin) return false;
+    for (int slot : {Py_tp_iter, Py_sq_item, Py_mp_subscript})
+        if (PyType_GetSlot(tp, slot) != PyType_GetSlot(builtin, slot)) return false;
+    return true;
+}
+
+}  // namespace
+
 template <BufferScalar T>
 std::optional<std::vector<T>> vector_from_buffer(PyObject* o) {
-    if (!PyObject_CheckBuffer(o)) return std::nullopt;
+    if (!PyObject_CheckBuffer(o) || !reads_items_as_its_builtin_type(o)) return std::nullopt;
     std::optional<Buffer> held;
     try {
         held.emplace(o);

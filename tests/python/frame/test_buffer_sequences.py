@@ -1,8 +1,8 @@
 """Float and complex sequences read from their buffer, through from_dense_* of both state lists: a
 float64 or complex128 array with any strides, a memoryview or array.array of them give the states and
-coefficients of the same values as a list, bit for bit, and so does an array whose items cannot be
-read one by one; other dtypes, byte orders and shapes, and arrays of Python objects, are read item by
-item as before, with the same results and errors; a stride-0 view longer than memory is refused
+coefficients of the same values as a list, bit for bit; other dtypes, byte orders and shapes, arrays
+of Python objects and subclasses that read their items in their own way (a masked array) are read
+item by item as before, with the same results and errors; a stride-0 view longer than memory is refused
 before the list changes."""
 
 import array
@@ -32,17 +32,18 @@ def dense(v, cls, complex_, source):
     return [s.cmpnt_to_string(i) for i in range(len(s))], len(m), bits
 
 
-class NoItems(np.ndarray):
-    """Its items cannot be read one by one: only its buffer gives them."""
+class Plain(np.ndarray):
+    """A subclass that reads its items as an ndarray does."""
 
-    def __iter__(self):
-        raise RuntimeError("iterated")
+
+class Doubled(np.ndarray):
+    """Its items read as twice what its buffer holds."""
 
     def __getitem__(self, k):
-        raise RuntimeError("indexed")
+        return 2 * np.asarray(self)[k]
 
-    def __len__(self):
-        raise RuntimeError("measured")
+    def __iter__(self):
+        return (2 * x for x in np.asarray(self))
 
 
 def spread(a, step):
@@ -65,7 +66,7 @@ SOURCES = {
     "read-only": read_only,
     "unaligned": lambda a: np.frombuffer(b"\0" + a.tobytes(), a.dtype, offset=1),
     "memoryview": memoryview,  # of 'Zd' too, which a memoryview cannot iterate
-    "ndarray subclass, items unreadable": lambda a: a.view(NoItems),
+    "ndarray subclass": lambda a: a.view(Plain),
 }
 
 
@@ -108,6 +109,18 @@ def test_other_dtypes_are_read_item_by_item(v, cls, dtype, values, complex_):
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")  # both readings warn alike
         assert dense(v, cls, complex_, a) == dense(v, cls, complex_, list(a))
+
+
+@pytest.mark.parametrize("cls", ["QubitStateArray", "FermionStateArray"])
+@pytest.mark.parametrize("complex_", [False, True])
+def test_subclasses_with_their_own_items_are_read_item_by_item(v, cls, complex_):
+    values = COMPLEX if complex_ else REAL
+    a = np.array(values, complex if complex_ else float)
+    masked = np.ma.masked_array(a, mask=[0, 0, 1, 0, 0, 1, 0, 0])
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # both readings warn alike
+        assert dense(v, cls, complex_, a.view(Doubled)) == dense(v, cls, complex_, [2 * x for x in a])
+        assert dense(v, cls, complex_, masked) == dense(v, cls, complex_, list(masked))
 
 
 @pytest.mark.parametrize("cls", ["QubitStateArray", "FermionStateArray"])
