@@ -12,6 +12,7 @@
 // are checked against the C++ function when the type is built.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,14 +21,16 @@
 namespace vemo::py {
 
 // The signature of F as bound under Key (0: methods, constructors, __str__/__repr__; else a slot).
+// Allocated when first bound (at import, under the guard): nothing to construct
+// or destroy when the library is loaded or unloaded.
 template <auto F, int Key = 0>
 struct Meta {
-    static inline Signature sig;
-    static inline bool bound = false;
+    static inline constinit const Signature* sig = nullptr;
 };
 inline constexpr int property_key = -1;
 
-void bind_signature(Signature& slot, bool& bound, Signature sig);
+// Sets `slot` to `sig`, or checks that the signature bound already agrees with it.
+void bind_signature(const Signature*& slot, Signature sig);
 
 template <class R>
 inline constexpr bool is_expected = false;
@@ -44,7 +47,7 @@ decltype(auto) unwrap_result(R&& r) {
 template <auto F, class Self>
 PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&] {
-        return invoke<F, Self>(Meta<F>::sig, self, args, nargs, kwnames, ToPython{}).release();
+        return invoke<F, Self>(*Meta<F>::sig, self, args, nargs, kwnames, ToPython{}).release();
     });
 }
 
@@ -61,7 +64,7 @@ PyObject* new_entry(PyTypeObject*, PyObject* args, PyObject* kwargs) {
     return guarded<PyObject*>(nullptr, [&] {
         VectorArgs va(args, kwargs);
         auto made = [](auto&& r) { return new_instance<T>(unwrap_result(std::move(r))); };
-        return invoke<F, void>(Meta<F>::sig, nullptr, va.items.data(), va.nargs, va.kwnames.get(), made).release();
+        return invoke<F, void>(*Meta<F>::sig, nullptr, va.items.data(), va.nargs, va.kwnames.get(), made).release();
     });
 }
 
@@ -103,7 +106,7 @@ Py_ssize_t len_entry(PyObject* self) {
 template <auto F, class Self, int Key = 0>
 PyObject* unary_entry(PyObject* self) {
     return guarded<PyObject*>(nullptr, [&] {
-        return invoke<F, Self>(Meta<F, Key>::sig, self, nullptr, 0, nullptr, ToPython{}).release();
+        return invoke<F, Self>(*Meta<F, Key>::sig, self, nullptr, 0, nullptr, ToPython{}).release();
     });
 }
 
@@ -116,7 +119,7 @@ template <auto F, class Self>
 PyObject* getitem_entry(PyObject* self, PyObject* key) {
     return guarded<PyObject*>(nullptr, [&] {
         PyObject* args[1] = {key};
-        return invoke<F, Self>(Meta<F>::sig, self, args, 1, nullptr, ToPython{}).release();
+        return invoke<F, Self>(*Meta<F>::sig, self, args, 1, nullptr, ToPython{}).release();
     });
 }
 
@@ -125,7 +128,7 @@ PyObject* seq_item_entry(PyObject* self, Py_ssize_t i) {
     return guarded<PyObject*>(nullptr, [&] {
         Obj key = check(PyLong_FromSsize_t(i));
         PyObject* args[1] = {key.get()};
-        return invoke<F, Self>(Meta<F, Py_sq_item>::sig, self, args, 1, nullptr, ToPython{}).release();
+        return invoke<F, Self>(*Meta<F, Py_sq_item>::sig, self, args, 1, nullptr, ToPython{}).release();
     });
 }
 
@@ -134,7 +137,7 @@ int setitem_entry(PyObject* self, PyObject* key, PyObject* value) {
     return guarded<int>(-1, [&] {
         if (!value) raise(PyExc_NotImplementedError, "can't delete item");
         PyObject* args[2] = {key, value};
-        invoke<F, Self>(Meta<F>::sig, self, args, 2, nullptr, ToPython{});
+        invoke<F, Self>(*Meta<F>::sig, self, args, 2, nullptr, ToPython{});
         return 0;
     });
 }
@@ -145,14 +148,14 @@ template <int Slot, auto F>
 PyObject* binary_entry(PyObject* a, PyObject* b) {
     return guarded<PyObject*>(nullptr, [&] {
         PyObject* args[2] = {a, b};
-        return invoke<F, void, Operands::foreign>(Meta<F, Slot>::sig, nullptr, args, 2, nullptr, ToPython{}).release();
+        return invoke<F, void, Operands::foreign>(*Meta<F, Slot>::sig, nullptr, args, 2, nullptr, ToPython{}).release();
     });
 }
 template <int Slot, auto F>
 PyObject* ternary_entry(PyObject* a, PyObject* b, PyObject* c) {
     return guarded<PyObject*>(nullptr, [&] {
         PyObject* args[3] = {a, b, c};
-        return invoke<F, void, Operands::foreign>(Meta<F, Slot>::sig, nullptr, args, 3, nullptr, ToPython{}).release();
+        return invoke<F, void, Operands::foreign>(*Meta<F, Slot>::sig, nullptr, args, 3, nullptr, ToPython{}).release();
     });
 }
 // a op= b: F changes a; the slot returns a. A borrow that cannot be taken (b is
@@ -162,7 +165,7 @@ PyObject* inplace_entry(PyObject* a, PyObject* b) {
     return guarded<PyObject*>(nullptr, [&] {
         PyObject* args[2] = {a, b};
         auto self = [a](auto&&...) { return Obj::borrow(a); };
-        return invoke<F, void, Operands::unborrowable>(Meta<F, Slot>::sig, nullptr, args, 2, nullptr, self).release();
+        return invoke<F, void, Operands::unborrowable>(*Meta<F, Slot>::sig, nullptr, args, 2, nullptr, self).release();
     });
 }
 
@@ -171,37 +174,17 @@ class ClassDef {
 public:
     using V = ValueOf<T>;
 
-    static ClassDef& get() {
-        static ClassDef def;
-        return def;
-    }
-
-    // Registers the class under its name (at load time, through VEMO_CLASS).
-    static bool add() {
-        register_class(PyClass<T>::name, &type_or_null);
-        if constexpr (Subclass<T>) ClassDef<V>::get().has_subclasses_ = true;
-        return true;
-    }
-
-    static PyTypeObject* type_or_null() { return get().type(); }
-
     // The type object, built on first use; null with an exception set on failure.
-    PyTypeObject* type() {
-        if (spec_.type) return spec_.type;
-        return guarded<PyTypeObject*>(nullptr, [&] {
-            spec_ = ClassSpec{};
-            after_build_.clear();
-            spec_.name = PyClass<T>::name;
-            spec_.basicsize = sizeof(Instance<V>);
-            spec_.has_subclasses = has_subclasses_;
-            if constexpr (Subclass<T>) spec_.base = type_of<V>();
-            define_class<T>(*this);
-            slot(Py_tp_dealloc, reinterpret_cast<void*>(&dealloc_instance<V>));
-            PyTypeObject* tp = build_type(spec_);
-            if (!tp) throw ErrorAlreadySet{};
-            for (auto f : after_build_) f(tp);
-            return tp;
-        });
+    static PyTypeObject* type_or_null() {
+        if (built_) [[likely]]
+            return built_->type;
+        return guarded<PyTypeObject*>(nullptr, [] { return build(); });
+    }
+
+    // For a subclass, its base class's type_or_null (in VEMO_CLASS's node).
+    static constexpr PyTypeObject* (*base())() {
+        if constexpr (Subclass<T>) return &ClassDef<V>::type_or_null;
+        else return nullptr;
     }
 
     // The class docstring: the constructor's signature line first when it has one.
@@ -320,8 +303,8 @@ private:
             raise(PyExc_SystemError, sig.full_name + ": $self in the signature does not match the binding");
         // The method table names a method by its function's one signature: a
         // second name for the same function would silently repeat the first.
-        if (Meta<F, 0>::bound && Meta<F, 0>::sig.method_name != sig.method_name)
-            raise(PyExc_SystemError, "one function bound as both " + Meta<F, 0>::sig.full_name + " and " + sig.full_name);
+        if (Meta<F, 0>::sig && Meta<F, 0>::sig->method_name != sig.method_name)
+            raise(PyExc_SystemError, "one function bound as both " + Meta<F, 0>::sig->full_name + " and " + sig.full_name);
         const std::string& name = bind<F, 0, Self>(std::move(sig));
         spec_.methods.push_back(PyMethodDef{
             name.c_str(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&method_entry<F, Self>)), flags,
@@ -330,8 +313,8 @@ private:
     template <auto F, int Key, class Self>
     const std::string& bind(Signature sig) {
         check_binding<F, Self>(sig);
-        bind_signature(Meta<F, Key>::sig, Meta<F, Key>::bound, std::move(sig));
-        return Meta<F, Key>::sig.method_name;
+        bind_signature(Meta<F, Key>::sig, std::move(sig));
+        return Meta<F, Key>::sig->method_name;
     }
     Signature slot_signature(const char* name, std::vector<const char*> params) {
         std::string text = std::string(name) + "($self";
@@ -343,14 +326,46 @@ private:
         return parse_signature(spec_.name, n == 2 ? "__op__(a, b)" : "__op__(a, b, c)", false);
     }
 
-    ClassSpec spec_;
-    bool has_subclasses_ = false;
+    explicit ClassDef(ClassSpec& spec) : spec_(spec) {}
+
+    // Runs the class's definition and makes its type. Nothing is kept on failure,
+    // so that a later import builds the class afresh. The spec lives as long as
+    // the type, which points into it (method table, name).
+    static PyTypeObject* build() {
+        auto spec = std::make_unique<ClassSpec>();
+        ClassDef def(*spec);
+        spec->name = PyClass<T>::name;
+        spec->basicsize = sizeof(Instance<V>);
+        if constexpr (Bound<T>) spec->has_subclasses = has_registered_subclass(&type_or_null);
+        if constexpr (Subclass<T>) spec->base = type_of<V>();
+        define_class<T>(def);
+        def.slot(Py_tp_dealloc, reinterpret_cast<void*>(&dealloc_instance<V>));
+        PyTypeObject* tp = build_type(*spec);
+        if (!tp) throw ErrorAlreadySet{};
+        // The type is found while its attributes are made (they are instances of it).
+        built_ = spec.get();
+        try {
+            for (auto f : def.after_build_) f(tp);
+        } catch (...) {
+            built_ = nullptr;
+            // Instances made meanwhile keep the type, and so its spec, alive.
+            PyObject* held = reinterpret_cast<PyObject*>(tp);
+            if (Py_REFCNT(held) == 1) Py_DECREF(held);
+            else (void)spec.release();
+            throw;
+        }
+        (void)spec.release();
+        return tp;
+    }
+
+    static inline constinit ClassSpec* built_ = nullptr;
+    ClassSpec& spec_;
     std::vector<void (*)(PyTypeObject*)> after_build_;
 };
 
 template <Declared T>
 PyTypeObject* type_of() {
-    PyTypeObject* tp = ClassDef<T>::get().type();
+    PyTypeObject* tp = ClassDef<T>::type_or_null();
     if (!tp) throw ErrorAlreadySet{};
     return tp;
 }

@@ -173,7 +173,21 @@ PyTypeObject* build_type(ClassSpec& spec);
 // Sets a class attribute of a type that is being completed (in `after_build`):
 // the types are immutable from Python, so the entry goes into the type's dictionary.
 void set_class_attr(PyTypeObject* tp, const char* name, Obj value);
-void register_class(const char* name, PyTypeObject* (*get)());
+
+// A class as VEMO_CLASS registers it when the library is loaded: a node of a
+// list that links itself in without allocating, and cannot fail, so loading
+// allocates nothing for it. Everything else about the class is made when its
+// type is first needed, under the guard of a call.
+struct ClassNode {
+    const char* name;
+    PyTypeObject* (*get)();  // the type, built on first use; null with an exception set
+    PyTypeObject* (*base)();  // a subclass's base class's `get`; else null
+    const ClassNode* next;
+    ClassNode(const char* n, PyTypeObject* (*g)(), PyTypeObject* (*b)()) noexcept;
+};
+
+// Whether a registered class is a subclass of the class whose type `get` gives.
+bool has_registered_subclass(PyTypeObject* (*get)()) noexcept;
 
 #define VEMO_CAT2(a, b) a##b
 #define VEMO_CAT(a, b) VEMO_CAT2(a, b)
@@ -182,9 +196,10 @@ void register_class(const char* name, PyTypeObject* (*get)());
 // order when the type is built, and that order is the order of the method table:
 //   VEMO_CLASS(Map) { c.doc("..."); c.init<&f>(); c.def<&g>("g($self)\n--\n\nDoc"); }
 // A second definition of the same class is a link error.
-#define VEMO_CLASS(T)                                                                                  \
-    [[maybe_unused]] static const bool VEMO_CAT(vemo_class_reg_, __LINE__) = ::vemo::py::ClassDef<T>::add(); \
-    template <>                                                                                        \
+#define VEMO_CLASS(T)                                                                                        \
+    [[maybe_unused]] static const ::vemo::py::ClassNode VEMO_CAT(vemo_class_node_, __LINE__){               \
+        ::vemo::py::PyClass<T>::name, &::vemo::py::ClassDef<T>::type_or_null, ::vemo::py::ClassDef<T>::base()}; \
+    template <>                                                                                              \
     void define_class<T>([[maybe_unused]] ::vemo::py::ClassDef<T> & c)
 
 }  // namespace vemo::py

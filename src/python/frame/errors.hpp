@@ -132,20 +132,22 @@ void set_error(PyObject* type, std::string_view message);  // allocates no C++ m
 // that the C library allocates at the thread's first use of it, and ends the
 // process ("cannot allocate memory for thread-local data") when that
 // allocation fails. A thread's first throw, when memory may have run out, is
-// such a use. So every call first makes sure its thread's state exists: a
-// thread marked ready has it; on any other thread the state is allocated
-// only after a block larger than it (and than the table of such blocks, when
-// that must grow) has just been allocated and freed on this thread, which
-// leaves it that room. When no such block can be had, MemoryError is set and
-// the call runs nothing. The mark is a pthread key's value, whose setting
-// never fails for lack of memory on a key below 32; on a later key it can,
-// and the thread then stays unmarked and is checked again at its next call.
+// such a use. Where it can, the loader sets that memory aside for every thread
+// when the module is loaded (static_tls.cpp says how). Otherwise every call
+// first makes sure its thread's state exists: a thread marked ready has it; on
+// any other thread the state is allocated only after a block larger than it
+// (and than the table of such blocks, when that must grow) has just been
+// allocated and freed on this thread, which leaves it that room. When no such
+// block can be had, MemoryError is set and the call runs nothing. The mark is
+// a pthread key's value (the key made by the first call, not at load), whose
+// setting never fails for lack of memory on a key below 32; on a later key it
+// can, and the thread then stays unmarked and is checked again at its next call.
 namespace detail {
 struct ReadyThreads {
     pthread_key_t key{};
     bool have_key = false;
 };
-extern const ReadyThreads ready_threads;
+extern constinit ReadyThreads ready_threads;
 [[gnu::cold, gnu::noinline]] bool ready_new_thread() noexcept;
 }  // namespace detail
 

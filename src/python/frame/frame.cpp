@@ -62,13 +62,12 @@ char ready_mark;
 }  // namespace
 
 namespace detail {
-const ReadyThreads ready_threads = [] {
-    ReadyThreads r;
-    r.have_key = pthread_key_create(&r.key, nullptr) == 0;
-    return r;
-}();
+constinit ReadyThreads ready_threads;
 
 bool ready_new_thread() noexcept {
+    // The key is made by the first call rather than when the library is
+    // loaded; every call holds the GIL, so no two threads make it.
+    if (!ready_threads.have_key) ready_threads.have_key = pthread_key_create(&ready_threads.key, nullptr) == 0;
     void* room = std::malloc(new_thread_room);
     if (!room) {
         PyErr_NoMemory();
@@ -162,19 +161,21 @@ Signature parse_signature(const std::string& cls, const char* doc, bool is_new) 
     return sig;
 }
 
-void bind_signature(Signature& slot, bool& bound, Signature sig) {
-    if (bound) {
-        // One function may serve two names (say __str__ and __repr__) when their parameters agree.
-        bool same = slot.params.size() == sig.params.size() && slot.has_self == sig.has_self;
+void bind_signature(const Signature*& slot, Signature sig) {
+    if (slot) {
+        // One function may serve two names (say __str__ and __repr__) when their parameters agree;
+        // a class built again after a failed import binds the same signature again.
+        const Signature& old = *slot;
+        bool same = old.params.size() == sig.params.size() && old.has_self == sig.has_self;
         for (size_t k = 0; same && k < sig.params.size(); ++k)
-            same = slot.params[k].name == sig.params[k].name && slot.params[k].required == sig.params[k].required &&
-                   slot.params[k].kw_only == sig.params[k].kw_only;
+            same = old.params[k].name == sig.params[k].name && old.params[k].required == sig.params[k].required &&
+                   old.params[k].kw_only == sig.params[k].kw_only;
         if (!same)
-            raise(PyExc_SystemError, "one function bound as both " + slot.full_name + " and " + sig.full_name);
+            raise(PyExc_SystemError, "one function bound as both " + old.full_name + " and " + sig.full_name);
         return;
     }
-    slot = std::move(sig);
-    bound = true;
+    // Kept for the process: the entry points of every class that binds F read it.
+    slot = new Signature(std::move(sig));
 }
 
 namespace {
@@ -295,24 +296,27 @@ void set_class_attr(PyTypeObject* tp, const char* name, Obj value) {
 }
 
 namespace {
-struct Registered {
-    const char* name;
-    PyTypeObject* (*get)();
-};
-std::vector<Registered>& registry() {
-    static std::vector<Registered> r;
-    return r;
-}
+// The classes registered by VEMO_CLASS, most recently loaded first.
+constinit const ClassNode* classes = nullptr;
 }  // namespace
 
-void register_class(const char* name, PyTypeObject* (*get)()) { registry().push_back({name, get}); }
+ClassNode::ClassNode(const char* n, PyTypeObject* (*g)(), PyTypeObject* (*b)()) noexcept
+    : name(n), get(g), base(b), next(classes) {
+    classes = this;
+}
+
+bool has_registered_subclass(PyTypeObject* (*get)()) noexcept {
+    for (const ClassNode* c = classes; c; c = c->next)
+        if (c->base == get) return true;
+    return false;
+}
 
 PyTypeObject* type_object_by_name(const char* name) {
-    const Registered* found = nullptr;
-    for (auto& r : registry()) {
-        if (std::strcmp(r.name, name) != 0) continue;
+    const ClassNode* found = nullptr;
+    for (const ClassNode* c = classes; c; c = c->next) {
+        if (std::strcmp(c->name, name) != 0) continue;
         if (found) raise(PyExc_SystemError, std::string("two classes are named '") + name + "'");
-        found = &r;
+        found = c;
     }
     return found ? found->get() : nullptr;
 }
