@@ -279,7 +279,8 @@ uint64_t count_entries(const GroupedTerms<C>& gt, const ConservationFilter& filt
 // entries before it on: rows * groups when every group stores an entry on
 // every row, else counted first (also on the threads).
 template <class I, bool Filtered, FieldVec C>
-CsrMatrix<I> fill_full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, unsigned threads) {
+CsrMatrix<I> fill_full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n,
+                              unsigned threads) {
     const uint64_t dim = uint64_t{1} << n;
     const uint64_t g_count = gt.n_groups();
     const uint64_t room =
@@ -361,7 +362,7 @@ CsrMatrix<I> fill_full_matrix(const GroupedTerms<C>& gt, const ConservationFilte
 
 template <FieldVec C>
 AnyCsrMatrix basis_matrix(const GroupedTerms<C>& gt, const ConservationFilter& filter, uint64_t n, bool big_endian,
-                       std::vector<uint64_t> basis) {
+                          std::vector<uint64_t> basis) {
     const uint64_t dim = basis.size();
     boost::unordered_flat_map<uint64_t, uint64_t> row_of;
     row_of.reserve(dim);
@@ -423,9 +424,9 @@ AnyCsrMatrix full_matrix(const GroupedTerms<C>& gt, const ConservationFilter& fi
 // every thread count.
 template <FieldVec C>
 std::expected<AnyCsrMatrix, OutOfBounds> to_sparse_matrix(const LincombView<C>& op,
-                                                       std::optional<std::vector<uint64_t>> basis,
-                                                       std::optional<double> atol, bool big_endian,
-                                                       unsigned threads = 0) {
+                                                          std::optional<std::vector<uint64_t>> basis,
+                                                          std::optional<double> atol, bool big_endian,
+                                                          unsigned threads = 0) {
     const uint64_t n = op.cmpnts.n_qubit();
     if (n >= 64) return std::unexpected(OutOfBounds{n, 64, OutOfBoundsKind::Element});
     const sparse_detail::GroupedTerms<C> gt(op, n, big_endian);

@@ -329,8 +329,8 @@ private:
     explicit ClassDef(ClassSpec& spec) : spec_(spec) {}
 
     // Runs the class's definition and makes its type. Nothing is kept on failure,
-    // so that a later import builds the class afresh. The spec lives as long as
-    // the type, which points into it (method table, name).
+    // so that a later import builds the class afresh. The ClassSpec lives as long
+    // as the type, which points into it (method table, name).
     static PyTypeObject* build() {
         auto spec = std::make_unique<ClassSpec>();
         ClassDef def(*spec);
@@ -348,7 +348,7 @@ private:
             for (auto f : def.after_build_) f(tp);
         } catch (...) {
             built_ = nullptr;
-            // Instances made meanwhile keep the type, and so its spec, alive.
+            // Instances made meanwhile keep the type, and so its ClassSpec, alive.
             PyObject* held = reinterpret_cast<PyObject*>(tp);
             if (Py_REFCNT(held) == 1) Py_DECREF(held);
             else (void)spec.release();
